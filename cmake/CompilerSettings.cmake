@@ -1,0 +1,17 @@
+# One interface target that every Vellumry target links: warnings and Qt safety defines.
+add_library(vellumry_options INTERFACE)
+target_compile_options(vellumry_options INTERFACE
+  -Wall -Wextra -Wpedantic -Wold-style-cast -Wnon-virtual-dtor -Woverloaded-virtual
+  -Wcast-qual -Wformat=2 -Wimplicit-fallthrough -Wshadow=local
+  $<$<BOOL:${VELLUMRY_WERROR}>:-Werror>)
+target_compile_definitions(vellumry_options INTERFACE
+  QT_NO_CAST_FROM_ASCII
+  QT_NO_CAST_TO_ASCII
+  QT_NO_CAST_FROM_BYTEARRAY
+  QT_NO_URL_CAST_FROM_STRING
+  QT_USE_QSTRINGBUILDER
+  QT_NO_KEYWORDS
+  QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
+  QT_STRICT_ITERATORS
+  QT_DISABLE_DEPRECATED_BEFORE=0x060400
+  _FILE_OFFSET_BITS=64)
