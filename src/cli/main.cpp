@@ -1,2 +1,4 @@
-// vellumry-cli: Vellumry's batch operations from a shell.
-int main() { return 0; }
+// vellumry-cli: Vellumry's scans and batch operations from a shell.
+#include "cli/Cli.h"
+
+int main(int argc, char *argv[]) { return vellumry::cli::run(argc, argv); }

@@ -1,0 +1,223 @@
+// The command-line front end. Output formats and exit statuses are read by scripts: keep them exact.
+#include "cli/Cli.h"
+
+#include "model/FileKinds.h"
+#include "model/FileLists.h"
+#include "model/FolderScanner.h"
+#include "model/ItemTexts.h"
+#include "platform/NativePath.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vellumry::cli {
+namespace {
+
+using Args = std::vector<std::string_view>;
+
+constexpr const char *kUsage =
+    "Usage: vellumry-cli COMMAND [ARGUMENTS]\n"
+    "\n"
+    "Commands:\n"
+    "  scan [--list LIST] FOLDER...  Scan the folders in order into one set of lists and print one\n"
+    "                                list, one item per line: kind, bytes, size text, date, path,\n"
+    "                                separated by tabs. LIST is files (the default), image, audio,\n"
+    "                                video, document, archive, other or current (the entries\n"
+    "                                directly inside the folders, sub-folders included).\n"
+    "  kind NAME...                  Print the kind a file of each name is given.\n"
+    "  size BYTES...                 Print the size text of each byte count.\n"
+    "\n"
+    "In printed paths a tab is written \\t, a newline \\n, a backslash \\\\, and each byte that is\n"
+    "not part of valid UTF-8 \\xNN.\n"
+    "Exit status: 0 on success, 2 for a usage error, 1 for any other failure.\n";
+
+int usageError(const std::string &message)
+{
+    std::fprintf(stderr, "vellumry-cli: %s\nTry 'vellumry-cli --help' for more information.\n", message.c_str());
+    return UsageError;
+}
+
+// Writes the text and reports whether standard output took all of it.
+bool writeOut(const std::string &text)
+{
+    return text.empty() || std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+}
+
+int finish(bool wroteAll)
+{
+    if (std::fflush(stdout) != 0 || !wroteAll || std::ferror(stdout)) {
+        std::fprintf(stderr, "vellumry-cli: could not write the output: %s\n", std::strerror(errno));
+        return Failure;
+    }
+    return Success;
+}
+
+// Appends one item line: kind, bytes, size text, date text, path (a folder item's name).
+void appendItemLine(std::string &out, const IKImageItem &item)
+{
+    out += item.fileType().toStdString();
+    out += '\t';
+    char buffer[100] = {};
+    std::snprintf(buffer, sizeof buffer, "%llu", static_cast<unsigned long long>(item.filesizenum()));
+    out += buffer;
+    out += '\t';
+    out += item.fileSize().toStdString();
+    out += '\t';
+    out += item.modifDate().toStdString();
+    out += '\t';
+    const QByteArray path = item.bDir() ? item.nativeFileName() : item.nativeFilePath();
+    appendEscapedName(out, std::string_view(path.constData(), size_t(path.size())));
+    out += '\n';
+}
+
+const ItemList *chooseList(const FileLists &lists, std::string_view name)
+{
+    if (name == "files")
+        return &lists.filesItemArray;
+    if (name == "image")
+        return &lists.imageFilesItemArray;
+    if (name == "audio")
+        return &lists.audioFilesItemArray;
+    if (name == "video")
+        return &lists.videoFilesItemArray;
+    if (name == "document")
+        return &lists.documentFilesItemArray;
+    if (name == "archive")
+        return &lists.archiveFilesItemArray;
+    if (name == "other")
+        return &lists.otherFilesItemArray;
+    if (name == "current")
+        return &lists.currentViewItemArray;
+    return nullptr;
+}
+
+int scanCommand(int argc, char *argv[], const Args &args)
+{
+    std::string_view listName = "files";
+    std::vector<std::string_view> folders;
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            folders.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--list") {
+            if (i + 1 >= args.size())
+                return usageError("option '--list' needs a value");
+            listName = args[++i];
+        } else if (arg.starts_with("--list=")) {
+            listName = arg.substr(7);
+        } else {
+            return usageError("unknown option '" + std::string(arg) + "'");
+        }
+    }
+    FileLists lists;
+    const ItemList *chosen = chooseList(lists, listName);
+    if (!chosen)
+        return usageError("unknown list '" + std::string(listName) + "'");
+    if (folders.empty())
+        return usageError("scan needs at least one folder");
+
+    QCoreApplication app(argc, argv);
+    FolderScanner scanner(lists);
+    QEventLoop loop;
+    QObject::connect(&scanner, &FolderScanner::idle, &loop, &QEventLoop::quit);
+    for (std::string_view folder : folders)
+        scanner.startScanCurrentFolder(fromNativePath(QByteArrayView(folder.data(), qsizetype(folder.size()))));
+    loop.exec();
+
+    std::string out;
+    bool wroteAll = true;
+    for (const IKImageItemRef &item : *chosen) {
+        appendItemLine(out, *item);
+        if (out.size() >= (1u << 20)) {
+            wroteAll = writeOut(out) && wroteAll;
+            out.clear();
+        }
+    }
+    wroteAll = writeOut(out) && wroteAll;
+    return finish(wroteAll);
+}
+
+int kindCommand(const Args &args)
+{
+    if (args.empty())
+        return usageError("kind needs at least one name");
+    std::string out;
+    for (std::string_view name : args) {
+        // The kind comes from the last component's extension, as the scan sees names.
+        const size_t slash = name.rfind('/');
+        const std::string_view last = slash == std::string_view::npos ? name : name.substr(slash + 1);
+        out += kindName(kindForFileName(last)).toStdString();
+        out += '\n';
+    }
+    return finish(writeOut(out));
+}
+
+// A decimal count from 0 to 2^64-1, digits only.
+bool parseByteCount(std::string_view text, quint64 &value)
+{
+    if (text.empty() || text.size() > 20)
+        return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        const quint64 digit = quint64(c - '0');
+        if (value > (~quint64(0) - digit) / 10)
+            return false;
+        value = value * 10 + digit;
+    }
+    return true;
+}
+
+int sizeCommand(const Args &args)
+{
+    if (args.empty())
+        return usageError("size needs at least one byte count");
+    std::string out;
+    for (std::string_view arg : args) {
+        quint64 bytes = 0;
+        if (!parseByteCount(arg, bytes))
+            return usageError("not a byte count from 0 to 18446744073709551615: '" + std::string(arg) + "'");
+        char buffer[100] = {};
+        out += size_to_unit(bytes, buffer);
+        out += '\n';
+    }
+    return finish(writeOut(out));
+}
+
+} // namespace
+
+int run(int argc, char *argv[])
+{
+    Args args(argv + std::min(argc, 1), argv + argc);
+    if (args.empty())
+        return usageError("no command given");
+    const std::string_view command = args.front();
+    args.erase(args.begin());
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::fputs(kUsage, stdout);
+        return finish(true);
+    }
+    if (command == "--version") {
+        std::printf("vellumry-cli %s\n", VELLUMRY_VERSION);
+        return finish(true);
+    }
+    if (command == "scan")
+        return scanCommand(argc, argv, args);
+    if (command == "kind")
+        return kindCommand(args);
+    if (command == "size")
+        return sizeCommand(args);
+    return usageError("unknown command '" + std::string(command) + "'");
+}
+
+} // namespace vellumry::cli

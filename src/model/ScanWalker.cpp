@@ -1,0 +1,333 @@
+// The folder walk. One thread emits items in depth-first order; helper threads list folders that the
+// walk will reach later, so the slow part (one getdents and one statx per entry) runs in parallel
+// while every list keeps the sequential order.
+#include "model/ScanWalker.h"
+
+#include "model/FileKinds.h"
+#include "platform/NativePath.h"
+
+#include <QElapsedTimer>
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vellumry {
+
+namespace {
+
+enum TaskState : int { Queued, Listing, Listed };
+
+enum class EntryType : quint8 { File, Bundle, Folder };
+
+constexpr unsigned kFileMask = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_BTIME | STATX_MTIME;
+
+// Birth time where the file system records one, else the modification time.
+std::optional<qint64> creationSeconds(const struct statx &st)
+{
+    if (st.stx_mask & STATX_BTIME)
+        return qint64(st.stx_btime.tv_sec);
+    if (st.stx_mask & STATX_MTIME)
+        return qint64(st.stx_mtime.tv_sec);
+    return std::nullopt;
+}
+
+bool endsWithAppIgnoringCase(const char *name, size_t len)
+{
+    if (len < 4)
+        return false;
+    const char *e = name + len - 4;
+    return e[0] == '.' && (e[1] | 0x20) == 'a' && (e[2] | 0x20) == 'p' && (e[3] | 0x20) == 'p';
+}
+
+} // namespace
+
+struct ScanWalker::Task
+{
+    struct Entry
+    {
+        IKImageItemRef item;
+        Task *sub = nullptr; // the folder's own listing, for folder entries
+        EntryType type;
+    };
+
+    const QByteArray &path() const { return folder->path; }
+
+    ScanFolderRef folder;  // this folder's path, shared by the items listed here
+    IKImageItemRef father; // the folder item whose children these are; none at the top
+    const Task *parent = nullptr;
+    dev_t dev = 0;
+    ino_t ino = 0;
+    std::atomic<int> state{Queued};
+    std::vector<Entry> entries;
+};
+
+struct ScanWalker::Queue
+{
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::deque<Task *> pending; // folders found and not yet claimed, oldest first
+    // Every folder of the walk, kept to its end: a claimed folder may still stand in `pending`.
+    std::vector<std::unique_ptr<Task>> all;
+    bool done = false;
+};
+
+int openFolderForListing(const QByteArray &path)
+{
+    const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    int fd = ::open(path.constData(), flags);
+    if (fd >= 0 || errno != ENAMETOOLONG)
+        return fd;
+    // Too long for one call: descend one component at a time.
+    fd = ::open(path.startsWith('/') ? "/" : ".", flags);
+    for (const QByteArray &part : path.split('/')) {
+        if (fd < 0)
+            break;
+        if (part.isEmpty())
+            continue;
+        const int next = ::openat(fd, part.constData(), flags);
+        ::close(fd);
+        fd = next;
+    }
+    return fd;
+}
+
+ScanWalker::ScanWalker(Options options) : m_options(std::move(options)), m_queue(std::make_unique<Queue>()) {}
+ScanWalker::~ScanWalker() = default;
+
+bool ScanWalker::isCancelled() const
+{
+    return m_options.cancelled && m_options.cancelled->load(std::memory_order_relaxed);
+}
+
+void ScanWalker::ScanFileInFolderWithFilePath(Task &task)
+{
+    std::vector<std::unique_ptr<Task>> found;
+    const int fd = isCancelled() ? -1 : openFolderForListing(task.path());
+    if (fd >= 0) {
+        struct stat self;
+        bool onDescent = false;
+        if (::fstat(fd, &self) == 0) {
+            task.dev = self.st_dev;
+            task.ino = self.st_ino;
+            // A link back to a folder on the current descent would be walked without end: cut it here.
+            for (const Task *up = task.parent; up; up = up->parent) {
+                if (up->dev == self.st_dev && up->ino == self.st_ino) {
+                    onDescent = true;
+                    break;
+                }
+            }
+        }
+        if (!onDescent) {
+            alignas(8) char buffer[64 * 1024];
+            for (;;) {
+                const ssize_t n = ::getdents64(fd, buffer, sizeof buffer);
+                if (n <= 0)
+                    break;
+                for (ssize_t off = 0; off < n;) {
+                    const auto *d = reinterpret_cast<const struct dirent64 *>(buffer + off);
+                    off += d->d_reclen;
+                    const char *name = d->d_name;
+                    if (name[0] == '.')
+                        continue; // hidden entries, "." and ".."
+                    const size_t len = strlen(name);
+
+                    struct statx st;
+                    bool haveStat = false;
+                    bool isFolder = d->d_type == DT_DIR;
+                    if (d->d_type == DT_UNKNOWN) {
+                        haveStat = ::statx(fd, name, AT_SYMLINK_NOFOLLOW, kFileMask, &st) == 0;
+                        isFolder = haveStat && S_ISDIR(st.stx_mode);
+                    }
+                    if (d->d_type == DT_LNK || (haveStat && S_ISLNK(st.stx_mode))) {
+                        // The folder test follows the link; a link to a folder is walked under its own path.
+                        struct statx target;
+                        isFolder = ::statx(fd, name, 0, STATX_TYPE, &target) == 0 && S_ISDIR(target.stx_mode);
+                    }
+
+                    QByteArray nameBytes(name, qsizetype(len));
+                    Task::Entry entry;
+                    if (!isFolder) {
+                        if (!haveStat)
+                            haveStat = ::statx(fd, name, AT_SYMLINK_NOFOLLOW, kFileMask, &st) == 0;
+                        const quint64 size = haveStat && (st.stx_mask & STATX_SIZE) ? st.stx_size : 0;
+                        const auto birth = haveStat ? creationSeconds(st) : std::nullopt;
+                        const FileKind kind = kindForFileName(std::string_view(name, len));
+                        entry.item = IKImageItem::makeEntry(task.folder, std::move(nameBytes), kind, size, birth);
+                        entry.type = EntryType::File;
+                    } else if (endsWithAppIgnoringCase(name, len)) {
+                        if (!haveStat)
+                            haveStat = ::statx(fd, name, AT_SYMLINK_NOFOLLOW, kFileMask, &st) == 0;
+                        const QByteArray full = joinNativePath(task.path(), nameBytes);
+                        const quint64 size = m_options.bundleSize ? m_options.bundleSize(full) : 0;
+                        const auto birth = haveStat ? creationSeconds(st) : std::nullopt;
+                        entry.item = IKImageItem::makeEntry(task.folder, std::move(nameBytes), FileKind::Application,
+                                                            size, birth);
+                        entry.type = EntryType::Bundle;
+                    } else {
+                        auto sub = std::make_unique<Task>();
+                        sub->folder = ScanFolderRef(new ScanFolder(joinNativePath(task.path(), nameBytes)));
+                        sub->parent = &task;
+                        entry.item = IKImageItem::makeFolder(task.folder, std::move(nameBytes));
+                        sub->father = entry.item;
+                        entry.sub = sub.get();
+                        entry.type = EntryType::Folder;
+                        found.push_back(std::move(sub));
+                    }
+                    if (task.father)
+                        task.father->appendChild(entry.item);
+                    task.entries.push_back(std::move(entry));
+                }
+            }
+        }
+        ::close(fd);
+    }
+    if (!found.empty()) {
+        std::lock_guard lock(m_queue->mutex);
+        for (std::unique_ptr<Task> &sub : found) {
+            m_queue->pending.push_back(sub.get());
+            m_queue->all.push_back(std::move(sub));
+        }
+    }
+    task.state.store(Listed, std::memory_order_release);
+    task.state.notify_all();
+    if (!found.empty())
+        m_queue->wake.notify_all();
+}
+
+// The emitting thread needs this folder's listing now: list it here unless a helper already is.
+void ScanWalker::ensureListed(Task &task)
+{
+    int state = task.state.load(std::memory_order_acquire);
+    if (state == Queued && task.state.compare_exchange_strong(state, Listing, std::memory_order_acq_rel)) {
+        ScanFileInFolderWithFilePath(task);
+        return;
+    }
+    while ((state = task.state.load(std::memory_order_acquire)) != Listed)
+        task.state.wait(state, std::memory_order_acquire);
+}
+
+void ScanWalker::helperLoop()
+{
+    for (;;) {
+        Task *task = nullptr;
+        {
+            std::unique_lock lock(m_queue->mutex);
+            m_queue->wake.wait(lock, [&] { return m_queue->done || !m_queue->pending.empty(); });
+            if (m_queue->done)
+                return;
+            task = m_queue->pending.front();
+            m_queue->pending.pop_front();
+        }
+        int expected = Queued;
+        if (task->state.compare_exchange_strong(expected, Listing, std::memory_order_acq_rel))
+            ScanFileInFolderWithFilePath(*task);
+    }
+}
+
+void ScanWalker::startScanCurrentFolderwithFolderPath(const QByteArray &path)
+{
+    QByteArray rootPath = path;
+    while (rootPath.size() > 1 && rootPath.endsWith('/'))
+        rootPath.chop(1);
+    auto root = std::make_unique<Task>();
+    root->folder = ScanFolderRef(new ScanFolder(rootPath));
+    {
+        std::lock_guard lock(m_queue->mutex);
+        m_queue->done = false;
+        m_queue->pending.clear();
+        m_queue->all.clear();
+    }
+
+    int threads = m_options.threads;
+    if (threads <= 0)
+        threads = int(qBound(1u, std::thread::hardware_concurrency(), 4u));
+    std::vector<std::thread> helpers;
+    for (int i = 1; i < threads; ++i)
+        helpers.emplace_back([this] { helperLoop(); });
+
+    ScanBatch batch;
+    QElapsedTimer sinceFlush;
+    sinceFlush.start();
+    auto flush = [&] {
+        if (!batch.empty() && m_options.deliver) {
+            m_options.deliver(std::move(batch));
+            batch = ScanBatch();
+        }
+        sinceFlush.restart();
+    };
+    auto maybeFlush = [&] {
+        if (batch.size() >= m_options.maxBatch || sinceFlush.elapsed() >= m_options.flushMs)
+            flush();
+    };
+
+    // Depth-first emission: a folder's entries in listing order, each sub-folder's whole subtree
+    // before the next sibling; a top-level folder item joins its list after its subtree.
+    struct Frame
+    {
+        Task *task;
+        size_t next;
+    };
+    std::vector<Frame> stack;
+    ensureListed(*root);
+    stack.push_back({root.get(), 0});
+    size_t sinceCheck = 0;
+    bool cancelled = false;
+    while (!stack.empty()) {
+        if (++sinceCheck >= 256) {
+            sinceCheck = 0;
+            if (isCancelled()) {
+                cancelled = true;
+                break;
+            }
+            maybeFlush();
+        }
+        Frame &frame = stack.back();
+        const bool top = frame.task == root.get();
+        if (frame.next == frame.task->entries.size()) {
+            stack.pop_back();
+            if (stack.empty())
+                break;
+            Frame &up = stack.back();
+            Task::Entry &done = up.task->entries[up.next++];
+            if (up.task == root.get())
+                batch.push_back({std::move(done.item), ScanRecord::ToCurrentView});
+            std::vector<Task::Entry>().swap(done.sub->entries); // emitted: only the folder's identity stays
+            maybeFlush();
+            continue;
+        }
+        Task::Entry &entry = frame.task->entries[frame.next];
+        if (entry.type == EntryType::Folder) {
+            ensureListed(*entry.sub);
+            stack.push_back({entry.sub, 0});
+            continue;
+        }
+        quint8 lists = ScanRecord::ToFiles | ScanRecord::ToKindList;
+        if (top)
+            lists |= ScanRecord::ToCurrentView;
+        batch.push_back({std::move(entry.item), lists});
+        ++frame.next;
+    }
+
+    {
+        std::lock_guard lock(m_queue->mutex);
+        m_queue->done = true;
+        m_queue->pending.clear();
+    }
+    m_queue->wake.notify_all();
+    for (std::thread &t : helpers)
+        t.join();
+    if (!cancelled && !isCancelled())
+        flush();
+    std::lock_guard lock(m_queue->mutex);
+    m_queue->all.clear();
+}
+
+} // namespace vellumry
