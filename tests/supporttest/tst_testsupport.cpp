@@ -1,4 +1,5 @@
 // Checks the test fixtures themselves against plain POSIX calls and QStandardPaths.
+#include "support/TempDir.h"
 #include "support/TempHome.h"
 #include "support/TreeBuilder.h"
 
@@ -8,7 +9,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <optional>
@@ -132,9 +132,9 @@ void TestTestSupport::tempHomeIsWhatQtSees()
 
 void TestTestSupport::treeBuilderMakesExactEntries()
 {
-    QTemporaryDir temp;
+    TempDir temp;
     QVERIFY(temp.isValid());
-    TreeBuilder tree(toNativePath(temp.path()) + "/new/root");
+    TreeBuilder tree(temp.path() + "/new/root");
     QCOMPARE(tree.path("x/y"), tree.root() + "/x/y");
 
     const QByteArray file = tree.file("a\xff/b\xfe\x01.bin", 3 * 1024 * 1024 + 5, 1234567890);
@@ -169,10 +169,10 @@ void TestTestSupport::treeBuilderMakesExactEntries()
 
 void TestTestSupport::fileContentDependsOnPathOnly()
 {
-    QTemporaryDir temp;
+    TempDir temp;
     QVERIFY(temp.isValid());
-    TreeBuilder first(toNativePath(temp.path()) + "/one");
-    TreeBuilder second(toNativePath(temp.path()) + "/two");
+    TreeBuilder first(temp.path() + "/one");
+    TreeBuilder second(temp.path() + "/two");
 
     const QByteArray sum = TreeBuilder::sha256OfFile(first.file("f/x", 100000));
     QCOMPARE(sum.size(), 64);
@@ -184,9 +184,9 @@ void TestTestSupport::fileContentDependsOnPathOnly()
 
 void TestTestSupport::snapshotRecordsEveryEntry()
 {
-    QTemporaryDir temp;
+    TempDir temp;
     QVERIFY(temp.isValid());
-    TreeBuilder tree(toNativePath(temp.path()));
+    TreeBuilder tree(temp.path());
     tree.file(".hidden/.x", 10);
     tree.file("docs/r\xff", 5000);
     tree.symlink("docs/up", "..");

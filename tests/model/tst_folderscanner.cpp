@@ -1,0 +1,464 @@
+// The scan engine on real trees: lists, orders, fields, links, byte names, refresh and cancellation.
+#include "model/FileKinds.h"
+#include "model/FolderScanner.h"
+#include "model/ItemTexts.h"
+#include "platform/ChildProcess.h"
+#include "platform/NativePath.h"
+#include "support/TempDir.h"
+#include "support/TreeBuilder.h"
+
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace vellumry;
+using vellumry::test::TreeBuilder;
+
+namespace {
+
+// A plain one-thread, one-file-at-a-time walk (readdir order, links followed for the folder test,
+// a folder already on the descent not entered) giving the lists the engine must match.
+struct ExpectedLists
+{
+    QList<QByteArray> files, current;
+    QMap<FileKind, QList<QByteArray>> byKind; // the "Other" list under FileKind::Other
+    QMap<QByteArray, QList<QByteArray>> children; // folder path -> entry names
+};
+
+void referenceWalk(const QByteArray &folder, bool top, std::vector<std::pair<dev_t, ino_t>> &descent,
+                   ExpectedLists &out)
+{
+    struct stat self;
+    if (::stat(folder.constData(), &self) != 0)
+        return;
+    for (const auto &[dev, ino] : descent) {
+        if (dev == self.st_dev && ino == self.st_ino)
+            return;
+    }
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    descent.emplace_back(self.st_dev, self.st_ino);
+    QList<QByteArray> &names = out.children[folder];
+    while (const dirent *d = ::readdir(dir)) {
+        const QByteArray name(d->d_name);
+        if (name.startsWith('.'))
+            continue;
+        const QByteArray path = folder + '/' + name;
+        names.append(name);
+        struct stat st;
+        const bool isFolder = ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+        if (!isFolder) {
+            const FileKind kind = kindForFileName(name.toStdString());
+            out.byKind[kind == FileKind::InstallPackage ? FileKind::Other : kind].append(path);
+            out.files.append(path);
+            if (top)
+                out.current.append(path);
+        } else if (name.toLower().endsWith(".app")) {
+            out.files.append(path);
+            out.byKind[FileKind::Other].append(path);
+            if (top)
+                out.current.append(path);
+        } else {
+            referenceWalk(path, false, descent, out);
+            if (top)
+                out.current.append(name);
+        }
+    }
+    descent.pop_back();
+    ::closedir(dir);
+}
+
+QList<QByteArray> paths(const ItemList &items)
+{
+    QList<QByteArray> out;
+    for (const IKImageItemRef &item : items)
+        out.append(item->bDir() ? item->nativeFileName() : item->nativeFilePath());
+    return out;
+}
+
+void collectChildren(const ItemList &items, QMap<QByteArray, QList<QByteArray>> &out)
+{
+    for (const IKImageItemRef &item : items) {
+        if (!item->bDir())
+            continue;
+        QList<QByteArray> &names = out[item->nativeEntryPath()];
+        for (const IKImageItemRef &child : item->childrenArray())
+            names.append(child->nativeFileName());
+        collectChildren(item->childrenArray(), out);
+    }
+}
+
+// Runs one scanner over the folders and waits until it is idle.
+struct ScanRun
+{
+    FileLists lists;
+    FolderScanner scanner{lists};
+
+    explicit ScanRun(int threads = 0) { scanner.setWalkThreads(threads); }
+    bool scan(const QList<QByteArray> &folders)
+    {
+        QSignalSpy idle(&scanner, &FolderScanner::idle);
+        for (const QByteArray &folder : folders)
+            scanner.startScanCurrentFolder(fromNativePath(folder));
+        return idle.wait(60000);
+    }
+    const IKImageItemRef *find(const ItemList &list, QByteArrayView name) const
+    {
+        for (const IKImageItemRef &item : list) {
+            if (item->nativeFileName() == name)
+                return &item;
+        }
+        return nullptr;
+    }
+};
+
+// A random tree with the hard cases sprinkled in: hidden entries, bundles, links, a cycle.
+void buildRandomTree(TreeBuilder &tree, quint32 seed, int folders)
+{
+    QRandomGenerator rng(seed);
+    static const char *const exts[] = {"jpg", "PNG", "mp3", "mov", "pdf", "txt", "zip", "dmg", "", "xyz", "tar.gz"};
+    QList<QByteArray> dirs{QByteArray()};
+    for (int i = 0; i < folders; ++i) {
+        const QByteArray parent = dirs.at(rng.bounded(int(dirs.size())));
+        const QByteArray rel = (parent.isEmpty() ? QByteArray() : parent + '/') + "d" + QByteArray::number(i);
+        tree.dir(rel);
+        dirs.append(rel);
+    }
+    int n = 0;
+    for (const QByteArray &dir : std::as_const(dirs)) {
+        const QByteArray prefix = dir.isEmpty() ? QByteArray() : dir + '/';
+        const int files = rng.bounded(0, 12);
+        for (int i = 0; i < files; ++i) {
+            const char *ext = exts[rng.bounded(int(std::size(exts)))];
+            QByteArray name = "f" + QByteArray::number(n++);
+            if (*ext)
+                name += QByteArray(".") + ext;
+            tree.file(QByteArray(prefix + name), rng.bounded(0, 3000));
+        }
+        if (rng.bounded(10) == 0)
+            tree.file(QByteArray(prefix + ".hidden"), 5);
+    }
+    tree.file(QByteArray(dirs.at(1) + "/Inner Tool.app/Contents/bin"), 5000); // a bundle below the top
+    tree.file("Top Tool.APP/Contents/bin", 100);
+    tree.file(".git/objects/ab", 10);
+    tree.symlink(QByteArray(dirs.at(2) + "/link_to_folder"), tree.path(dirs.at(3)));
+    tree.symlink(QByteArray(dirs.last() + "/loop_to_root"), tree.root());
+    tree.symlink("dangling.txt", "does/not/exist");
+}
+
+} // namespace
+
+class TestFolderScanner : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void walkOrderMatchesSequentialWalk_data();
+    void walkOrderMatchesSequentialWalk();
+    void entriesGetTheirKindsAndFields();
+    void linksAndCycles();
+    void bundlesAreSizedByDiskUsage();
+    void byteNamesAndLongPaths();
+    void refreshAndFirstSelection_data();
+    void refreshAndFirstSelection();
+    void queuedScansKeepRequestOrder();
+    void cancelStopsRunningAndQueuedScans();
+    void destroyingWhileScanningIsClean();
+};
+
+void TestFolderScanner::walkOrderMatchesSequentialWalk_data()
+{
+    QTest::addColumn<int>("threads");
+    QTest::addColumn<quint32>("seed");
+    QTest::newRow("one thread") << 1 << 7u;
+    QTest::newRow("two threads") << 2 << 11u;
+    QTest::newRow("four threads") << 4 << 13u;
+    QTest::newRow("four threads, other tree") << 4 << 17u;
+}
+
+void TestFolderScanner::walkOrderMatchesSequentialWalk()
+{
+    QFETCH(int, threads);
+    QFETCH(quint32, seed);
+    vellumry::test::TempDir tmp;
+    TreeBuilder tree(tmp.path() + "/main");
+    buildRandomTree(tree, seed, 120);
+
+    ExpectedLists expected;
+    std::vector<std::pair<dev_t, ino_t>> descent;
+    referenceWalk(tree.root(), true, descent, expected);
+
+    ScanRun run(threads);
+    QVERIFY(run.scan({tree.root()}));
+    QCOMPARE(paths(run.lists.filesItemArray), expected.files);
+    QCOMPARE(paths(run.lists.currentViewItemArray), expected.current);
+    QCOMPARE(paths(run.lists.imageFilesItemArray), expected.byKind.value(FileKind::Image));
+    QCOMPARE(paths(run.lists.audioFilesItemArray), expected.byKind.value(FileKind::Audio));
+    QCOMPARE(paths(run.lists.videoFilesItemArray), expected.byKind.value(FileKind::Video));
+    QCOMPARE(paths(run.lists.documentFilesItemArray), expected.byKind.value(FileKind::Document));
+    QCOMPARE(paths(run.lists.archiveFilesItemArray), expected.byKind.value(FileKind::Archive));
+    QCOMPARE(paths(run.lists.otherFilesItemArray), expected.byKind.value(FileKind::Other));
+
+    QMap<QByteArray, QList<QByteArray>> children;
+    collectChildren(run.lists.currentViewItemArray, children);
+    for (auto it = children.cbegin(); it != children.cend(); ++it)
+        QCOMPARE(it.value(), expected.children.value(it.key()));
+}
+
+void TestFolderScanner::entriesGetTheirKindsAndFields()
+{
+    vellumry::test::TempDir tmp;
+    TreeBuilder tree(tmp.path());
+    tree.file("photo.JPG", 1536);
+    tree.file("photo.jpg", 999999);
+    tree.file("README", 1);
+    tree.file("report.", 1);
+    tree.file("setup.pkg", 1);
+    tree.file("x.app", 1);
+    tree.file(".DS_Store", 1);
+    tree.file(".git/HEAD", 1);
+    tree.file("Thing.bundle/inside.mp4", 1);
+
+    ScanRun run;
+    QVERIFY(run.scan({tree.root()}));
+    const auto kindOf = [&](QByteArrayView name) {
+        const IKImageItemRef *item = run.find(run.lists.filesItemArray, name);
+        return item ? (*item)->fileType() : QStringLiteral("(missing)");
+    };
+    QCOMPARE(kindOf("photo.JPG"), QStringLiteral("Image"));
+    QCOMPARE(kindOf("photo.jpg"), QStringLiteral("Image"));
+    QCOMPARE(kindOf("README"), QStringLiteral("Other"));
+    QCOMPARE(kindOf("report."), QStringLiteral("Other"));
+    QCOMPARE(kindOf("setup.pkg"), QStringLiteral("Install Package"));
+    QCOMPARE(kindOf("x.app"), QStringLiteral("Document")); // a plain file, not a bundle
+    QCOMPARE(kindOf("inside.mp4"), QStringLiteral("Video"));  // the .bundle folder is walked
+    QCOMPARE(run.lists.filesItemArray.size(), 7);
+    QVERIFY(run.find(run.lists.otherFilesItemArray, "setup.pkg"));
+    QVERIFY(run.find(run.lists.otherFilesItemArray, "README"));
+    QCOMPARE(run.lists.currentViewItemArray.size(), 7); // six files and the .bundle folder
+
+    const IKImageItemRef &jpg = *run.find(run.lists.filesItemArray, "photo.JPG");
+    QCOMPARE(jpg->filesizenum(), 1536u);
+    QCOMPARE(jpg->fileSize(), QStringLiteral("1.54 KB"));
+    QCOMPARE(jpg->fileName(), QStringLiteral("photo.JPG"));
+    QCOMPARE(jpg->nativeFilePath(), tree.path("photo.JPG"));
+    struct statx st;
+    QCOMPARE(::statx(AT_FDCWD, tree.path("photo.JPG").constData(), AT_SYMLINK_NOFOLLOW,
+                     STATX_BTIME | STATX_MTIME, &st),
+             0);
+    const qint64 created = (st.stx_mask & STATX_BTIME) ? st.stx_btime.tv_sec : st.stx_mtime.tv_sec;
+    QCOMPARE(jpg->modifDate(), dateText(created));
+    QCOMPARE((*run.find(run.lists.filesItemArray, "photo.jpg"))->fileSize(), QStringLiteral("1000.00 KB"));
+
+    const IKImageItemRef &bundle = *run.find(run.lists.currentViewItemArray, "Thing.bundle");
+    QCOMPARE(bundle->fileType(), QStringLiteral("Folder"));
+    QCOMPARE(bundle->filePath(), folderIconPath());
+    QCOMPARE(bundle->childrenArray().size(), 1);
+}
+
+void TestFolderScanner::linksAndCycles()
+{
+    vellumry::test::TempDir tmp;
+    TreeBuilder tree(tmp.path());
+    tree.file("real/a.txt", 3);
+    tree.symlink("real/up", "..");                 // a cycle back to the main folder
+    tree.symlink("via", tree.path("real"));        // a second way into the same folder
+    tree.symlink("gone.jpg", "nowhere/at/all.jpg"); // dangling: a file with the link's own size
+
+    ScanRun run;
+    QVERIFY(run.scan({tree.root()}));
+    QCOMPARE(paths(run.lists.filesItemArray).size(), 3);
+    QVERIFY(paths(run.lists.filesItemArray).contains(tree.path("real/a.txt")));
+    QVERIFY(paths(run.lists.filesItemArray).contains(tree.path("via/a.txt"))); // walked under the link
+    const IKImageItemRef &gone = *run.find(run.lists.filesItemArray, "gone.jpg");
+    QCOMPARE(gone->filesizenum(), quint64(qstrlen("nowhere/at/all.jpg")));
+    QCOMPARE(gone->fileType(), QStringLiteral("Image"));
+
+    // The cycle is cut where it closes: "up" is a folder item with nothing inside.
+    const IKImageItemRef &real = *run.find(run.lists.currentViewItemArray, "real");
+    const IKImageItemRef *up = run.find(real->childrenArray(), "up");
+    QVERIFY(up);
+    QVERIFY((*up)->bDir());
+    QVERIFY((*up)->childrenArray().isEmpty());
+}
+
+void TestFolderScanner::bundlesAreSizedByDiskUsage()
+{
+    vellumry::test::TempDir tmp;
+    TreeBuilder tree(tmp.path());
+    tree.file("Tool.APP/Contents/MacOS/tool", 70000);
+    tree.file("sub/Nested.app/Contents/Info.plist", 10);
+    tree.file("sub/doc.txt", 1);
+
+    ScanRun run;
+    QVERIFY(run.scan({tree.root()}));
+    const ProcessResult du = runProcess("/usr/bin/du", {"-k", "-d", "0", tree.path("Tool.APP")});
+    QVERIFY(du.succeeded());
+    const quint64 expected = du.standardOutput.split('\t').first().toULongLong() * 1024;
+
+    const IKImageItemRef *tool = run.find(run.lists.currentViewItemArray, "Tool.APP");
+    QVERIFY(tool);
+    QCOMPARE((*tool)->fileType(), QStringLiteral("Application"));
+    QCOMPARE((*tool)->filesizenum(), expected);
+    QCOMPARE((*tool)->fileSize(), sizeText(expected));
+    QVERIFY(!(*tool)->bDir());
+    QVERIFY((*tool)->childrenArray().isEmpty());
+    QVERIFY(run.find(run.lists.otherFilesItemArray, "Tool.APP"));
+    QVERIFY(!run.find(run.lists.filesItemArray, "tool")); // a bundle's contents are not listed
+
+    // A bundle inside a sub-folder stays with its folder.
+    QVERIFY(run.find(run.lists.filesItemArray, "Nested.app"));
+    QVERIFY(run.find(run.lists.otherFilesItemArray, "Nested.app"));
+    QVERIFY(!run.find(run.lists.currentViewItemArray, "Nested.app"));
+    const IKImageItemRef &sub = *run.find(run.lists.currentViewItemArray, "sub");
+    QVERIFY(run.find(sub->childrenArray(), "Nested.app"));
+}
+
+void TestFolderScanner::byteNamesAndLongPaths()
+{
+    vellumry::test::TempDir tmp;
+    TreeBuilder tree(tmp.path());
+    tree.file("caf\xe9/\xff\xfe.jpg", 10);
+
+    // A folder chain deeper than the system's path limit, made one component at a time.
+    const QByteArray component(200, 'n');
+    int fd = ::open(tree.root().constData(), O_RDONLY | O_DIRECTORY);
+    QByteArray deepPath = tree.root();
+    for (int i = 0; i < 25; ++i) {
+        QCOMPARE(::mkdirat(fd, component.constData(), 0755), 0);
+        const int next = ::openat(fd, component.constData(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+        QVERIFY(fd >= 0);
+        deepPath += '/' + component;
+    }
+    const int file = ::openat(fd, "deep.txt", O_WRONLY | O_CREAT, 0644);
+    QVERIFY(file >= 0);
+    ::close(file);
+    ::close(fd);
+    QVERIFY(deepPath.size() > PATH_MAX);
+
+    ScanRun run;
+    QVERIFY(run.scan({tree.root()}));
+    const QList<QByteArray> found = paths(run.lists.filesItemArray);
+    QVERIFY(found.contains(tree.path("caf\xe9/\xff\xfe.jpg")));
+    QVERIFY(found.contains(deepPath + "/deep.txt"));
+    const IKImageItemRef &odd = *run.find(run.lists.filesItemArray, "\xff\xfe.jpg");
+    QCOMPARE(odd->fileType(), QStringLiteral("Image"));
+    QCOMPARE(toNativePath(odd->filePath()), tree.path("caf\xe9/\xff\xfe.jpg"));
+    QCOMPARE(displayPath(odd->fileName()), QStringLiteral("\ufffd\ufffd.jpg"));
+}
+
+void TestFolderScanner::refreshAndFirstSelection_data()
+{
+    QTest::addColumn<int>("files");
+    QTest::addColumn<int>("selections");
+    QTest::newRow("empty folder") << 0 << 0;
+    QTest::newRow("two files: only at the end") << 2 << 1;
+    QTest::newRow("five files: during and at the end") << 5 << 2;
+}
+
+void TestFolderScanner::refreshAndFirstSelection()
+{
+    QFETCH(int, files);
+    QFETCH(int, selections);
+    vellumry::test::TempDir tmp;
+    TreeBuilder tree(tmp.path());
+    for (int i = 0; i < files; ++i)
+        tree.file(QByteArray("f" + QByteArray::number(i) + ".txt"));
+    tree.file(".hidden");
+
+    ScanRun run;
+    QStringList events;
+    qsizetype covered = 0;
+    bool contiguous = true;
+    connect(&run.scanner, &FolderScanner::filesAppended, this, [&](qsizetype first, qsizetype count) {
+        contiguous = contiguous && first == covered && count > 0;
+        covered += count;
+    });
+    connect(&run.scanner, &FolderScanner::selectFirstItem, this, [&] { events << QStringLiteral("select"); });
+    connect(&run.scanner, &FolderScanner::scanFinished, this, [&] { events << QStringLiteral("finished"); });
+    QVERIFY(run.scan({tree.root()}));
+    QVERIFY(contiguous);
+    QCOMPARE(covered, qsizetype(files));
+    QCOMPARE(events.count(QStringLiteral("select")), selections);
+    QCOMPARE(events.count(QStringLiteral("finished")), 1);
+    QCOMPARE(run.scanner.LoadFirstItem(), files >= 3);
+    QVERIFY(!run.scanner.isScanning());
+}
+
+void TestFolderScanner::queuedScansKeepRequestOrder()
+{
+    vellumry::test::TempDir tmp;
+    TreeBuilder tree(tmp.path());
+    for (const char *folder : {"A", "B", "C"}) {
+        for (int i = 0; i < 50; ++i)
+            tree.file(QByteArray(QByteArray(folder) + "/x" + QByteArray::number(i)));
+    }
+    tree.file("plain-file.txt");
+
+    ScanRun run;
+    QSignalSpy finished(&run.scanner, &FolderScanner::scanFinished);
+    QVERIFY(run.scan({tree.path("C"), tree.path("missing"), tree.path("A"), tree.path("plain-file.txt"),
+                      tree.path("B")}));
+    QCOMPARE(finished.size(), 5);
+    QCOMPARE(run.lists.filesItemArray.size(), 150);
+    QCOMPARE(run.lists.currentViewItemArray.size(), 150);
+    const QList<QByteArray> found = paths(run.lists.filesItemArray);
+    for (int i = 0; i < 150; ++i)
+        QVERIFY(found.at(i).startsWith(tree.path(i < 50 ? "C/" : i < 100 ? "A/" : "B/")));
+}
+
+void TestFolderScanner::cancelStopsRunningAndQueuedScans()
+{
+    vellumry::test::TempDir tmp;
+    TreeBuilder tree(tmp.path());
+    for (int d = 0; d < 40; ++d) {
+        for (int i = 0; i < 100; ++i)
+            tree.file(QByteArray("big/d" + QByteArray::number(d) + "/f" + QByteArray::number(i)));
+    }
+    tree.file("small/one.txt");
+
+    ScanRun run(1);
+    QSignalSpy idle(&run.scanner, &FolderScanner::idle);
+    run.scanner.startScanCurrentFolder(fromNativePath(tree.path("big")));
+    run.scanner.startScanCurrentFolder(fromNativePath(tree.path("big")));
+    QSignalSpy appended(&run.scanner, &FolderScanner::filesAppended);
+    QVERIFY(appended.wait(30000));
+    run.scanner.cancelAll();
+    QVERIFY(!run.scanner.isScanning());
+    QCOMPARE(idle.size(), 1);
+    const qsizetype atCancel = run.lists.filesItemArray.size();
+    QVERIFY(atCancel < 8000);
+
+    QVERIFY(run.scan({tree.path("small")}));
+    // Nothing of the cancelled scans arrived after the cancel; the new scan's file came after it.
+    QCOMPARE(run.lists.filesItemArray.size(), atCancel + 1);
+    QCOMPARE(run.lists.filesItemArray.last()->nativeFilePath(), tree.path("small/one.txt"));
+}
+
+void TestFolderScanner::destroyingWhileScanningIsClean()
+{
+    vellumry::test::TempDir tmp;
+    TreeBuilder tree(tmp.path());
+    for (int i = 0; i < 2000; ++i)
+        tree.file(QByteArray("d" + QByteArray::number(i % 20) + "/f" + QByteArray::number(i)));
+    FileLists lists;
+    {
+        FolderScanner scanner(lists);
+        scanner.startScanCurrentFolder(fromNativePath(tree.root()));
+        scanner.startScanCurrentFolder(fromNativePath(tree.root()));
+    }
+    QCoreApplication::processEvents(); // hand-overs still queued for the gone scanner are dropped
+    QVERIFY(lists.filesItemArray.size() <= 4000);
+}
+
+QTEST_GUILESS_MAIN(TestFolderScanner)
+#include "tst_folderscanner.moc"
