@@ -32,7 +32,9 @@ MainWindow::MainWindow(QWidget *parent)
     m_view->setViewMode(QListView::IconMode);
     m_view->setResizeMode(QListView::Adjust);
     m_view->setUniformItemSizes(true);
-    m_view->setGridSize(QSize(110, 100));
+    m_view->setIconSize(QSize(48, 48));
+    m_view->setGridSize(QSize(112, 88));
+    m_view->setWordWrap(false);
     m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_view->setLayoutMode(QListView::Batched);
     setCentralWidget(m_view);

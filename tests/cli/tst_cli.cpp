@@ -125,7 +125,7 @@ void TestCli::foldersAreScannedInOrder()
 void TestCli::unreadableFoldersPrintNothing()
 {
     TempDir tmp;
-    TreeBuilder tree(tmp.path());
+    TreeBuilder tree(tmp.path() + "/tree");
     tree.file("locked/secret.txt", 1);
     const QByteArray open = tree.file("open/visible.txt", 1);
     tree.chmod("locked", 0);

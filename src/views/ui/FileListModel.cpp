@@ -3,6 +3,10 @@
 
 #include "platform/NativePath.h"
 
+#include <QApplication>
+#include <QIcon>
+#include <QStyle>
+
 namespace vellumry {
 
 int FileListModel::rowCount(const QModelIndex &parent) const
@@ -18,6 +22,12 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         return displayPath(item.imageTitle());
+    case Qt::DecorationRole: {
+        // Until thumbnails arrive: a folder or a file icon from the current style.
+        static const QIcon folder = QApplication::style()->standardIcon(QStyle::SP_DirIcon);
+        static const QIcon file = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
+        return item.bDir() ? folder : file;
+    }
     case Qt::ToolTipRole:
         return displayPath(item.bDir() ? item.fileName() : item.filePath());
     default:
