@@ -4,6 +4,7 @@
 //
 // Trees are made once by the generator and kept in DIR. Each figure is the best of R warm-cache runs.
 // The engine runs in a child process of its own so that its peak memory can be read from the kernel.
+#include "BenchTrees.h"
 #include "model/FileLists.h"
 #include "model/FolderScanner.h"
 #include "platform/ChildProcess.h"
@@ -115,7 +116,6 @@ int main(int argc, char *argv[])
             return 2;
         }
     }
-    ::mkdir(dir.constData(), 0755);
     QByteArray selfPath = "/proc/self/exe";
     char resolved[4096];
     if (const ssize_t n = ::readlink("/proc/self/exe", resolved, sizeof resolved - 1); n > 0)
@@ -124,16 +124,9 @@ int main(int argc, char *argv[])
     std::printf("%-9s %12s %12s %12s %12s %8s %10s\n", "files", "entries", "engine e/s", "find lines",
                 "find e/s", "ratio", "B/item");
     for (long n : sizes) {
-        const QByteArray tree = dir + "/tree-" + QByteArray::number(qlonglong(n));
-        if (!QFile::exists(QString::fromLocal8Bit(tree + ".manifest.json"))) {
-            std::fprintf(stderr, "generating %s ...\n", tree.constData());
-            const ProcessResult gen = runProcess("/usr/bin/python3", {generator, "--files", QByteArray::number(qlonglong(n)),
-                                                                      "--out", tree, "--force"});
-            if (!gen.succeeded()) {
-                std::fprintf(stderr, "could not generate %s\n", tree.constData());
-                return 1;
-            }
-        }
+        const QByteArray tree = bench::ensureTree(n, dir, generator);
+        if (tree.isEmpty())
+            return 1;
         const QByteArray findScript = "find \"$1\" -printf '%s %p\\n' >/dev/null";
         timeCommand(findScript, tree); // warm the cache
         double findBest = 1e30, engineBest = 1e30;

@@ -1,121 +1,228 @@
-// The main window.
+// The main window's and the start window's layouts.
 #include "app/MainWindow.h"
 
-#include "model/FolderScanner.h"
-#include "platform/NativePath.h"
-#include "views/ui/FileListModel.h"
+#include "views/ui/BackgroundImageView.h"
+#include "app/PRButton.h"
+#include "views/ui/NSDragImageBrowserView.h"
+#include "views/ui/PreviewPane.h"
+#include "views/ui/ShownListModel.h"
 
-#include <QDragEnterEvent>
-#include <QDropEvent>
-#include <QFileDialog>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
-#include <QListView>
-#include <QMenuBar>
+#include <QMenu>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QSplitter>
 #include <QStatusBar>
-#include <QUrl>
+#include <QTableView>
+#include <QVBoxLayout>
 
 namespace vellumry {
 
-using namespace Qt::StringLiterals;
+namespace {
 
-MainWindow::MainWindow(QWidget *parent)
-    : QMainWindow(parent), m_scanner(new FolderScanner(m_lists, this)), m_model(new FileListModel(this)),
-      m_view(new QListView(this)), m_status(new QLabel(this)), m_progress(new QProgressBar(this))
+template<typename Button>
+Button *featureButton(Button *button, const QString &text, const QString &tip)
 {
-    setWindowTitle(u"Vellumry"_s);
+    button->setFlat(true);
+    button->setFocusPolicy(Qt::TabFocus);
+    button->setToolTip(tip);
+    button->setAccessibleName(text);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 2px; background: transparent; }"
+                                         "QPushButton:disabled { opacity: 0.4; }"));
+    return button;
+}
+
+} // namespace
+
+MainWindow::MainWindow(NotificationCenter *nc, QWidget *parent) : QMainWindow(parent)
+{
+    setWindowTitle(tr("Vellumry"));
+    setMinimumSize(820, 520);
+    resize(1180, 760);
+
+    auto *central = new QWidget(this);
+    auto *centralLayout = new QVBoxLayout(central);
+    centralLayout->setContentsMargins(0, 0, 0, 0);
+    centralLayout->setSpacing(0);
+
+    // Toolbar: view modes on the left, the kind filter in the middle, the batch features on the right.
+    groundFolderImageView = new BackgroundImageView(central);
+    groundFolderImageView->setFixedHeight(56);
+    auto *bar = new QHBoxLayout(groundFolderImageView);
+    bar->setContentsMargins(14, 8, 14, 8);
+    bar->setSpacing(6);
+    iconViewModeBtn = featureButton(new QPushButton(groundFolderImageView), tr("Icons"),
+                                    tr("Show every file as an icon grid (Ctrl+1)"));
+    listViewModeBtn = featureButton(new QPushButton(groundFolderImageView), tr("List"),
+                                    tr("Show every file in a table (Ctrl+2)"));
+    folderViewModeBtn = featureButton(new QPushButton(groundFolderImageView), tr("Folders"),
+                                      tr("Show only what lies directly in the main folder (Ctrl+3)"));
+    showFilesButton = featureButton(new PRButton(nc, groundFolderImageView), tr("Show files"),
+                                    tr("Show all files or only one kind"));
+    renameFeatureBtn = featureButton(new QPushButton(groundFolderImageView), tr("Rename"),
+                                     tr("Rename the selected files in one go"));
+    classifyFeatureBtn = featureButton(new QPushButton(groundFolderImageView), tr("Classify"),
+                                       tr("Sort every file into kind or date folders"));
+    movetoFeatureBtn = featureButton(new PRButton(nc, groundFolderImageView), tr("Move to"),
+                                     tr("Move the selected files up or into another folder"));
+    bar->addWidget(iconViewModeBtn);
+    bar->addWidget(listViewModeBtn);
+    bar->addWidget(folderViewModeBtn);
+    bar->addStretch(1);
+    bar->addWidget(showFilesButton);
+    bar->addStretch(1);
+    bar->addWidget(renameFeatureBtn);
+    bar->addWidget(classifyFeatureBtn);
+    bar->addWidget(movetoFeatureBtn);
+    showFilesMenu = new QMenu(showFilesButton);
+    moveToMenu = new QMenu(movetoFeatureBtn);
+    centralLayout->addWidget(groundFolderImageView);
+
+    splitter = new QSplitter(Qt::Horizontal, central);
+    splitter->setChildrenCollapsible(false);
+    splitter->setHandleWidth(1);
+
+    windowContentView = new QWidget(splitter);
+    auto *contentLayout = new QVBoxLayout(windowContentView);
+    contentLayout->setContentsMargins(0, 0, 0, 0);
+    contentLayout->setSpacing(0);
+
+    folderView = new QWidget(windowContentView);
+    auto *folderLayout = new QVBoxLayout(folderView);
+    folderLayout->setContentsMargins(0, 0, 0, 0);
+    fodlerfileBroswerView = new NSDragImageBrowserView(nc, folderView);
+    fodlerfileBroswerView->setFrameShape(QFrame::NoFrame);
+    folderLayout->addWidget(fodlerfileBroswerView);
+
+    folderListView = new QWidget(windowContentView);
+    auto *listLayout = new QVBoxLayout(folderListView);
+    listLayout->setContentsMargins(0, 0, 0, 0);
+    fileListTableview = new QTableView(folderListView);
+    fileListTableview->setFrameShape(QFrame::NoFrame);
+    fileListTableview->setSelectionBehavior(QAbstractItemView::SelectRows);
+    fileListTableview->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    fileListTableview->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    fileListTableview->setShowGrid(false);
+    fileListTableview->setAlternatingRowColors(true);
+    fileListTableview->setWordWrap(false);
+    fileListTableview->setTextElideMode(Qt::ElideMiddle);
+    fileListTableview->verticalHeader()->hide();
+    fileListTableview->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    fileListTableview->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
+    fileListTableview->horizontalHeader()->setHighlightSections(false);
+    fileListTableview->horizontalHeader()->setStretchLastSection(false);
+    listLayout->addWidget(fileListTableview);
+
+    contentLayout->addWidget(folderView);
+    contentLayout->addWidget(folderListView);
+
+    groundImageView = new BackgroundImageView(splitter);
+    auto *previewLayout = new QVBoxLayout(groundImageView);
+    previewLayout->setContentsMargins(12, 12, 12, 12);
+    previewPane = new PreviewPane(groundImageView);
+    previewLayout->addWidget(previewPane);
+    groundImageView->setMinimumWidth(260);
+
+    splitter->addWidget(windowContentView);
+    splitter->addWidget(groundImageView);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 0);
+    splitter->setSizes({820, 340});
+    centralLayout->addWidget(splitter, 1);
+    setCentralWidget(central);
+
+    statusLabel = new QLabel(this);
+    statusLabel->setContentsMargins(8, 0, 0, 0);
+    stopButton = new QPushButton(tr("Stop"), this);
+    stopButton->setToolTip(tr("Stop the scan and keep what was found (Esc)"));
+    stopButton->setShortcut(Qt::Key_Escape);
+    stopButton->hide();
+    loadItemProgressor = new QProgressBar(this);
+    loadItemProgressor->setRange(0, 0); // a walk does not know its total in advance
+    loadItemProgressor->setMaximumWidth(140);
+    loadItemProgressor->setMaximumHeight(14);
+    loadItemProgressor->setTextVisible(false);
+    statusBar()->addWidget(statusLabel, 1);
+    statusBar()->addPermanentWidget(loadItemProgressor);
+    statusBar()->addPermanentWidget(stopButton);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    Q_EMIT closeRequested();
+}
+
+StartWindow::StartWindow(NotificationCenter *nc, QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setWindowTitle(tr("Vellumry"));
+    setFixedSize(560, 380);
     setAcceptDrops(true);
-    resize(960, 640);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    openFolderImageView = new BackgroundImageView(this);
+    layout->addWidget(openFolderImageView);
 
-    m_view->setModel(m_model);
-    m_view->setViewMode(QListView::IconMode);
-    m_view->setResizeMode(QListView::Adjust);
-    m_view->setUniformItemSizes(true);
-    m_view->setIconSize(QSize(48, 48));
-    m_view->setGridSize(QSize(112, 88));
-    m_view->setWordWrap(false);
-    m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_view->setLayoutMode(QListView::Batched);
-    setCentralWidget(m_view);
-
-    m_progress->setRange(0, 0); // busy: a walk does not know its total in advance
-    m_progress->setMaximumWidth(160);
-    m_progress->hide();
-    statusBar()->addWidget(m_status, 1);
-    statusBar()->addPermanentWidget(m_progress);
-
-    QMenu *fileMenu = menuBar()->addMenu(tr("&File"));
-    QAction *open = fileMenu->addAction(tr("&Open Folder…"), this, &MainWindow::chooseFolder);
-    open->setShortcut(QKeySequence::Open);
-    open->setToolTip(tr("Choose a main folder and list every file below it"));
-    fileMenu->addSeparator();
-    QAction *quit = fileMenu->addAction(tr("&Quit"), this, &QWidget::close);
-    quit->setShortcut(QKeySequence::Quit);
-
-    connect(m_scanner, &FolderScanner::scanStarted, this, [this] { m_progress->show(); });
-    connect(m_scanner, &FolderScanner::filesAppended, this, [this](qsizetype first, qsizetype count) {
-        m_model->appendItems(m_lists.filesItemArray, first, count);
-        updateStatus();
-    });
-    connect(m_scanner, &FolderScanner::selectFirstItem, this, [this] {
-        if (m_model->rowCount() > 0)
-            m_view->selectionModel()->select(m_model->index(0), QItemSelectionModel::Select);
-    });
-    connect(m_scanner, &FolderScanner::idle, this, [this] {
-        m_progress->hide();
-        updateStatus();
-    });
-    updateStatus();
+    auto *inner = new QVBoxLayout(openFolderImageView);
+    inner->setContentsMargins(40, 40, 40, 36);
+    inner->setSpacing(14);
+    auto *logo = new QLabel(openFolderImageView);
+    logo->setPixmap(QPixmap(QStringLiteral(":/images/vellumry.png"))
+                        .scaled(88, 88, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    logo->setAlignment(Qt::AlignHCenter);
+    startInfo1lab = new QLabel(tr("Drop a main folder here"), openFolderImageView);
+    QFont title = startInfo1lab->font();
+    title.setPointSizeF(title.pointSizeF() * 1.6);
+    title.setBold(true);
+    startInfo1lab->setFont(title);
+    startInfo1lab->setAlignment(Qt::AlignHCenter);
+    startInfo2lab = new QLabel(tr("Vellumry lists every file in all its subfolders as if they lay in one place."),
+                               openFolderImageView);
+    startInfo2lab->setWordWrap(true);
+    startInfo2lab->setAlignment(Qt::AlignHCenter);
+    startInfo3lab = new QLabel(tr("Then view them by kind, preview them, and rename, move or classify them in batches."),
+                               openFolderImageView);
+    startInfo3lab->setWordWrap(true);
+    startInfo3lab->setAlignment(Qt::AlignHCenter);
+    openFolderButton = new PRButton(nc, openFolderImageView);
+    openFolderButton->setText(tr("Go to the Main Window"));
+    openFolderButton->setToolTip(tr("Open the main window; drop a folder there or choose File > Open Folder"));
+    openFolderButton->setMinimumHeight(34);
+    openFolderButton->setDefault(true);
+    inner->addWidget(logo);
+    inner->addWidget(startInfo1lab);
+    inner->addWidget(startInfo2lab);
+    inner->addWidget(startInfo3lab);
+    inner->addStretch(1);
+    inner->addWidget(openFolderButton, 0, Qt::AlignHCenter);
 }
 
-MainWindow::~MainWindow() = default;
-
-void MainWindow::openFolder(const QString &path)
+void StartWindow::closeEvent(QCloseEvent *event)
 {
-    m_scanner->cancelAll();
-    m_lists.clear();
-    m_model->setItems(m_lists.filesItemArray);
-    m_scanner->startScanCurrentFolder(path);
-    updateStatus();
+    event->accept();
+    Q_EMIT closeRequested();
 }
 
-void MainWindow::chooseFolder()
+void StartWindow::dragEnterEvent(QDragEnterEvent *event)
 {
-    const QString folder = QFileDialog::getExistingDirectory(this, tr("Choose a main folder"));
-    if (!folder.isEmpty())
-        openFolder(folder);
-}
-
-void MainWindow::dragEnterEvent(QDragEnterEvent *event)
-{
-    if (event->mimeData()->hasUrls())
-        event->acceptProposedAction();
-}
-
-void MainWindow::dropEvent(QDropEvent *event)
-{
-    const QList<QUrl> urls = event->mimeData()->urls();
-    if (urls.isEmpty())
-        return;
-    m_scanner->cancelAll();
-    m_lists.clear();
-    m_model->setItems(m_lists.filesItemArray);
-    for (const QUrl &url : urls) {
-        if (url.isLocalFile())
-            m_scanner->startScanCurrentFolder(url.toLocalFile());
+    if (NSDragImageBrowserView::offersFiles(event->mimeData())) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
     }
-    event->acceptProposedAction();
 }
 
-void MainWindow::updateStatus()
+void StartWindow::dropEvent(QDropEvent *event)
 {
-    if (m_lists.filesItemArray.isEmpty() && !m_scanner->isScanning()) {
-        m_status->setText(tr("Drop a main folder here, or open one with Ctrl+O"));
-        return;
+    if (NSDragImageBrowserView::offersFiles(event->mimeData())) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        Q_EMIT filesDropped(event->mimeData());
     }
-    m_status->setText(m_scanner->isScanning() ? tr("Scanning… %n file(s)", nullptr, int(m_lists.filesItemArray.size()))
-                                              : tr("%n file(s)", nullptr, int(m_lists.filesItemArray.size())));
 }
 
 } // namespace vellumry

@@ -1,43 +1,85 @@
-// The main window: for now a live list of every scanned file, with scan progress in the status bar.
+// The main window's widgets, laid out; the controller fills and drives them.
 #pragma once
-
-#include "model/FileLists.h"
 
 #include <QMainWindow>
 
 class QLabel;
-class QListView;
+class QMimeData;
+class QMenu;
 class QProgressBar;
+class QPushButton;
+class QSplitter;
+class QTableView;
+class QToolButton;
 
 namespace vellumry {
 
-class FileListModel;
-class FolderScanner;
+class BackgroundImageView;
+class NSDragImageBrowserView;
+class NotificationCenter;
+class PRButton;
+class PreviewPane;
 
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
-    explicit MainWindow(QWidget *parent = nullptr);
-    ~MainWindow() override;
+    explicit MainWindow(NotificationCenter *nc, QWidget *parent = nullptr);
 
-    // Empties the lists and scans the folder.
-    void openFolder(const QString &path);
-    void chooseFolder();
+    // The toolbar panel and the preview's panel.
+    BackgroundImageView *groundFolderImageView;
+    BackgroundImageView *groundImageView;
+    // The file views: the grid in folderView, the table in folderListView, both in windowContentView.
+    QWidget *windowContentView;
+    QWidget *folderView;
+    NSDragImageBrowserView *fodlerfileBroswerView;
+    QWidget *folderListView;
+    QTableView *fileListTableview;
+    PreviewPane *previewPane;
+    QSplitter *splitter;
+    // Feature buttons.
+    QPushButton *iconViewModeBtn;
+    QPushButton *listViewModeBtn;
+    QPushButton *folderViewModeBtn;
+    QPushButton *renameFeatureBtn;
+    QPushButton *classifyFeatureBtn;
+    PRButton *movetoFeatureBtn;
+    PRButton *showFilesButton;
+    QMenu *showFilesMenu;
+    QMenu *moveToMenu;
+    // The status line.
+    QLabel *statusLabel;
+    QPushButton *stopButton;
+    QProgressBar *loadItemProgressor;
+
+Q_SIGNALS:
+    void closeRequested();
 
 protected:
+    void closeEvent(QCloseEvent *event) override;
+};
+
+// The start window: an invitation to drop or open a main folder.
+class StartWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit StartWindow(NotificationCenter *nc, QWidget *parent = nullptr);
+
+    BackgroundImageView *openFolderImageView;
+    QLabel *startInfo1lab;
+    QLabel *startInfo2lab;
+    QLabel *startInfo3lab;
+    PRButton *openFolderButton;
+
+Q_SIGNALS:
+    void closeRequested();
+    void filesDropped(const QMimeData *data);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
-
-private:
-    void updateStatus();
-
-    FileLists m_lists;
-    FolderScanner *m_scanner;
-    FileListModel *m_model;
-    QListView *m_view;
-    QLabel *m_status;
-    QProgressBar *m_progress;
 };
 
 } // namespace vellumry

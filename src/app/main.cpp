@@ -1,32 +1,52 @@
-// Starts Vellumry: the main window, and a scan of the folder named on the command line.
-#include "app/MainWindow.h"
+// Starts Vellumry: the controller, its windows, and a scan of the folders named on the command line.
+#include "app/AppDelegate.h"
+#include "platform/Appearance.h"
 #include "platform/NativePath.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Settings.h"
+#include "platform/Workspace.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QStyleFactory>
 #include <QTimer>
 
 #include <cstring>
 
 int main(int argc, char *argv[])
 {
-    // The folder argument is taken as bytes before Qt decodes (and may mangle) the arguments.
-    QByteArray folder;
+    // Folder arguments are taken as bytes before Qt decodes (and may mangle) the arguments.
+    QStringList folders;
     bool selfTest = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--self-test") == 0)
             selfTest = true;
         else if (argv[i][0] != '-')
-            folder = argv[i];
+            folders.append(vellumry::fromNativePath(argv[i]));
     }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vellumry"));
     QApplication::setOrganizationName(QStringLiteral("Vellumry"));
-    vellumry::MainWindow window;
-    window.show();
-    if (!folder.isEmpty())
-        window.openFolder(vellumry::fromNativePath(folder));
-    if (selfTest) // start, show, and close again: a smoke test of the whole start-up
-        QTimer::singleShot(0, &window, &QWidget::close);
+    QApplication::setDesktopFileName(QStringLiteral("vellumry"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/vellumry.png")));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+
+    vellumry::Settings settings;
+    vellumry::NotificationCenter nc;
+    vellumry::AppDelegate::Services services;
+    services.settings = &settings;
+    services.nc = &nc;
+    services.interfaceStyle = &vellumry::interfaceStyle;
+    services.openFile = &vellumry::openWithDefaultApplication;
+    vellumry::AppDelegate controller(services);
+    controller.awakeFromNib();
+    controller.applicationDidFinishLaunching();
+    if (!folders.isEmpty())
+        controller.openFoldersAsDrop(folders);
+    if (selfTest) // start, show, scan, and quit again once the scan is over: a smoke test of the whole start-up
+        QObject::connect(&controller, &vellumry::AppDelegate::scanFinished, &app, &QApplication::quit);
+    if (selfTest && folders.isEmpty())
+        QTimer::singleShot(0, &app, &QApplication::quit);
     return app.exec();
 }

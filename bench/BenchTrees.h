@@ -1,0 +1,31 @@
+// Synthetic trees for the benchmarks, made once by the shared generator and kept between runs.
+#pragma once
+
+#include "platform/ChildProcess.h"
+
+#include <QByteArray>
+#include <QFile>
+
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace vellumry::bench {
+
+// The tree of `files` files under `dir`, made when missing; an empty result when it could not be made.
+inline QByteArray ensureTree(long files, const QByteArray &dir, const QByteArray &generator)
+{
+    ::mkdir(dir.constData(), 0755);
+    const QByteArray tree = dir + "/tree-" + QByteArray::number(qlonglong(files));
+    if (QFile::exists(QString::fromLocal8Bit(tree + ".manifest.json")))
+        return tree;
+    std::fprintf(stderr, "generating %s ...\n", tree.constData());
+    const ProcessResult gen = runProcess(
+        "/usr/bin/python3", {generator, "--files", QByteArray::number(qlonglong(files)), "--out", tree, "--force"});
+    if (!gen.succeeded()) {
+        std::fprintf(stderr, "could not generate %s\n", tree.constData());
+        return {};
+    }
+    return tree;
+}
+
+} // namespace vellumry::bench

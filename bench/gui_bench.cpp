@@ -1,0 +1,152 @@
+// GUI scan benchmark: a real main window scanning a synthetic tree.
+//
+//   xvfb-run -a gui_bench [--files 100000] [--dir DIR] [--generator PATH]
+//
+// Prints the time from the drop to the first painted items, the longest stall of the event loop
+// during the scan (a 5 ms timer probe), and the window's total scan time against the headless engine's
+// on the same tree.
+#include "BenchTrees.h"
+#include "app/AppDelegate.h"
+#include "app/MainWindow.h"
+#include "model/FolderScanner.h"
+#include "platform/NativePath.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Settings.h"
+#include "views/ui/NSDragImageBrowserView.h"
+#include "views/ui/ShownListModel.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QStyleFactory>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <string>
+
+using namespace vellumry;
+
+namespace {
+
+// Notes the first paint of the grid that shows at least one item.
+class FirstPaintProbe : public QObject
+{
+public:
+    FirstPaintProbe(const ShownListModel *model, QElapsedTimer *clock) : m_model(model), m_clock(clock) {}
+    qint64 firstPaintNs = -1;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && firstPaintNs < 0 && m_model->rowCount() > 0)
+            firstPaintNs = m_clock->nsecsElapsed();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    const ShownListModel *m_model;
+    QElapsedTimer *m_clock;
+};
+
+double headlessSeconds(const QByteArray &tree)
+{
+    FileLists lists;
+    FolderScanner scanner(lists);
+    QEventLoop loop;
+    QObject::connect(&scanner, &FolderScanner::idle, &loop, &QEventLoop::quit);
+    QElapsedTimer timer;
+    timer.start();
+    scanner.startScanCurrentFolder(fromNativePath(tree));
+    loop.exec();
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    long files = 100000;
+    QByteArray dir = "/tmp/vellumry-bench";
+    QByteArray generator = VELLUMRY_TREE_GENERATOR;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string arg = argv[i];
+        if (arg == "--files")
+            files = std::atol(argv[i + 1]);
+        else if (arg == "--dir")
+            dir = argv[i + 1];
+        else if (arg == "--generator")
+            generator = argv[i + 1];
+    }
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    const QByteArray tree = bench::ensureTree(files, dir, generator);
+    if (tree.isEmpty())
+        return 1;
+
+    headlessSeconds(tree); // warm the cache
+    const double headless = headlessSeconds(tree);
+
+    Settings settings(QFile::decodeName(QFile::encodeName(home.path()) + "/Vellumry.conf"));
+    settings.setValue(QStringLiteral("FirstStartData"), QStringLiteral("YES"));
+    settings.setValue(QStringLiteral("ExampleAlertSuppress"), true);
+    NotificationCenter nc;
+    AppDelegate::Services services;
+    services.settings = &settings;
+    services.nc = &nc;
+    services.interfaceStyle = [] { return QString(); };
+    AppDelegate controller(services);
+    controller.awakeFromNib();
+    controller.applicationDidFinishLaunching();
+    controller.window->resize(1280, 800);
+    controller.window->show();
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 500)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+
+    QElapsedTimer clock;
+    FirstPaintProbe probe(controller.FileListController, &clock);
+    controller.window->fodlerfileBroswerView->viewport()->installEventFilter(&probe);
+    qint64 longestGapNs = 0, lastTickNs = 0;
+    QTimer tick;
+    tick.setInterval(5);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        longestGapNs = std::max(longestGapNs, now - lastTickNs);
+        lastTickNs = now;
+    });
+    QEventLoop loop;
+    QObject::connect(&controller, &AppDelegate::scanFinished, &loop, &QEventLoop::quit);
+    clock.start();
+    tick.start();
+    controller.openFoldersAsDrop({fromNativePath(tree)});
+    loop.exec();
+    const double total = double(clock.nsecsElapsed()) / 1e9;
+    tick.stop();
+
+    // Scroll through the whole grid once, page by page, and note the slowest page.
+    auto *grid = controller.window->fodlerfileBroswerView;
+    qint64 slowestPageNs = 0;
+    const int pages = 200;
+    QElapsedTimer pageClock;
+    for (int p = 0; p <= pages; ++p) {
+        pageClock.start();
+        grid->scrollTo(controller.FileListController->index(int(qint64(controller.FileListController->rowCount() - 1) * p / pages), 0));
+        grid->viewport()->repaint();
+        QApplication::processEvents();
+        slowestPageNs = std::max(slowestPageNs, pageClock.nsecsElapsed());
+    }
+
+    std::printf("files in tree:              %ld (%lld items shown)\n", files,
+                static_cast<long long>(controller.FileListController->rowCount()));
+    std::printf("first painted items:        %.1f ms\n", double(probe.firstPaintNs) / 1e6);
+    std::printf("longest event-loop stall:   %.1f ms\n", double(std::max<qint64>(0, longestGapNs - 5000000)) / 1e6);
+    std::printf("window scan total:          %.3f s\n", total);
+    std::printf("headless engine total:      %.3f s\n", headless);
+    std::printf("window / headless:          %.2f\n", total / headless);
+    std::printf("slowest page while scrolling the grid: %.1f ms\n", double(slowestPageNs) / 1e6);
+    return 0;
+}

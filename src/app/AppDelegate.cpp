@@ -1,0 +1,709 @@
+// The controller: launch, folder loading, view modes, preview, look and sheets.
+#include "app/AppDelegate.h"
+
+#include "app/MainWindow.h"
+#include "app/PRButton.h"
+#include "model/FolderScanner.h"
+#include "platform/NativePath.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Settings.h"
+#include "reorganise/ui/RenameSheet.h"
+#include "views/ui/BackgroundImageView.h"
+#include "views/ui/NSDragImageBrowserView.h"
+#include "views/ui/PreviewPane.h"
+#include "views/ui/ShownListModel.h"
+#include "views/ui/ThumbnailLoader.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLoggingCategory>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableView>
+#include <QTimer>
+#include <QUrl>
+
+Q_LOGGING_CATEGORY(lcVellumry, "vellumry")
+
+namespace vellumry {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+AppDelegate *g_controller = nullptr;
+
+const QColor kDarkWindow(29, 30, 31), kLightWindow(243, 246, 250);
+const QColor kDarkBrowser(42, 43, 54), kLightBrowser(251, 251, 251);
+const QColor kDarkText(250, 250, 250), kLightText(74, 74, 74);
+
+// The show-files button's image for each kind filter, light and dark, in the order the look swap tries them.
+const std::pair<const char *, const char *> kShowFilesImages[] = {
+    {"showallfilesbtn.png", "showallfileblackbtn.png"}, {"showimagesbtn.png", "showimageblackbtn.png"},
+    {"archivebtn.png", "showarchiveblackbtn.png"},      {"showdocumentsbtn.png", "showdocumentsblackbtn.png"},
+    {"showvideosbtn.png", "showvideoblackbtn.png"},     {"showaudiosbtn.png", "showaudioblackbtn.png"},
+    {"otherbtn.png", "showotherblackbtn.png"},
+};
+
+QIcon namedIcon(const QString &name) { return QIcon(u":/images/"_s + name); }
+
+void setButtonImage(QPushButton *button, const QString &name)
+{
+    const QPixmap pixmap(u":/images/"_s + name);
+    button->setIcon(QIcon(pixmap));
+    if (!pixmap.isNull()) {
+        const QSize size = pixmap.deviceIndependentSize().toSize();
+        button->setIconSize(size);
+        button->setFixedSize(size + QSize(4, 4));
+        button->setText(QString());
+    }
+    button->setProperty("imageName", name);
+}
+
+QPalette lookPalette(bool dark)
+{
+    QPalette palette = QApplication::style()->standardPalette();
+    const QColor window = dark ? kDarkWindow : kLightWindow;
+    const QColor base = dark ? kDarkBrowser : kLightBrowser;
+    const QColor text = dark ? kDarkText : QColor(34, 36, 40);
+    palette.setColor(QPalette::Window, window);
+    palette.setColor(QPalette::Base, base);
+    palette.setColor(QPalette::AlternateBase, dark ? base.lighter(112) : QColor(243, 245, 248));
+    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::ButtonText, text);
+    palette.setColor(QPalette::Button, dark ? QColor(52, 54, 60) : QColor(236, 239, 244));
+    palette.setColor(QPalette::Highlight, dark ? QColor(64, 156, 160) : QColor(26, 118, 124));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::ToolTipBase, dark ? QColor(52, 54, 60) : QColor(255, 255, 240));
+    palette.setColor(QPalette::ToolTipText, text);
+    palette.setColor(QPalette::PlaceholderText, dark ? QColor(150, 150, 155) : QColor(130, 130, 135));
+    palette.setColor(QPalette::Disabled, QPalette::Text, dark ? QColor(120, 120, 125) : QColor(160, 160, 165));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, dark ? QColor(120, 120, 125) : QColor(160, 160, 165));
+    return palette;
+}
+
+void setLabelColor(QLabel *label, const QColor &color)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+}
+
+} // namespace
+
+AppDelegate::AppDelegate(Services services, QObject *parent) : QObject(parent), m_services(std::move(services))
+{
+    // Creation: subscribe to the named notifications and record the one instance.
+    m_services.nc->observe(Notification::ButtonMouseDown, this, [this](QObject *o) { MybuttonMouseDownHandle(o); });
+    m_services.nc->observe(Notification::DragOperationImage, this,
+                           [this](QObject *o) { PRDragOperationImageNoteHandle(o); });
+    g_controller = this;
+}
+
+AppDelegate::~AppDelegate()
+{
+    if (g_controller == this)
+        g_controller = nullptr;
+    delete openFolderWindow;
+    delete window;
+}
+
+AppDelegate *AppDelegate::GetAppControllor() { return g_controller; }
+
+bool AppDelegate::LoadFirstItem() const { return m_scanner && m_scanner->LoadFirstItem(); }
+
+void AppDelegate::awakeFromNib()
+{
+    window = new MainWindow(m_services.nc);
+    openFolderWindow = new StartWindow(m_services.nc);
+    renameSheet = new RenameSheet(window);
+    classifySheet = new ClassifySheet(window);
+    m_scanner = new FolderScanner(lists, this);
+    m_thumbnails = new ThumbnailLoader(80, this);
+    FileListController = new ShownListModel(this);
+    FileListController->setThumbnailSource([this](const IKImageItem &item) { return m_thumbnails->thumbnail(item); });
+
+    // Background images.
+    window->groundImageView->setImageNamed(u"whiteground.png"_s);
+    window->groundFolderImageView->setImageNamed(u"grayimage.png"_s);
+    openFolderWindow->openFolderImageView->setImageNamed(u"grayimage.png"_s);
+    renameSheet->renameImageView->setImageNamed(u"grayimage.png"_s);
+    classifySheet->classifyImageView->setImageNamed(u"grayimage.png"_s);
+
+    // The rename sheet's option lists.
+    const auto fill = [](QComboBox *box, const QStringList &items) {
+        box->clear();
+        box->addItems(items);
+        box->setCurrentIndex(0);
+    };
+    fill(renameSheet->renameTypeBtn, {u"Parent Folder Name"_s, u"Path Components"_s, u"Text"_s});
+    fill(renameSheet->renameActBtn,
+         {u"Add parent folder name to beginning"_s, u"Add parent folder name to end"_s,
+          u"Replace current name with parent folder name"_s});
+    fill(renameSheet->renameLevelParentBtn,
+         {u"1 level of parent folder"_s, u"2 levels of parent folders"_s, u"3 levels of parent folders"_s,
+          u"4 levels of parent folders"_s, u"5 levels of parent folders"_s});
+    const QList<QWidget *> optional{renameSheet->addLevelLab,          renameSheet->addtextLab,
+                                    renameSheet->replacetext1Lab,      renameSheet->replacetext2Lab,
+                                    renameSheet->replaceStrText,       renameSheet->replaceWithStrLabText,
+                                    renameSheet->renameLevelParentBtn, renameSheet->addTextField};
+    for (QWidget *w : optional)
+        w->hide();
+
+    // The look at load: backgrounds and colours only; the watcher applies the rest.
+    const bool dark = m_services.interfaceStyle && m_services.interfaceStyle() == u"Dark"_s;
+    window->groundFolderImageView->setImageNamed(dark ? u"blackground.png"_s : u"grayimage.png"_s);
+    openFolderWindow->openFolderImageView->setImageNamed(dark ? u"blackground.png"_s : u"grayimage.png"_s);
+    for (QLabel *label : {openFolderWindow->startInfo1lab, openFolderWindow->startInfo2lab, openFolderWindow->startInfo3lab})
+        setLabelColor(label, dark ? kDarkText : kLightText);
+    QApplication::setPalette(lookPalette(dark));
+    applyFeatureImages(false);
+    setShowFilesImage(u"showallfilesbtn.png"_s);
+
+    // Views and their signals.
+    window->fodlerfileBroswerView->setModel(FileListController);
+    window->fileListTableview->setModel(FileListController);
+    QHeaderView *header = window->fileListTableview->horizontalHeader();
+    header->setSectionResizeMode(ShownListModel::NameColumn, QHeaderView::Interactive);
+    header->resizeSection(ShownListModel::NameColumn, 240);
+    header->resizeSection(ShownListModel::PathColumn, 320);
+    header->resizeSection(ShownListModel::SizeColumn, 90);
+    header->resizeSection(ShownListModel::TypeColumn, 110);
+    header->setSectionResizeMode(ShownListModel::DateColumn, QHeaderView::Stretch);
+    connect(window->fodlerfileBroswerView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &AppDelegate::imageBrowserSelectionDidChange);
+    connect(window->fileListTableview->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &AppDelegate::tableViewSelectionDidChange);
+    connect(window->fodlerfileBroswerView, &NSDragImageBrowserView::itemDoubleClicked, this,
+            &AppDelegate::imageBrowserCellWasDoubleClickedAtIndex);
+    connect(m_thumbnails, &ThumbnailLoader::thumbnailReady, window->fodlerfileBroswerView->viewport(),
+            qOverload<>(&QWidget::update));
+
+    connect(window->iconViewModeBtn, &QPushButton::clicked, this, &AppDelegate::ChangetoIconViewModeAction);
+    connect(window->listViewModeBtn, &QPushButton::clicked, this, &AppDelegate::ChangetoListViewModeAction);
+    connect(window->folderViewModeBtn, &QPushButton::clicked, this, &AppDelegate::ChangetoFolderViewModeAction);
+    connect(window->stopButton, &QPushButton::clicked, this, &AppDelegate::stopScanAction);
+    connect(window, &MainWindow::closeRequested, this, [this] { windowShouldClose(window); });
+    connect(openFolderWindow, &StartWindow::closeRequested, this, [this] { windowShouldClose(openFolderWindow); });
+    connect(openFolderWindow, &StartWindow::filesDropped, this, [this](const QMimeData *data) {
+        window->fodlerfileBroswerView->performDragOperation(data);
+    });
+
+    // Scan engine hand-overs.
+    connect(m_scanner, &FolderScanner::filesAppended, this, &AppDelegate::onFilesAppended);
+    connect(m_scanner, &FolderScanner::selectFirstItem, this, &AppDelegate::onSelectFirstItem);
+    connect(m_scanner, &FolderScanner::scanStarted, this, [this] { updateStatus(); });
+    connect(m_scanner, &FolderScanner::scanFinished, this, [this] {
+        // End of one scan: the whole of filesItemArray is shown.
+        if (!m_shownIsAllFiles || FileListController->items().size() != lists.filesItemArray.size())
+            reloadShownList(lists.filesItemArray, true);
+    });
+    connect(m_scanner, &FolderScanner::idle, this, [this] {
+        window->loadItemProgressor->hide();
+        window->stopButton->hide();
+        updateStatus();
+        Q_EMIT scanFinished();
+    });
+
+    // Menus.
+    QMenu *fileMenu = window->menuBar()->addMenu(tr("&File"));
+    fileMenu->addAction(tr("&Open Folder…"), QKeySequence::Open, this, &AppDelegate::ClearAndOpenNewFolderAction)
+        ->setStatusTip(tr("Empty the lists and choose a new main folder"));
+    fileMenu->addAction(tr("&Import Folder…"), QKeySequence(Qt::CTRL | Qt::Key_I), this,
+                        &AppDelegate::ImportNewFolderAction)
+        ->setStatusTip(tr("Add the files of another folder to those shown"));
+    fileMenu->addAction(tr("&Clear"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K), this,
+                        &AppDelegate::ClearCurrentFilesandFolderAction)
+        ->setStatusTip(tr("Empty the lists"));
+    fileMenu->addSeparator();
+    fileMenu->addAction(tr("&Quit"), QKeySequence::Quit, qApp, &QApplication::quit);
+    QMenu *viewMenu = window->menuBar()->addMenu(tr("&View"));
+    viewMenu->addAction(tr("As &Icons"), QKeySequence(Qt::CTRL | Qt::Key_1), this,
+                        &AppDelegate::ChangetoIconViewModeAction);
+    viewMenu->addAction(tr("As &List"), QKeySequence(Qt::CTRL | Qt::Key_2), this,
+                        &AppDelegate::ChangetoListViewModeAction);
+    viewMenu->addAction(tr("As &Folders"), QKeySequence(Qt::CTRL | Qt::Key_3), this,
+                        &AppDelegate::ChangetoFolderViewModeAction);
+    viewMenu->addSeparator();
+    viewMenu->addMenu(window->showFilesMenu)->setText(tr("&Show"));
+
+    QMenu *show = window->showFilesMenu;
+    show->setTitle(tr("Show"));
+    show->addAction(namedIcon(u"showallfilesbtn.png"_s), tr("All Files"), this, &AppDelegate::ShowAllFilesBtnAction);
+    show->addAction(tr("Images"), this, &AppDelegate::ShowAllImagesBtnAction);
+    show->addAction(tr("Videos"), this, &AppDelegate::ShowAllVideosBtnAction);
+    show->addAction(tr("Audios"), this, &AppDelegate::ShowAllAudiosBtnAction);
+    show->addAction(tr("Documents"), this, &AppDelegate::ShowAllDocumentsBtnAction);
+    show->addAction(tr("Archives"), this, &AppDelegate::ShowAllArchiveBtnAction);
+    show->addAction(tr("Others"), this, &AppDelegate::ShowAllOthersBtnAction);
+    for (QAction *a : show->actions())
+        a->setIcon(QIcon());
+
+    // Batch features arrive with the reorganisation engines; until then their buttons say so.
+    for (QPushButton *b : {window->renameFeatureBtn, window->classifyFeatureBtn,
+                           static_cast<QPushButton *>(window->movetoFeatureBtn)}) {
+        b->setEnabled(false);
+        b->setToolTip(b->toolTip() + tr(" (not available yet)"));
+    }
+}
+
+void AppDelegate::applicationDidFinishLaunching()
+{
+    // Lists exist already (members); the containers: icon view shown, list view hidden.
+    lists.clear();
+    window->folderView->show();
+    window->folderListView->hide();
+    window->fodlerfileBroswerView->setCellSize({80, 80});
+
+    // Centre both windows on the screen.
+    if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        window->move(area.center() - window->rect().center());
+        openFolderWindow->move(area.center() - openFolderWindow->rect().center());
+    }
+    connect(window->fileListTableview, &QTableView::doubleClicked, this,
+            &AppDelegate::DoubleClickTableViewBookMarkAction);
+    window->loadItemProgressor->hide();
+    updateStatus();
+
+    Settings &settings = *m_services.settings;
+    if (settings.string(u"FirstStartData"_s) == u"YES"_s) {
+        window->show();
+        if (!settings.boolean(u"ExampleAlertSuppress"_s)) {
+            auto *hint = new QMessageBox(window);
+            hint->setAttribute(Qt::WA_DeleteOnClose);
+            hint->setWindowModality(Qt::WindowModal);
+            hint->setIcon(QMessageBox::Information);
+            hint->setText(tr("Drag & drop a main folder here to start"));
+            hint->setInformativeText(tr("Drag & drop a main folder here to start managing files in multilevel "
+                                        "folders and subfolders."));
+            QPushButton *ok = hint->addButton(tr(" Ok "), QMessageBox::AcceptRole);
+            hint->setDefaultButton(ok);
+            hint->setCheckBox(new QCheckBox(tr("Do not show this message again"), hint));
+            connect(hint, &QMessageBox::buttonClicked, this, [this, hint, ok](QAbstractButton *button) {
+                savePanelDidEnd12(button == ok ? 1 : 0, hint->checkBox()->isChecked());
+            });
+            startupHint = hint;
+            hint->show();
+            positionSheet(hint);
+        } else {
+            qCInfo(lcVellumry, "ExampleAlert suppressed");
+        }
+    } else {
+        window->hide();
+        openFolderWindow->show();
+        settings.setValue(u"FirstStartData"_s, u"YES"_s);
+        settings.synchronize();
+    }
+
+    detectTimer = new QTimer(this);
+    detectTimer->setInterval(1000);
+    connect(detectTimer, &QTimer::timeout, this, &AppDelegate::BMakeModeTimer_hander);
+    detectTimer->start();
+    BMakeModeTimer_hander(); // a dark desktop gets its whole look now rather than a second later
+
+    QWidget *front = window->isVisible() ? static_cast<QWidget *>(window) : openFolderWindow;
+    front->raise();
+    front->activateWindow();
+}
+
+void AppDelegate::savePanelDidEnd12(int returnCode, bool suppressionTicked)
+{
+    if (returnCode == 1 && suppressionTicked) {
+        m_services.settings->setValue(u"ExampleAlertSuppress"_s, true);
+        m_services.settings->synchronize();
+    }
+    if (startupHint)
+        startupHint->close();
+}
+
+QRect AppDelegate::windowWillPositionSheetUsingRect(QWidget *, QWidget *, const QRect &rect)
+{
+    return rect.translated(0, 60);
+}
+
+void AppDelegate::positionSheet(QWidget *sheet)
+{
+    // A sheet's default place: centred on the window, its top edge at the top of the window's content.
+    QWidget *parent = sheet->parentWidget() ? sheet->parentWidget()->window() : window;
+    sheet->adjustSize();
+    const QRect frame = parent->geometry();
+    const QSize size = sheet->size();
+    const QRect proposed(frame.left() + (frame.width() - size.width()) / 2, frame.top(), size.width(), size.height());
+    sheet->setGeometry(windowWillPositionSheetUsingRect(parent, sheet, proposed));
+}
+
+bool AppDelegate::windowShouldClose(QWidget *which)
+{
+    if (which == openFolderWindow) {
+        openFolderWindow->hide();
+        window->show();
+        if (QScreen *screen = window->screen())
+            window->move(screen->availableGeometry().center() - window->rect().center());
+    } else if (which == window) {
+        QApplication::quit();
+    }
+    return true;
+}
+
+// ---- Folder loading ----------------------------------------------------------------------------
+
+void AppDelegate::clearLists()
+{
+    m_scanner->cancelAll(); // the lists have one writer at a time: stop the scans first
+    lists.clear();
+    m_thumbnails->clear();
+}
+
+void AppDelegate::startScanCurrentFolder(const QString &path)
+{
+    openFolderWindow->hide();
+    window->show();
+    window->loadItemProgressor->show();
+    window->stopButton->show();
+    m_stopped = false;
+    m_scanner->startScanCurrentFolder(path);
+    updateStatus();
+}
+
+void AppDelegate::PRDragOperationImageNoteHandle(QObject *)
+{
+    const QList<QUrl> urls = window->fodlerfileBroswerView->geturlArray();
+    clearLists();
+    reloadShownList(lists.filesItemArray, true);
+    bool first = true;
+    for (const QUrl &url : urls) {
+        if (!url.isLocalFile())
+            continue;
+        const QString path = fromNativePath(QFile::encodeName(url.toLocalFile()));
+        if (first) // the first dropped folder becomes the main folder of the batch operations
+            currentSelectFolder = path;
+        first = false;
+        startScanCurrentFolder(path);
+    }
+}
+
+void AppDelegate::openFoldersAsDrop(const QStringList &paths)
+{
+    clearLists();
+    reloadShownList(lists.filesItemArray, true);
+    if (!paths.isEmpty())
+        currentSelectFolder = paths.first();
+    for (const QString &path : paths)
+        startScanCurrentFolder(path);
+}
+
+void AppDelegate::showOpenPanel(bool importing)
+{
+    auto *panel = new QFileDialog(window, importing ? tr("Import a Folder") : tr("Choose a Main Folder"),
+                                  QDir::homePath());
+    panel->setAttribute(Qt::WA_DeleteOnClose);
+    panel->setFileMode(QFileDialog::Directory);
+    panel->setOption(QFileDialog::ShowDirsOnly);
+    panel->setOption(QFileDialog::DontUseNativeDialog); // a sheet we can place
+    panel->setWindowModality(Qt::WindowModal);
+    panel->setLabelText(QFileDialog::Accept, importing ? tr("Import") : tr("Open"));
+    connect(panel, &QFileDialog::finished, this, [this, panel, importing](int result) {
+        const int returnCode = result == QDialog::Accepted ? 1 : 0;
+        if (importing)
+            openPanelDidEnd14(panel, returnCode);
+        else
+            openPanelDidEnd13(panel, returnCode);
+    });
+    openHomePanel = panel;
+    panel->show();
+    positionSheet(panel);
+}
+
+void AppDelegate::ClearAndOpenNewFolderAction()
+{
+    clearLists();
+    reloadShownList(lists.filesItemArray, true);
+    showOpenPanel(false);
+}
+
+void AppDelegate::openPanelDidEnd13(QFileDialog *panel, int returnCode)
+{
+    const QStringList chosen = panel->selectedFiles();
+    if (returnCode != 1 || chosen.isEmpty())
+        return;
+    currentSelectFolder = fromNativePath(QFile::encodeName(chosen.first()));
+    clearLists();
+    reloadShownList(lists.filesItemArray, true);
+    startScanCurrentFolder(currentSelectFolder);
+}
+
+void AppDelegate::ImportNewFolderAction() { showOpenPanel(true); }
+
+void AppDelegate::openPanelDidEnd14(QFileDialog *panel, int returnCode)
+{
+    const QStringList chosen = panel->selectedFiles();
+    if (returnCode != 1 || chosen.isEmpty())
+        return;
+    currentSelectFolder = fromNativePath(QFile::encodeName(chosen.first()));
+    startScanCurrentFolder(currentSelectFolder);
+}
+
+void AppDelegate::ClearCurrentFilesandFolderAction()
+{
+    clearLists();
+    reloadShownList(lists.filesItemArray, true);
+    updateStatus();
+}
+
+void AppDelegate::stopScanAction()
+{
+    if (!m_scanner->isScanning())
+        return;
+    m_scanner->cancelAll(); // what was found stays
+    m_stopped = true;
+    if (!m_shownIsAllFiles || FileListController->items().size() != lists.filesItemArray.size())
+        reloadShownList(lists.filesItemArray, true);
+}
+
+// ---- Shown list, view modes and filters ----------------------------------------------------------
+
+void AppDelegate::reloadShownList(const ItemList &list, bool allFiles)
+{
+    FileListController->setItems(list);
+    m_shownIsAllFiles = allFiles;
+    updateStatus();
+}
+
+void AppDelegate::onFilesAppended(qsizetype first, qsizetype count)
+{
+    // Every refresh shows all files: appended when that is what is shown, else the whole list again.
+    if (m_shownIsAllFiles && FileListController->items().size() == first)
+        FileListController->appendItems(lists.filesItemArray, first, count);
+    else
+        reloadShownList(lists.filesItemArray, true);
+    updateStatus();
+}
+
+void AppDelegate::onSelectFirstItem()
+{
+    if (FileListController->rowCount() == 0)
+        return;
+    window->fodlerfileBroswerView->selectionModel()->select(FileListController->index(0, 0),
+                                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+bool AppDelegate::isListMode() const { return window->folderView->isHidden(); }
+
+void AppDelegate::ChangetoIconViewModeAction()
+{
+    window->folderView->show();
+    window->folderListView->hide();
+    reloadShownList(lists.filesItemArray, true);
+}
+
+void AppDelegate::ChangetoListViewModeAction()
+{
+    window->folderView->hide();
+    window->folderListView->show();
+    reloadShownList(lists.filesItemArray, true);
+}
+
+void AppDelegate::ChangetoFolderViewModeAction()
+{
+    window->folderView->show();
+    window->folderListView->hide();
+    reloadShownList(lists.currentViewItemArray, false);
+}
+
+void AppDelegate::showKind(const ItemList &list, const QString &lightImage, const QString &darkImage)
+{
+    reloadShownList(list, &list == &lists.filesItemArray);
+    setShowFilesImage(isDarkMode ? darkImage : lightImage);
+}
+
+void AppDelegate::ShowAllFilesBtnAction()
+{
+    showKind(lists.filesItemArray, u"showallfilesbtn.png"_s, u"showallfileblackbtn.png"_s);
+}
+void AppDelegate::ShowAllImagesBtnAction()
+{
+    showKind(lists.imageFilesItemArray, u"showimagesbtn.png"_s, u"showimageblackbtn.png"_s);
+}
+void AppDelegate::ShowAllVideosBtnAction()
+{
+    showKind(lists.videoFilesItemArray, u"showvideosbtn.png"_s, u"showvideoblackbtn.png"_s);
+}
+void AppDelegate::ShowAllAudiosBtnAction()
+{
+    showKind(lists.audioFilesItemArray, u"showaudiosbtn.png"_s, u"showaudioblackbtn.png"_s);
+}
+void AppDelegate::ShowAllDocumentsBtnAction()
+{
+    showKind(lists.documentFilesItemArray, u"showdocumentsbtn.png"_s, u"showdocumentsblackbtn.png"_s);
+}
+void AppDelegate::ShowAllOthersBtnAction()
+{
+    showKind(lists.otherFilesItemArray, u"otherbtn.png"_s, u"showotherblackbtn.png"_s);
+}
+void AppDelegate::ShowAllArchiveBtnAction()
+{
+    showKind(lists.archiveFilesItemArray, u"archivebtn.png"_s, u"showarchiveblackbtn.png"_s);
+}
+
+// ---- Preview and opening ---------------------------------------------------------------------------
+
+void AppDelegate::previewRow(int row)
+{
+    const IKImageItemRef item = FileListController->itemAt(row);
+    if (!item)
+        return;
+    window->previewPane->previewItem(*item);
+    Q_EMIT previewed(row);
+}
+
+void AppDelegate::imageBrowserSelectionDidChange()
+{
+    const QModelIndexList selected = window->fodlerfileBroswerView->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        return; // the pane keeps what it showed
+    int lowest = selected.first().row();
+    for (const QModelIndex &index : selected)
+        lowest = std::min(lowest, index.row());
+    previewRow(lowest);
+}
+
+void AppDelegate::tableViewSelectionDidChange()
+{
+    // The row selected last is the table's current row.
+    const QModelIndex current = window->fileListTableview->selectionModel()->currentIndex();
+    if (!current.isValid() || !window->fileListTableview->selectionModel()->isRowSelected(current.row(), {}))
+        return;
+    previewRow(current.row());
+}
+
+void AppDelegate::openItem(const IKImageItem &item)
+{
+    // A folder item's path is the folder icon: open the folder itself instead, never the resource.
+    const QByteArray path = item.bDir() ? item.nativeEntryPath() : item.nativeFilePath();
+    if (m_services.openFile)
+        m_services.openFile(path);
+}
+
+void AppDelegate::imageBrowserCellWasDoubleClickedAtIndex(int)
+{
+    const QModelIndexList selected = window->fodlerfileBroswerView->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        return;
+    int lowest = selected.first().row();
+    for (const QModelIndex &index : selected)
+        lowest = std::min(lowest, index.row());
+    if (const IKImageItemRef item = FileListController->itemAt(lowest))
+        openItem(*item);
+}
+
+void AppDelegate::DoubleClickTableViewBookMarkAction()
+{
+    const QModelIndex current = window->fileListTableview->selectionModel()->currentIndex();
+    if (!current.isValid() || !window->fileListTableview->selectionModel()->isRowSelected(current.row(), {}))
+        return;
+    if (const IKImageItemRef item = FileListController->itemAt(current.row()))
+        openItem(*item);
+}
+
+// ---- Look, buttons --------------------------------------------------------------------------------
+
+void AppDelegate::BMakeModeTimer_hander()
+{
+    const bool dark = m_services.interfaceStyle && m_services.interfaceStyle() == u"Dark"_s;
+    if (dark && !isDarkMode) {
+        applyLook(true);
+        isDarkMode = true;
+    } else if (!dark && isDarkMode) {
+        applyLook(false);
+        isDarkMode = false;
+    }
+}
+
+void AppDelegate::applyFeatureImages(bool dark)
+{
+    setButtonImage(window->listViewModeBtn, dark ? u"listviewblackbtn.png"_s : u"listviewbtn.png"_s);
+    setButtonImage(window->iconViewModeBtn, dark ? u"iconviewblackbtn.png"_s : u"iconviewbtn.png"_s);
+    setButtonImage(window->renameFeatureBtn, dark ? u"renameblackbtn.png"_s : u"whiterename.png"_s);
+    setButtonImage(window->classifyFeatureBtn, dark ? u"classifyblackbtn.png"_s : u"whiteclassify.png"_s);
+    setButtonImage(window->movetoFeatureBtn, dark ? u"movetoblackbtn.png"_s : u"whitemove.png"_s);
+    // The folder-view switch has no art of its own: the folder icon stands for it.
+    window->folderViewModeBtn->setIcon(namedIcon(u"smartFolder.png"_s));
+    window->folderViewModeBtn->setIconSize(QSize(28, 28));
+    window->folderViewModeBtn->setFixedSize(window->iconViewModeBtn->size().height() + 4,
+                                            window->iconViewModeBtn->size().height());
+}
+
+void AppDelegate::applyLook(bool dark)
+{
+    const QColor text = dark ? kDarkText : kLightText;
+    window->previewPane->setLabelColor(text);
+    for (QLabel *label : {openFolderWindow->startInfo1lab, openFolderWindow->startInfo2lab, openFolderWindow->startInfo3lab})
+        setLabelColor(label, text);
+    applyFeatureImages(dark);
+    window->groundFolderImageView->setImageNamed(dark ? u"blackground.png"_s : u"grayimage.png"_s);
+    QApplication::setPalette(lookPalette(dark)); // window and grid backgrounds from the colour table
+    for (const auto &[light, darkImage] : kShowFilesImages) {
+        const QString from = QString::fromLatin1(dark ? light : darkImage);
+        if (m_showFilesImage == from) {
+            setShowFilesImage(QString::fromLatin1(dark ? darkImage : light));
+            break;
+        }
+    }
+}
+
+void AppDelegate::setShowFilesImage(const QString &name)
+{
+    m_showFilesImage = name;
+    setButtonImage(window->showFilesButton, name);
+}
+
+QPoint AppDelegate::menuPointForButton(QWidget *button) const
+{
+    // Just below the button's top-left corner, by an eighth of its height.
+    const QPoint origin = button->mapToGlobal(QPoint(0, button->height()));
+    return {origin.x(), origin.y() + int(button->height() * 0.125)};
+}
+
+void AppDelegate::MybuttonMouseDownHandle(QObject *button)
+{
+    if (button == window->movetoFeatureBtn) {
+        window->moveToMenu->popup(menuPointForButton(window->movetoFeatureBtn));
+    } else if (button == window->showFilesButton) {
+        window->showFilesMenu->popup(menuPointForButton(window->showFilesButton));
+    } else if (button == openFolderWindow->openFolderButton) {
+        window->show();
+        openFolderWindow->hide();
+    }
+}
+
+void AppDelegate::updateStatus()
+{
+    const auto files = int(lists.filesItemArray.size());
+    const auto shown = int(FileListController->rowCount());
+    QString text;
+    if (m_scanner->isScanning())
+        text = tr("Scanning… %n file(s) found", nullptr, files);
+    else if (files == 0 && lists.currentViewItemArray.isEmpty())
+        text = tr("Drop a main folder here, or open one with Ctrl+O");
+    else if (m_stopped)
+        text = tr("Stopped: %n file(s) found", nullptr, files);
+    else if (shown != files)
+        text = tr("%1 of %n file(s) shown", nullptr, files).arg(shown);
+    else
+        text = tr("%n file(s)", nullptr, files);
+    window->statusLabel->setText(text);
+}
+
+} // namespace vellumry

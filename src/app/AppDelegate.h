@@ -1,0 +1,131 @@
+// The one controller: owns the lists, the scan engine, the windows and the timers, and carries out
+// what the user asks for.
+#pragma once
+
+#include "model/FileLists.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+#include <functional>
+
+class QFileDialog;
+class QMessageBox;
+class QMimeData;
+class QTimer;
+
+namespace vellumry {
+
+class FolderScanner;
+class MainWindow;
+class NotificationCenter;
+class RenameSheet;
+class ClassifySheet;
+class Settings;
+class ShownListModel;
+class StartWindow;
+class ThumbnailLoader;
+
+class AppDelegate : public QObject
+{
+    Q_OBJECT
+public:
+    // What the controller needs from the desktop, handed in so tests can give it a temporary home.
+    struct Services
+    {
+        Settings *settings = nullptr;
+        NotificationCenter *nc = nullptr;
+        std::function<QString()> interfaceStyle;       // "Dark" or empty
+        std::function<bool(const QByteArray &)> openFile; // open with the default application
+    };
+
+    explicit AppDelegate(Services services, QObject *parent = nullptr);
+    ~AppDelegate() override;
+
+    static AppDelegate *GetAppControllor();
+
+    // Builds the windows (as loading the interface does), then runs the launch sequence.
+    void awakeFromNib();
+    void applicationDidFinishLaunching();
+
+    // Folder loading.
+    void startScanCurrentFolder(const QString &path);
+    void PRDragOperationImageNoteHandle(QObject *browser);
+    void openFoldersAsDrop(const QStringList &paths); // folders named on the command line
+    void ClearAndOpenNewFolderAction();
+    void openPanelDidEnd13(QFileDialog *panel, int returnCode);
+    void ImportNewFolderAction();
+    void openPanelDidEnd14(QFileDialog *panel, int returnCode);
+    void ClearCurrentFilesandFolderAction();
+    void stopScanAction();
+
+    // View modes, kind filters, preview and opening.
+    void ChangetoIconViewModeAction();
+    void ChangetoListViewModeAction();
+    void ChangetoFolderViewModeAction();
+    void ShowAllFilesBtnAction();
+    void ShowAllImagesBtnAction();
+    void ShowAllVideosBtnAction();
+    void ShowAllAudiosBtnAction();
+    void ShowAllDocumentsBtnAction();
+    void ShowAllOthersBtnAction();
+    void ShowAllArchiveBtnAction();
+    void imageBrowserSelectionDidChange();
+    void tableViewSelectionDidChange();
+    void imageBrowserCellWasDoubleClickedAtIndex(int index);
+    void DoubleClickTableViewBookMarkAction();
+    bool isListMode() const;
+
+    // Look, buttons, sheets and windows.
+    void BMakeModeTimer_hander();
+    void MybuttonMouseDownHandle(QObject *button);
+    static QRect windowWillPositionSheetUsingRect(QWidget *window, QWidget *sheet, const QRect &rect);
+    void positionSheet(QWidget *sheet); // places a window-modal dialog where the rule above says
+    bool windowShouldClose(QWidget *which);
+    void savePanelDidEnd12(int returnCode, bool suppressionTicked);
+    QString showFilesImageName() const { return m_showFilesImage; }
+    QPoint menuPointForButton(QWidget *button) const; // where a button's menu pops up, in screen coordinates
+
+    // State the rest of the program reads.
+    FileLists lists;
+    QString currentSelectFolder;
+    QString currentFileExten;
+    bool isDarkMode = false;
+    bool LoadFirstItem() const;
+    FolderScanner *scanner() const { return m_scanner; }
+    ShownListModel *FileListController = nullptr;
+    MainWindow *window = nullptr;
+    StartWindow *openFolderWindow = nullptr;
+    RenameSheet *renameSheet = nullptr;
+    ClassifySheet *classifySheet = nullptr;
+    QTimer *detectTimer = nullptr;
+    QPointer<QMessageBox> startupHint;
+    QPointer<QFileDialog> openHomePanel;
+
+Q_SIGNALS:
+    void scanFinished(); // no scan is running or queued any more
+    void previewed(int row);
+
+private:
+    void clearLists();
+    void reloadShownList(const ItemList &list, bool allFiles);
+    void applyLook(bool dark);
+    void applyFeatureImages(bool dark);
+    void setShowFilesImage(const QString &name);
+    void showKind(const ItemList &list, const QString &lightImage, const QString &darkImage);
+    void previewRow(int row);
+    void openItem(const IKImageItem &item);
+    void showOpenPanel(bool importing);
+    void updateStatus();
+    void onFilesAppended(qsizetype first, qsizetype count);
+    void onSelectFirstItem();
+
+    Services m_services;
+    FolderScanner *m_scanner = nullptr;
+    ThumbnailLoader *m_thumbnails = nullptr;
+    bool m_shownIsAllFiles = true;
+    QString m_showFilesImage;
+    bool m_stopped = false;
+};
+
+} // namespace vellumry

@@ -1,0 +1,49 @@
+// The shown list: the items the icon grid and the list table display, as one Qt item model.
+#pragma once
+
+#include "model/IKImageItem.h"
+
+#include <QAbstractTableModel>
+#include <functional>
+
+namespace vellumry {
+
+class ShownListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    // The list table's columns, known by their identifiers "Name", "Path", "Size", "Type", "Date".
+    enum Column { NameColumn, PathColumn, SizeColumn, TypeColumn, DateColumn, ColumnCount };
+    enum Role {
+        ThumbnailRole = Qt::UserRole + 1, // the grid's picture of a row (column 0)
+        IdentifierRole,                   // header data: the column identifier
+    };
+
+    using ThumbnailSource = std::function<QPixmap(const IKImageItem &)>;
+
+    explicit ShownListModel(QObject *parent = nullptr);
+
+    static QString columnIdentifier(int column);
+    static int columnForIdentifier(const QString &identifier); // -1 when none
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+    // Replaces the whole shown list (empties it, then adds the list's items in order).
+    void setItems(const ItemList &items);
+    // Appends the items [first, first + count) of `source`, as the live refresh of a scan does.
+    void appendItems(const ItemList &source, qsizetype first, qsizetype count);
+    const ItemList &items() const { return m_items; }
+    IKImageItemRef itemAt(int row) const; // null when the row is out of range
+
+    void setThumbnailSource(ThumbnailSource source) { m_thumbnails = std::move(source); }
+
+private:
+    ItemList m_items;
+    ThumbnailSource m_thumbnails;
+};
+
+} // namespace vellumry

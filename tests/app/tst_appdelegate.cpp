@@ -1,0 +1,402 @@
+// The controller driven as a user drives it: launches, drops, scans, view modes, selection, looks.
+#include "app/AppDelegate.h"
+#include "app/MainWindow.h"
+#include "app/PRButton.h"
+#include "model/FolderScanner.h"
+#include "platform/NativePath.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Settings.h"
+#include "support/TempDir.h"
+#include "support/TempHome.h"
+#include "support/TreeBuilder.h"
+#include "views/ui/BackgroundImageView.h"
+#include "views/ui/NSDragImageBrowserView.h"
+#include "views/ui/ShownListModel.h"
+
+#include <QAbstractItemModelTester>
+#include <QCheckBox>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+#include <QUrl>
+
+using namespace vellumry;
+using namespace vellumry::test;
+
+namespace {
+
+// One launched program in a temporary home, with a look the test can switch and a record of opened files.
+struct Launched
+{
+    TempHome home;
+    Settings settings{home.configHome() + QStringLiteral("/Vellumry/Vellumry.conf")};
+    NotificationCenter nc;
+    QString style;
+    QList<QByteArray> opened;
+    std::unique_ptr<AppDelegate> app;
+
+    explicit Launched(bool laterStart = false, bool suppressed = false)
+    {
+        if (laterStart)
+            settings.setValue(QStringLiteral("FirstStartData"), QStringLiteral("YES"));
+        if (suppressed)
+            settings.setValue(QStringLiteral("ExampleAlertSuppress"), true);
+        settings.synchronize();
+    }
+    AppDelegate &launch()
+    {
+        AppDelegate::Services services;
+        services.settings = &settings;
+        services.nc = &nc;
+        services.interfaceStyle = [this] { return style; };
+        services.openFile = [this](const QByteArray &path) {
+            opened.append(path);
+            return true;
+        };
+        app = std::make_unique<AppDelegate>(services);
+        app->awakeFromNib();
+        app->applicationDidFinishLaunching();
+        return *app;
+    }
+    bool dropAndWait(const QList<QByteArray> &paths)
+    {
+        QSignalSpy finished(app.get(), &AppDelegate::scanFinished);
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QByteArray &path : paths)
+            urls.append(QUrl::fromLocalFile(QFile::decodeName(path)));
+        data.setUrls(urls);
+        if (!app->window->fodlerfileBroswerView->performDragOperation(&data))
+            return false;
+        return finished.wait(30000);
+    }
+    QList<int> selectedGridRows() const
+    {
+        QList<int> rows;
+        for (const QModelIndex &index : app->window->fodlerfileBroswerView->selectionModel()->selectedRows())
+            rows.append(index.row());
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+};
+
+void makeFiles(TreeBuilder &tree, const QByteArray &folder, int count)
+{
+    for (int i = 0; i < count; ++i)
+        tree.file(QByteArray(folder + "/f" + QByteArray::number(i) + ".txt"), 10 + i);
+}
+
+} // namespace
+
+class TestAppDelegate : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void firstStartShowsTheStartWindowAlone();
+    void laterStartShowsTheHintUntilSuppressed();
+    void closingTheStartWindowShowsTheMainWindow();
+    void sheetsAttachSixtyPointsLower();
+    void selectionDuringScan_data();
+    void selectionDuringScan();
+    void viewModesShowTheirLists();
+    void dropsOfSeveralFoldersAndOfAFile();
+    void clearDuringScanLeavesNothingBehind();
+    void previewAndOpenFollowTheSelection();
+    void looksFollowTheDesktop();
+    void menusPopUpBelowTheirButtons();
+    void modelKeepsItsRulesWhileScanning();
+};
+
+void TestAppDelegate::firstStartShowsTheStartWindowAlone()
+{
+    Launched run;
+    AppDelegate &app = run.launch();
+    QVERIFY(app.openFolderWindow->isVisible());
+    QVERIFY(!app.window->isVisible());
+    QVERIFY(!app.startupHint);
+    Settings reread(run.settings.filePath());
+    QCOMPARE(reread.string(QStringLiteral("FirstStartData")), QStringLiteral("YES"));
+    QVERIFY(!app.window->loadItemProgressor->isVisible());
+    QVERIFY(app.window->folderView->isVisibleTo(app.window));
+    QVERIFY(!app.window->folderListView->isVisibleTo(app.window));
+}
+
+void TestAppDelegate::laterStartShowsTheHintUntilSuppressed()
+{
+    {
+        Launched run(true);
+        AppDelegate &app = run.launch();
+        QVERIFY(app.window->isVisible());
+        QVERIFY(app.startupHint);
+        QMessageBox *hint = app.startupHint;
+        QCOMPARE(hint->text(), QStringLiteral("Drag & drop a main folder here to start"));
+        QCOMPARE(hint->informativeText(),
+                 QStringLiteral("Drag & drop a main folder here to start managing files in multilevel folders and "
+                                "subfolders."));
+        QCOMPARE(hint->buttons().size(), 1);
+        QCOMPARE(hint->buttons().first()->text(), QStringLiteral(" Ok "));
+        QCOMPARE(hint->windowModality(), Qt::WindowModal);
+        QCOMPARE(hint->geometry().top(), app.window->geometry().top() + 60);
+        // Closing it without the box ticked changes nothing.
+        hint->buttons().first()->click();
+        QVERIFY(!Settings(run.settings.filePath()).boolean(QStringLiteral("ExampleAlertSuppress")));
+    }
+    {
+        Launched run(true);
+        AppDelegate &app = run.launch();
+        QVERIFY(app.startupHint);
+        app.startupHint->checkBox()->setChecked(true);
+        app.startupHint->buttons().first()->click();
+        QVERIFY(Settings(run.settings.filePath()).boolean(QStringLiteral("ExampleAlertSuppress")));
+    }
+    {
+        Launched run(true, true);
+        QTest::ignoreMessage(QtInfoMsg, "ExampleAlert suppressed");
+        AppDelegate &app = run.launch();
+        QVERIFY(!app.startupHint);
+        QVERIFY(app.window->isVisible());
+    }
+}
+
+void TestAppDelegate::closingTheStartWindowShowsTheMainWindow()
+{
+    Launched run;
+    AppDelegate &app = run.launch();
+    QVERIFY(app.openFolderWindow->close());
+    QVERIFY(!app.openFolderWindow->isVisible());
+    QVERIFY(app.window->isVisible());
+
+    // The start window's button opens the main window the same way.
+    Launched second;
+    AppDelegate &again = second.launch();
+    QTest::mouseClick(again.openFolderWindow->openFolderButton, Qt::LeftButton);
+    QVERIFY(again.window->isVisible());
+    QVERIFY(!again.openFolderWindow->isVisible());
+}
+
+void TestAppDelegate::sheetsAttachSixtyPointsLower()
+{
+    QCOMPARE(AppDelegate::windowWillPositionSheetUsingRect(nullptr, nullptr, QRect(10, 20, 300, 200)),
+             QRect(10, 80, 300, 200));
+}
+
+void TestAppDelegate::selectionDuringScan_data()
+{
+    QTest::addColumn<int>("files");
+    QTest::addColumn<bool>("selectedDuringScan");
+    QTest::newRow("two files: only at the end") << 2 << false;
+    QTest::newRow("five files: after the third") << 5 << true;
+}
+
+void TestAppDelegate::selectionDuringScan()
+{
+    QFETCH(int, files);
+    QFETCH(bool, selectedDuringScan);
+    TempDir tmp;
+    TreeBuilder tree(tmp.path());
+    makeFiles(tree, "main", files);
+
+    Launched run(true, true);
+    AppDelegate &app = run.launch();
+    QStringList events;
+    connect(app.scanner(), &FolderScanner::scanFinished, this, [&] { events << QStringLiteral("finished"); });
+    connect(app.window->fodlerfileBroswerView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [&] { events << QStringLiteral("selected"); });
+    QVERIFY(run.dropAndWait({tree.path("main")}));
+    QCOMPARE(run.selectedGridRows(), QList<int>{0});
+    QVERIFY(events.contains(QStringLiteral("selected")));
+    QCOMPARE(events.indexOf(QStringLiteral("selected")) < events.indexOf(QStringLiteral("finished")),
+             selectedDuringScan);
+    QCOMPARE(app.LoadFirstItem(), selectedDuringScan);
+}
+
+void TestAppDelegate::viewModesShowTheirLists()
+{
+    TempDir tmp;
+    TreeBuilder tree(tmp.path());
+    tree.file("main/top.jpg", 5);
+    tree.file("main/sub/inner.mp3", 5);
+    tree.file("main/sub/deeper/doc.pdf", 5);
+
+    Launched run(true, true);
+    AppDelegate &app = run.launch();
+    QVERIFY(run.dropAndWait({tree.path("main")}));
+    QCOMPARE(app.FileListController->rowCount(), 3);
+
+    app.ChangetoFolderViewModeAction();
+    QCOMPARE(app.FileListController->items(), app.lists.currentViewItemArray);
+    QCOMPARE(app.FileListController->rowCount(), 2); // top.jpg and the folder "sub"
+    QVERIFY(!app.isListMode());
+
+    app.ChangetoListViewModeAction();
+    QVERIFY(app.isListMode());
+    QCOMPARE(app.FileListController->items(), app.lists.filesItemArray);
+
+    app.ShowAllAudiosBtnAction();
+    QCOMPARE(app.FileListController->rowCount(), 1);
+    app.ChangetoIconViewModeAction(); // a switch drops the kind filter
+    QVERIFY(!app.isListMode());
+    QCOMPARE(app.FileListController->items(), app.lists.filesItemArray);
+}
+
+void TestAppDelegate::dropsOfSeveralFoldersAndOfAFile()
+{
+    TempDir tmp;
+    TreeBuilder tree(tmp.path());
+    makeFiles(tree, "A", 3);
+    makeFiles(tree, "B", 4);
+    makeFiles(tree, "C", 5);
+    const QByteArray plain = tree.file("plain.txt", 3);
+
+    Launched run(true, true);
+    AppDelegate &app = run.launch();
+    QVERIFY(run.dropAndWait({tree.path("A"), tree.path("B"), tree.path("C")}));
+    QCOMPARE(app.lists.filesItemArray.size(), 12);
+    QCOMPARE(app.lists.currentViewItemArray.size(), 12);
+    QCOMPARE(toNativePath(app.currentSelectFolder), tree.path("A"));
+    QVERIFY(app.lists.filesItemArray.first()->nativeFilePath().startsWith(tree.path("A/")));
+    QVERIFY(app.lists.filesItemArray.last()->nativeFilePath().startsWith(tree.path("C/")));
+
+    QVERIFY(run.dropAndWait({plain}));
+    QCOMPARE(app.lists.filesItemArray.size(), 0);
+    QCOMPARE(app.FileListController->rowCount(), 0);
+
+    // Only file drags are taken.
+    QMimeData text;
+    text.setText(QStringLiteral("not a file"));
+    QVERIFY(!app.window->fodlerfileBroswerView->performDragOperation(&text));
+}
+
+void TestAppDelegate::clearDuringScanLeavesNothingBehind()
+{
+    TempDir tmp;
+    TreeBuilder tree(tmp.path());
+    for (int d = 0; d < 30; ++d)
+        makeFiles(tree, "big/d" + QByteArray::number(d), 100);
+    makeFiles(tree, "small", 2);
+
+    Launched run(true, true);
+    AppDelegate &app = run.launch();
+    QSignalSpy appended(app.scanner(), &FolderScanner::filesAppended);
+    app.openFoldersAsDrop({fromNativePath(tree.path("big"))});
+    QVERIFY(appended.wait(30000));
+    app.ClearCurrentFilesandFolderAction();
+    QCOMPARE(app.lists.filesItemArray.size(), 0);
+    QCOMPARE(app.FileListController->rowCount(), 0);
+    QVERIFY(!app.scanner()->isScanning());
+
+    QSignalSpy finished(&app, &AppDelegate::scanFinished);
+    app.startScanCurrentFolder(fromNativePath(tree.path("small")));
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(app.lists.filesItemArray.size(), 2); // nothing of the cleared scan came in later
+    QCOMPARE(app.FileListController->rowCount(), 2);
+}
+
+void TestAppDelegate::previewAndOpenFollowTheSelection()
+{
+    TempDir tmp;
+    TreeBuilder tree(tmp.path());
+    makeFiles(tree, "main", 4);
+    tree.file("main/sub/x.txt");
+
+    Launched run(true, true);
+    AppDelegate &app = run.launch();
+    QVERIFY(run.dropAndWait({tree.path("main")}));
+    QSignalSpy previewed(&app, &AppDelegate::previewed);
+
+    QItemSelectionModel *grid = app.window->fodlerfileBroswerView->selectionModel();
+    grid->select(app.FileListController->index(3, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QCOMPARE(previewed.last().first().toInt(), 0); // several selected: the lowest index is previewed
+    app.imageBrowserCellWasDoubleClickedAtIndex(3);
+    QCOMPARE(run.opened.last(), app.FileListController->itemAt(0)->nativeFilePath());
+
+    app.ChangetoListViewModeAction();
+    QItemSelectionModel *table = app.window->fileListTableview->selectionModel();
+    app.DoubleClickTableViewBookMarkAction(); // nothing selected: nothing opens
+    QCOMPARE(run.opened.size(), 1);
+    table->setCurrentIndex(app.FileListController->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    table->setCurrentIndex(app.FileListController->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QCOMPARE(previewed.last().first().toInt(), 2); // the row selected last
+    app.DoubleClickTableViewBookMarkAction();
+    QCOMPARE(run.opened.last(), app.FileListController->itemAt(2)->nativeFilePath());
+
+    // A folder item opens the folder itself, never the icon it is drawn with.
+    app.ChangetoFolderViewModeAction();
+    int folderRow = -1;
+    for (int r = 0; r < app.FileListController->rowCount(); ++r) {
+        if (app.FileListController->itemAt(r)->bDir())
+            folderRow = r;
+    }
+    QVERIFY(folderRow >= 0);
+    grid->select(app.FileListController->index(folderRow, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    app.imageBrowserCellWasDoubleClickedAtIndex(folderRow);
+    QCOMPARE(run.opened.last(), tree.path("main/sub"));
+}
+
+void TestAppDelegate::looksFollowTheDesktop()
+{
+    Launched run(true, true);
+    AppDelegate &app = run.launch();
+    QVERIFY(!app.isDarkMode);
+    QCOMPARE(app.showFilesImageName(), QStringLiteral("showallfilesbtn.png"));
+    QCOMPARE(app.window->groundFolderImageView->imageName(), QStringLiteral("grayimage.png"));
+
+    run.style = QStringLiteral("Dark");
+    app.BMakeModeTimer_hander();
+    QVERIFY(app.isDarkMode);
+    QCOMPARE(app.showFilesImageName(), QStringLiteral("showallfileblackbtn.png"));
+    QCOMPARE(app.window->groundFolderImageView->imageName(), QStringLiteral("blackground.png"));
+    QCOMPARE(app.window->listViewModeBtn->property("imageName").toString(), QStringLiteral("listviewblackbtn.png"));
+    QCOMPARE(app.window->renameFeatureBtn->property("imageName").toString(), QStringLiteral("renameblackbtn.png"));
+    QCOMPARE(app.window->fodlerfileBroswerView->palette().color(QPalette::Base), QColor(42, 43, 54));
+    QCOMPARE(app.window->palette().color(QPalette::Window), QColor(29, 30, 31));
+
+    app.ShowAllImagesBtnAction(); // a filter in the dark look takes the dark image
+    QCOMPARE(app.showFilesImageName(), QStringLiteral("showimageblackbtn.png"));
+    run.style.clear();
+    app.BMakeModeTimer_hander();
+    QVERIFY(!app.isDarkMode);
+    QCOMPARE(app.showFilesImageName(), QStringLiteral("showimagesbtn.png"));
+    QCOMPARE(app.window->movetoFeatureBtn->property("imageName").toString(), QStringLiteral("whitemove.png"));
+    QCOMPARE(app.window->palette().color(QPalette::Window), QColor(243, 246, 250));
+}
+
+void TestAppDelegate::menusPopUpBelowTheirButtons()
+{
+    Launched run(true, true);
+    AppDelegate &app = run.launch();
+    PRButton *button = app.window->showFilesButton;
+    button->setFixedHeight(40);
+    const QPoint expected = button->mapToGlobal(QPoint(0, 40)) + QPoint(0, 5);
+    QCOMPARE(app.menuPointForButton(button), expected);
+    // A press is announced, not clicked: the controller opens the kind menu.
+    QSignalSpy posted(&run.nc, &NotificationCenter::posted);
+    QTest::mousePress(button, Qt::LeftButton);
+    QCOMPARE(posted.size(), 1);
+    QCOMPARE(posted.first().first().toString(), QStringLiteral("MybuttonMouseDown"));
+    QTRY_VERIFY(app.window->showFilesMenu->isVisible());
+    app.window->showFilesMenu->close();
+}
+
+void TestAppDelegate::modelKeepsItsRulesWhileScanning()
+{
+    TempDir tmp;
+    TreeBuilder tree(tmp.path());
+    for (int d = 0; d < 10; ++d)
+        makeFiles(tree, "main/d" + QByteArray::number(d), 50);
+    Launched run(true, true);
+    AppDelegate &app = run.launch();
+    QAbstractItemModelTester tester(app.FileListController, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QVERIFY(run.dropAndWait({tree.path("main")}));
+    QCOMPARE(app.FileListController->rowCount(), 500);
+    app.ChangetoFolderViewModeAction();
+    app.ClearCurrentFilesandFolderAction();
+    QCOMPARE(app.FileListController->rowCount(), 0);
+    QCOMPARE(app.FileListController->data(app.FileListController->index(0, 0), Qt::DisplayRole), QVariant());
+}
+
+QTEST_MAIN(TestAppDelegate)
+#include "tst_appdelegate.moc"
