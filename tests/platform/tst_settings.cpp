@@ -125,7 +125,7 @@ void TestSettings::valuesAfterRestart_data()
     QTest::newRow("number") << QVariant(42) << u"42"_s << true << QStringList{u"42"_s};
     QTest::newRow("zero") << QVariant(0) << u"0"_s << false << QStringList{u"0"_s};
     QTest::newRow("text with comma") << QVariant(u"a, b"_s) << u"a, b"_s << false << QStringList{u"a, b"_s};
-    QTest::newRow("text with specials")
+    QTest::newRow("text with odd characters")
         << QVariant(u"x=1; \"q\"\n\\tab\t \u00e9\u65e5"_s) << u"x=1; \"q\"\n\\tab\t \u00e9\u65e5"_s << false
         << QStringList{u"x=1; \"q\"\n\\tab\t \u00e9\u65e5"_s};
     QTest::newRow("list of one") << QVariant(QStringList{u"/opt/App One"_s}) << u"/opt/App One"_s << false
