@@ -1,0 +1,224 @@
+// Thumbnails: freedesktop cache, scaled pictures, PDF pages and content-type icons.
+#include "views/ui/ThumbnailLoader.h"
+
+#include "model/ItemTexts.h"
+#include "platform/NativePath.h"
+#include "views/ThumbnailQueue.h"
+#include "views/ui/FileIcons.h"
+#include "views/ui/PictureFiles.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImageReader>
+
+#include <gio/gio.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vellumry {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr qsizetype kQueueCapacity = 400; // a few screens of cells
+constexpr int kCacheEntries = 3000;
+constexpr int kNormalThumbnailSize = 128; // the cache's "normal" folder; "large" holds 256
+
+QByteArray absolutePath(const QByteArray &nativePath)
+{
+    if (nativePath.startsWith('/'))
+        return nativePath;
+    char *cwd = ::getcwd(nullptr, 0);
+    if (!cwd)
+        return nativePath;
+    const QByteArray path = joinNativePath(QByteArrayView(cwd), nativePath);
+    ::free(cwd);
+    return path;
+}
+
+// The URI the thumbnail cache names a file by, escaped exactly as GLib escapes it (GLib-based
+// programs write most of the thumbnails found there).
+QByteArray fileUri(const QByteArray &nativePath)
+{
+    const QByteArray path = absolutePath(nativePath);
+    gchar *uri = g_filename_to_uri(path.constData(), nullptr, nullptr);
+    if (!uri)
+        return QByteArray("file://" + path.toPercentEncoding("/!$&'()*+,=:@~"));
+    QByteArray result(uri);
+    g_free(uri);
+    return result;
+}
+
+QByteArray cacheHome()
+{
+    const QByteArray xdg = qgetenv("XDG_CACHE_HOME");
+    if (xdg.startsWith('/'))
+        return xdg;
+    return QByteArray(qgetenv("HOME") + "/.cache");
+}
+
+// A thumbnail another program left in the freedesktop cache, if it is still that of the file as it is.
+QImage readCachedThumbnail(const QByteArray &nativePath, int pixelSize)
+{
+    struct stat st;
+    if (::stat(nativePath.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return {};
+    const QString mtime = QString::number(qint64(st.st_mtim.tv_sec));
+    const QString uri = QString::fromUtf8(fileUri(nativePath));
+    const bool preferLarge = pixelSize > kNormalThumbnailSize;
+    for (const bool large : {preferLarge, !preferLarge}) {
+        QFile file;
+        if (!openRegularFile(file, toNativePath(thumbnailCachePath(nativePath, large))))
+            continue;
+        QImageReader reader(&file, "png");
+        const QImage image = reader.read();
+        if (image.isNull())
+            continue;
+        const QString storedMtime = image.text(u"Thumb::MTime"_s).trimmed();
+        const QString storedUri = image.text(u"Thumb::URI"_s);
+        if ((!storedMtime.isEmpty() && storedMtime != mtime) || (!storedUri.isEmpty() && storedUri != uri))
+            continue; // made from an older version of the file, or for another file
+        if (image.width() > pixelSize || image.height() > pixelSize)
+            return image.scaled(pixelSize, pixelSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        return image;
+    }
+    return {};
+}
+
+QByteArray baseName(const QByteArray &nativePath)
+{
+    return nativePath.mid(nativePath.lastIndexOf('/') + 1);
+}
+
+} // namespace
+
+QString thumbnailCachePath(const QByteArray &nativePath, bool large)
+{
+    const QByteArray md5 = QCryptographicHash::hash(fileUri(nativePath), QCryptographicHash::Md5).toHex();
+    const QByteArray path = cacheHome() + "/thumbnails/" + (large ? "large/" : "normal/") + md5 + ".png";
+    return fromNativePath(path);
+}
+
+// What a worker hands back: a picture, or else the content type whose icon the GUI thread draws.
+struct ThumbnailLoader::Result
+{
+    QString filePath;
+    QImage image;
+    QString contentType;
+    QStringList iconNames;
+};
+
+ThumbnailLoader::ThumbnailLoader(int size, QObject *parent)
+    : QObject(parent), m_size(qMax(1, size)), m_pixelRatio(qGuiApp ? qGuiApp->devicePixelRatio() : 1.0),
+      m_queue(std::make_shared<ThumbnailQueue>(kQueueCapacity)), m_cache(kCacheEntries)
+{
+    m_pool.setMaxThreadCount(qMin(2, qMax(1, QThread::idealThreadCount())));
+    m_pool.setObjectName(u"ThumbnailLoader"_s);
+}
+
+ThumbnailLoader::~ThumbnailLoader()
+{
+    m_queue->clear();
+    m_pool.clear();
+    m_pool.waitForDone();
+}
+
+QPixmap ThumbnailLoader::thumbnail(const IKImageItem &item)
+{
+    const QString type = item.fileType();
+    if (type == u"Folder" || item.isFolderItem()) {
+        if (m_folderPixmap.isNull())
+            m_folderPixmap = iconPixmap(folderIcon());
+        return m_folderPixmap;
+    }
+    if (type == u"Application") {
+        if (m_applicationPixmap.isNull())
+            m_applicationPixmap = iconPixmap(applicationIcon());
+        return m_applicationPixmap;
+    }
+
+    const QString path = item.filePath();
+    if (const QPixmap *cached = m_cache.object(path))
+        return *cached;
+    if (m_pending.contains(path))
+        return {};
+
+    ThumbnailJob job{path, toNativePath(path), ThumbnailRoute::Icon};
+    if (type == u"Image")
+        job.route = ThumbnailRoute::Picture;
+    else if (type == u"Document" && hasPdfExtension(path))
+        job.route = ThumbnailRoute::Pdf;
+    m_pending.insert(path);
+    for (const QString &dropped : m_queue->push(std::move(job)))
+        m_pending.remove(dropped);
+
+    // Each task makes whichever request is newest when a worker gets to it.
+    const int pixelSize = qRound(m_size * m_pixelRatio);
+    m_pool.start([this, queue = m_queue, pixelSize] {
+        std::optional<ThumbnailJob> next = queue->takeNewest();
+        if (!next)
+            return; // dropped or cleared meanwhile
+        Result result;
+        result.filePath = next->filePath;
+        result.image = readCachedThumbnail(next->nativePath, pixelSize);
+        if (result.image.isNull() && next->route == ThumbnailRoute::Picture)
+            result.image = readScaledPicture(next->nativePath, QSize(pixelSize, pixelSize));
+        else if (result.image.isNull() && next->route == ThumbnailRoute::Pdf)
+            result.image = renderPdfFirstPage(next->nativePath, QSize(pixelSize, pixelSize));
+        if (result.image.isNull()) {
+            ContentTypeIcon icon = contentTypeIconOf(baseName(next->nativePath));
+            result.contentType = std::move(icon.contentType);
+            result.iconNames = std::move(icon.iconNames);
+        }
+        // The destructor waits for this task, so `this` outlives the post; a post still queued when
+        // the loader goes away is discarded with it.
+        QMetaObject::invokeMethod(
+            this, [this, result = std::move(result)] { deliver(result); }, Qt::QueuedConnection);
+    });
+    return {};
+}
+
+void ThumbnailLoader::clear()
+{
+    m_pool.clear();
+    for (const QString &path : m_queue->clear())
+        m_pending.remove(path);
+}
+
+void ThumbnailLoader::deliver(const Result &result)
+{
+    m_pending.remove(result.filePath);
+    QPixmap pixmap;
+    if (!result.image.isNull()) {
+        pixmap = QPixmap::fromImage(result.image);
+        pixmap.setDevicePixelRatio(m_pixelRatio);
+    } else {
+        pixmap = contentTypePixmap({result.contentType, result.iconNames});
+    }
+    m_cache.insert(result.filePath, new QPixmap(pixmap));
+    Q_EMIT thumbnailReady(result.filePath);
+}
+
+QPixmap ThumbnailLoader::iconPixmap(const QIcon &icon) const
+{
+    QPixmap pixmap = icon.pixmap(QSize(m_size, m_size), m_pixelRatio);
+    if (pixmap.isNull())
+        pixmap = fallbackFileIcon().pixmap(QSize(m_size, m_size), m_pixelRatio);
+    return pixmap;
+}
+
+QPixmap ThumbnailLoader::contentTypePixmap(const ContentTypeIcon &type)
+{
+    const auto found = m_typePixmaps.constFind(type.contentType);
+    if (found != m_typePixmaps.constEnd())
+        return *found;
+    const QPixmap pixmap = iconPixmap(iconForContentType(type));
+    m_typePixmaps.insert(type.contentType, pixmap);
+    return pixmap;
+}
+
+} // namespace vellumry

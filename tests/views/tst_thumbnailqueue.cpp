@@ -1,0 +1,129 @@
+// The thumbnail request queue: newest first, the oldest dropped past the cap, safe across threads.
+#include "views/ThumbnailQueue.h"
+
+#include <QTest>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+using namespace vellumry;
+
+namespace {
+
+ThumbnailJob job(int n)
+{
+    const QString path = QStringLiteral("/pictures/%1.png").arg(n);
+    return {path, path.toUtf8(), ThumbnailRoute::Picture};
+}
+
+QStringList takeAll(ThumbnailQueue &queue)
+{
+    QStringList paths;
+    while (auto next = queue.takeNewest())
+        paths.append(next->filePath);
+    return paths;
+}
+
+} // namespace
+
+class TestThumbnailQueue : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void servesNewestFirst_data();
+    void servesNewestFirst();
+    void clearReturnsWhatWasQueued();
+    void workersTakeEachJobOnce();
+};
+
+void TestThumbnailQueue::servesNewestFirst_data()
+{
+    QTest::addColumn<int>("capacity");
+    QTest::addColumn<int>("pushed");
+    QTest::addColumn<QList<int>>("dropped"); // in the order they fell out
+    QTest::addColumn<QList<int>>("served");
+
+    QTest::newRow("under the cap") << 5 << 3 << QList<int>{} << QList<int>{2, 1, 0};
+    QTest::newRow("exactly the cap") << 3 << 3 << QList<int>{} << QList<int>{2, 1, 0};
+    QTest::newRow("past the cap") << 3 << 6 << QList<int>{0, 1, 2} << QList<int>{5, 4, 3};
+    QTest::newRow("cap of one") << 1 << 3 << QList<int>{0, 1} << QList<int>{2};
+    QTest::newRow("a cap below one means one") << 0 << 2 << QList<int>{0} << QList<int>{1};
+}
+
+void TestThumbnailQueue::servesNewestFirst()
+{
+    QFETCH(int, capacity);
+    QFETCH(int, pushed);
+    QFETCH(QList<int>, dropped);
+    QFETCH(QList<int>, served);
+
+    ThumbnailQueue queue(capacity);
+    QStringList droppedPaths;
+    for (int i = 0; i < pushed; ++i)
+        droppedPaths += queue.push(job(i));
+    QCOMPARE(queue.size(), served.size());
+
+    QStringList expectedDropped, expectedServed;
+    for (int n : dropped)
+        expectedDropped.append(job(n).filePath);
+    for (int n : served)
+        expectedServed.append(job(n).filePath);
+    QCOMPARE(droppedPaths, expectedDropped);
+    QCOMPARE(takeAll(queue), expectedServed);
+    QCOMPARE(queue.size(), 0);
+}
+
+void TestThumbnailQueue::clearReturnsWhatWasQueued()
+{
+    ThumbnailQueue queue(10);
+    for (int i = 0; i < 4; ++i)
+        queue.push(job(i));
+    const auto first = queue.takeNewest();
+    QVERIFY(first);
+    QCOMPARE(first->nativePath, QByteArray("/pictures/3.png"));
+    QCOMPARE(first->route, ThumbnailRoute::Picture);
+
+    const QStringList cleared = queue.clear();
+    QCOMPARE(cleared, (QStringList{job(0).filePath, job(1).filePath, job(2).filePath}));
+    QVERIFY(!queue.takeNewest());
+    // Usable again afterwards.
+    queue.push(job(7));
+    QCOMPARE(takeAll(queue), QStringList{job(7).filePath});
+}
+
+void TestThumbnailQueue::workersTakeEachJobOnce()
+{
+    constexpr int kJobs = 20000;
+    ThumbnailQueue queue(kJobs);
+    std::atomic<bool> producing{true};
+    std::vector<std::vector<int>> taken(3);
+    std::vector<std::thread> workers;
+    for (auto &mine : taken) {
+        workers.emplace_back([&queue, &producing, &mine] {
+            for (;;) {
+                // Read before taking: once all jobs are in, an empty queue means they are all taken.
+                const bool allPushed = !producing.load();
+                if (auto next = queue.takeNewest())
+                    mine.push_back(next->filePath.section(u'/', 2, 2).section(u'.', 0, 0).toInt());
+                else if (allPushed)
+                    return;
+            }
+        });
+    }
+    for (int i = 0; i < kJobs; ++i)
+        queue.push(job(i));
+    producing = false;
+    for (auto &worker : workers)
+        worker.join();
+
+    std::vector<int> seen(kJobs, 0);
+    for (const auto &mine : taken) {
+        for (int n : mine)
+            ++seen[size_t(n)];
+    }
+    QVERIFY(std::all_of(seen.begin(), seen.end(), [](int count) { return count == 1; }));
+}
+
+QTEST_GUILESS_MAIN(TestThumbnailQueue)
+#include "tst_thumbnailqueue.moc"
