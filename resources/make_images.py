@@ -178,6 +178,11 @@ def glyph_icons(c, x, y, color):
             c.rect(x + 1 + col * 8, y + 1 + row * 8, x + 7 + col * 8, y + 7 + row * 8, color, radius=1.5)
 
 
+def glyph_folder(c, x, y, color):
+    c.rect(x + 1, y + 2.5, x + 7, y + 6, color, radius=1)
+    c.rect(x + 1, y + 4.5, x + 15, y + 14, color, radius=1.5)
+
+
 def glyph_rename(c, x, y, color):
     # A pencil over the line it writes: a pointed tip, the body, and a separate eraser end.
     d = (1 / math.sqrt(2), -1 / math.sqrt(2))  # along the pencil, up and to the right
@@ -317,6 +322,7 @@ FEATURES = [
     # light name, dark name, glyph, label
     ("listviewbtn", "listviewblackbtn", adapt(glyph_list), "List"),
     ("iconviewbtn", "iconviewblackbtn", adapt(glyph_icons), "Icons"),
+    ("folderviewbtn", "folderviewblackbtn", adapt(glyph_folder), "Folders"),
     ("whiterename", "renameblackbtn", adapt(glyph_rename), "Rename"),
     ("whiteclassify", "classifyblackbtn", adapt(glyph_classify), "Classify"),
     ("whitemove", "movetoblackbtn", glyph_move, "Move To"),

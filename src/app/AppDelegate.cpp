@@ -164,10 +164,13 @@ void AppDelegate::awakeFromNib()
     // The look at load: backgrounds and colours only; the watcher applies the rest.
     const bool dark = m_services.interfaceStyle && m_services.interfaceStyle() == u"Dark"_s;
     window->groundFolderImageView->setImageNamed(dark ? u"blackground.png"_s : u"grayimage.png"_s);
+    window->groundImageView->setImageNamed(dark ? u"blackground.png"_s : u"whiteground.png"_s);
     openFolderWindow->openFolderImageView->setImageNamed(dark ? u"blackground.png"_s : u"grayimage.png"_s);
     for (QLabel *label : {openFolderWindow->startInfo1lab, openFolderWindow->startInfo2lab, openFolderWindow->startInfo3lab})
         setLabelColor(label, dark ? kDarkText : kLightText);
     QApplication::setPalette(lookPalette(dark));
+    window->setPalette(lookPalette(dark));
+    openFolderWindow->setPalette(lookPalette(dark));
     applyFeatureImages(false);
     setShowFilesImage(u"showallfilesbtn.png"_s);
 
@@ -638,11 +641,7 @@ void AppDelegate::applyFeatureImages(bool dark)
     setButtonImage(window->renameFeatureBtn, dark ? u"renameblackbtn.png"_s : u"whiterename.png"_s);
     setButtonImage(window->classifyFeatureBtn, dark ? u"classifyblackbtn.png"_s : u"whiteclassify.png"_s);
     setButtonImage(window->movetoFeatureBtn, dark ? u"movetoblackbtn.png"_s : u"whitemove.png"_s);
-    // The folder-view switch has no art of its own: the folder icon stands for it.
-    window->folderViewModeBtn->setIcon(namedIcon(u"smartFolder.png"_s));
-    window->folderViewModeBtn->setIconSize(QSize(28, 28));
-    window->folderViewModeBtn->setFixedSize(window->iconViewModeBtn->size().height() + 4,
-                                            window->iconViewModeBtn->size().height());
+    setButtonImage(window->folderViewModeBtn, dark ? u"folderviewblackbtn.png"_s : u"folderviewbtn.png"_s);
 }
 
 void AppDelegate::applyLook(bool dark)
@@ -653,7 +652,11 @@ void AppDelegate::applyLook(bool dark)
         setLabelColor(label, text);
     applyFeatureImages(dark);
     window->groundFolderImageView->setImageNamed(dark ? u"blackground.png"_s : u"grayimage.png"_s);
-    QApplication::setPalette(lookPalette(dark)); // window and grid backgrounds from the colour table
+    // The preview's panel darkens too, or its light labels would stand on white.
+    window->groundImageView->setImageNamed(dark ? u"blackground.png"_s : u"whiteground.png"_s);
+    // Window and grid backgrounds from the colour table; menus and dialogs follow the application's palette.
+    QApplication::setPalette(lookPalette(dark));
+    window->setPalette(lookPalette(dark));
     for (const auto &[light, darkImage] : kShowFilesImages) {
         const QString from = QString::fromLatin1(dark ? light : darkImage);
         if (m_showFilesImage == from) {

@@ -31,6 +31,9 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral("vellumry"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/vellumry.png")));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    // Outside a full desktop session no icon theme is chosen: use the one every GNOME-based system has.
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QStringLiteral("hicolor"))
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
 
     vellumry::Settings settings;
     vellumry::NotificationCenter nc;

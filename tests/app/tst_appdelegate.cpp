@@ -15,7 +15,9 @@
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
+#include <QMenu>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>

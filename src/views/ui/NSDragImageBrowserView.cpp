@@ -57,7 +57,8 @@ void ImageBrowserCellDelegate::paint(QPainter *painter, const QStyleOptionViewIt
                                 : fitted;
         const QRect target(square.left() + (square.width() - shown.width()) / 2,
                            square.bottom() - shown.height() + 1, shown.width(), shown.height());
-        for (int i = 3; i >= 1; --i) {
+        // Pictures get a soft shadow; icons carry their own shape and transparency.
+        for (int i = picture.hasAlphaChannel() ? 0 : 3; i >= 1; --i) {
             painter->setPen(Qt::NoPen);
             painter->setBrush(QColor(0, 0, 0, 14 * (4 - i)));
             painter->drawRoundedRect(QRectF(target).adjusted(-i + 1, -i + 2, i - 1, i + 1), 3, 3);
