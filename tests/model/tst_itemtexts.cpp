@@ -30,32 +30,21 @@ class TestItemTexts : public QObject
 private Q_SLOTS:
     void sizeTexts_data();
     void sizeTexts();
-    void sizeTextKeepsToItsBuffer();
     void dateTexts_data();
     void dateTexts();
     void dateTextsAgreeWithQtAcrossTheYears();
-    void dateTextsOutsideTheYearsStayInTheirBuffer_data();
-    void dateTextsOutsideTheYearsStayInTheirBuffer();
 };
 
 void TestItemTexts::sizeTexts_data()
 {
     QTest::addColumn<quint64>("bytes");
     QTest::addColumn<QString>("text");
-    QTest::newRow("zero") << Q_UINT64_C(0) << u"0 bytes"_s;
-    QTest::newRow("one") << Q_UINT64_C(1) << u"1 bytes"_s;
     QTest::newRow("most bytes") << Q_UINT64_C(999) << u"999 bytes"_s;
     QTest::newRow("one KB") << Q_UINT64_C(1000) << u"1.00 KB"_s;
-    QTest::newRow("1536") << Q_UINT64_C(1536) << u"1.54 KB"_s;
-    QTest::newRow("4096") << Q_UINT64_C(4096) << u"4.10 KB"_s;
     // The float 1.065000057 rounds up; in double precision 1.065 would be 1.06499... and round down.
     QTest::newRow("float not double") << Q_UINT64_C(1065) << u"1.07 KB"_s;
-    // 999.995 is held as the float 999.994995..., which rounds down.
-    QTest::newRow("999995") << Q_UINT64_C(999995) << u"999.99 KB"_s;
     QTest::newRow("most KB") << Q_UINT64_C(999999) << u"1000.00 KB"_s;
     QTest::newRow("one MB") << Q_UINT64_C(1000000) << u"1.00 MB"_s;
-    QTest::newRow("MiB") << Q_UINT64_C(1048576) << u"1.05 MB"_s;
-    QTest::newRow("float not double, MB") << Q_UINT64_C(1065000) << u"1.07 MB"_s;
     // Two divisions by 1000 give 256.00497; one division by a million would give 256.005 and "256.01".
     QTest::newRow("one step at a time, MB") << Q_UINT64_C(256004984) << u"256.00 MB"_s;
     QTest::newRow("most MB") << Q_UINT64_C(999999999) << u"1000.00 MB"_s;
@@ -64,16 +53,11 @@ void TestItemTexts::sizeTexts_data()
     QTest::newRow("one step at a time, GB") << Q_UINT64_C(2215000032) << u"2.21 GB"_s;
     // The third quotient 6245 / 1000 is the float 6.2449999, which a double 6.245 would not be.
     QTest::newRow("last step in float, GB") << Q_UINT64_C(6245000160) << u"6.24 GB"_s;
-    // 2^32 is exact as a float; 4294967.296 and then 4294.967296 are rounded to floats just below.
-    QTest::newRow("4 GiB") << Q_UINT64_C(4294967296) << u"4.29 GB"_s;
-    QTest::newRow("most GB") << Q_UINT64_C(999999999999) << u"1000.00 GB"_s;
+    // As a float this is 10^12, so the unit must be chosen from the integer.
+    QTest::newRow("just under one TB") << Q_UINT64_C(999999995904) << u"1000.00 GB"_s;
     QTest::newRow("one TB") << Q_UINT64_C(1000000000000) << u"1.00 TB"_s;
     // The fourth quotient 2165 / 1000 is the float 2.1649999.
     QTest::newRow("last step in float, TB") << Q_UINT64_C(2164999871850) << u"2.16 TB"_s;
-    QTest::newRow("just under one TB") << Q_UINT64_C(999999995904) << u"1000.00 GB"_s;
-    // 2^63 is exact as a float. Divided by 1000 four times it comes to 9223372.04 give or take the
-    // rounding of each step, and floats between 2^23 and 2^24 are whole numbers, so 9223372.
-    QTest::newRow("2^63") << (Q_UINT64_C(1) << 63) << u"9223372.00 TB"_s;
     // 2^64 - 1 rounds up to the float 2^64. The quotient 18446744.07 lies between 2^24 and 2^25, where
     // floats are even whole numbers, so it becomes 18446744.
     QTest::newRow("largest") << std::numeric_limits<quint64>::max() << u"18446744.00 TB"_s;
@@ -89,94 +73,52 @@ void TestItemTexts::sizeTexts()
     QCOMPARE(sizeText(bytes), text);
 }
 
-void TestItemTexts::sizeTextKeepsToItsBuffer()
-{
-    char buffer[120];
-    std::memset(buffer, 'x', sizeof buffer);
-    size_to_unit(std::numeric_limits<quint64>::max(), buffer);
-    const std::size_t length = std::strlen(buffer);
-    QVERIFY(length < 100);
-    for (std::size_t i = length + 1; i < sizeof buffer; ++i)
-        QCOMPARE(buffer[i], 'x');
-}
-
+// Calendar edges, and times outside the years shown, which keep the text's width and its buffer.
 void TestItemTexts::dateTexts_data()
 {
     QTest::addColumn<qint64>("seconds");
     QTest::addColumn<QString>("text");
     QTest::newRow("epoch") << Q_INT64_C(0) << u"1970-01-01 00:00:00"_s;
     QTest::newRow("one second before") << Q_INT64_C(-1) << u"1969-12-31 23:59:59"_s;
-    QTest::newRow("one day before") << Q_INT64_C(-86400) << u"1969-12-31 00:00:00"_s;
     QTest::newRow("one day and a second before") << Q_INT64_C(-86401) << u"1969-12-30 23:59:59"_s;
-    QTest::newRow("leap day 2000") << Q_INT64_C(951782400) << u"2000-02-29 00:00:00"_s;
-    QTest::newRow("end of leap day 2000") << Q_INT64_C(951868799) << u"2000-02-29 23:59:59"_s;
     QTest::newRow("after leap day 2000") << Q_INT64_C(951868800) << u"2000-03-01 00:00:00"_s;
-    QTest::newRow("leap day 2024") << Q_INT64_C(1709210096) << u"2024-02-29 12:34:56"_s;
-    QTest::newRow("2001") << Q_INT64_C(978307200) << u"2001-01-01 00:00:00"_s;
     QTest::newRow("no leap day 1900") << Q_INT64_C(-2203891200) << u"1900-03-01 00:00:00"_s;
     QTest::newRow("before 1900-03-01") << Q_INT64_C(-2203891201) << u"1900-02-28 23:59:59"_s;
-    QTest::newRow("no leap day 2100") << Q_INT64_C(4107542400) << u"2100-03-01 00:00:00"_s;
     QTest::newRow("leap day 1600") << Q_INT64_C(-11670976800) << u"1600-02-29 06:00:00"_s;
-    QTest::newRow("1582") << Q_INT64_C(-12220200000) << u"1582-10-04 12:00:00"_s;
-    QTest::newRow("past 32 bits") << Q_INT64_C(2147483648) << u"2038-01-19 03:14:08"_s;
     QTest::newRow("first second") << kFirstSecond << u"0001-01-01 00:00:00"_s;
     QTest::newRow("last second") << kLastSecond << u"9999-12-31 23:59:59"_s;
+    QTest::newRow("one second early") << kFirstSecond - 1 << u"0001-01-01 00:00:00"_s;
+    QTest::newRow("smallest") << std::numeric_limits<qint64>::min() << u"0001-01-01 00:00:00"_s;
+    QTest::newRow("one second late") << kLastSecond + 1 << u"9999-12-31 23:59:59"_s;
+    QTest::newRow("largest") << std::numeric_limits<qint64>::max() << u"9999-12-31 23:59:59"_s;
 }
 
 void TestItemTexts::dateTexts()
 {
     QFETCH(qint64, seconds);
     QFETCH(QString, text);
-    QCOMPARE(dateTextByQt(seconds), text); // the table itself is right
-    char buffer[20];
-    QCOMPARE(formatDateText(seconds, buffer), 19);
-    QCOMPARE(QLatin1StringView(buffer), text);
-    QCOMPARE(dateText(seconds), text);
-}
-
-// Random times over all the years shown, and the seconds around midnight of random days, against Qt.
-void TestItemTexts::dateTextsAgreeWithQtAcrossTheYears()
-{
-    QRandomGenerator random(20240229);
-    QStringList differing;
-    for (int i = 0; i < 100000; ++i) {
-        const qint64 seconds = random.bounded(kFirstSecond, kLastSecond + 1);
-        const qint64 midnight = (seconds / 86400) * 86400;
-        for (qint64 s : {seconds, midnight - 1, midnight}) {
-            if (s < kFirstSecond || s > kLastSecond)
-                continue;
-            const QString expected = dateTextByQt(s);
-            if (dateText(s) != expected && differing.size() < 10)
-                differing.append(QString::number(s) + u" -> "_s + dateText(s) + u" not "_s + expected);
-        }
-    }
-    QVERIFY2(differing.isEmpty(), qPrintable(differing.join(u"; ")));
-}
-
-void TestItemTexts::dateTextsOutsideTheYearsStayInTheirBuffer_data()
-{
-    QTest::addColumn<qint64>("seconds");
-    QTest::addColumn<QString>("text");
-    const QString first = u"0001-01-01 00:00:00"_s;
-    const QString last = u"9999-12-31 23:59:59"_s;
-    QTest::newRow("one second early") << kFirstSecond - 1 << first;
-    QTest::newRow("one year early") << kFirstSecond - 366 * 86400 << first;
-    QTest::newRow("smallest") << std::numeric_limits<qint64>::min() << first;
-    QTest::newRow("one second late") << kLastSecond + 1 << last;
-    QTest::newRow("year 10000 and later") << kLastSecond + 400 * 86400 << last;
-    QTest::newRow("largest") << std::numeric_limits<qint64>::max() << last;
-}
-
-void TestItemTexts::dateTextsOutsideTheYearsStayInTheirBuffer()
-{
-    QFETCH(qint64, seconds);
-    QFETCH(QString, text);
+    if (seconds >= kFirstSecond && seconds <= kLastSecond)
+        QCOMPARE(dateTextByQt(seconds), text); // the table itself is right
     char buffer[24];
     std::memset(buffer, 'x', sizeof buffer);
     QCOMPARE(formatDateText(seconds, buffer), 19);
     QCOMPARE(QLatin1StringView(buffer), text);
-    for (std::size_t i = 20; i < sizeof buffer; ++i)
-        QCOMPARE(buffer[i], 'x');
+    QCOMPARE(QByteArray(buffer + 20, 4), "xxxx"_ba);
+    QCOMPARE(dateText(seconds), text);
+}
+
+// Random times over all the years shown, and the seconds around midnight of those days, against Qt.
+void TestItemTexts::dateTextsAgreeWithQtAcrossTheYears()
+{
+    QRandomGenerator random(20240229);
+    for (int i = 0; i < 5000; ++i) {
+        const qint64 seconds = random.bounded(kFirstSecond, kLastSecond + 1);
+        const qint64 midnight = (seconds / 86400) * 86400;
+        for (qint64 s : {seconds, midnight - 1, midnight}) {
+            if (s >= kFirstSecond && s <= kLastSecond)
+                QCOMPARE(dateText(s), dateTextByQt(s));
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestItemTexts)
