@@ -1,11 +1,7 @@
-// The thumbnail request queue: newest first, the oldest dropped past the cap, safe across threads.
+// The thumbnail request queue: newest first, the oldest dropped past the cap.
 #include "views/ThumbnailQueue.h"
 
 #include <QTest>
-
-#include <atomic>
-#include <thread>
-#include <vector>
 
 using namespace vellumry;
 
@@ -34,7 +30,6 @@ private Q_SLOTS:
     void servesNewestFirst_data();
     void servesNewestFirst();
     void clearReturnsWhatWasQueued();
-    void workersTakeEachJobOnce();
 };
 
 void TestThumbnailQueue::servesNewestFirst_data()
@@ -90,39 +85,6 @@ void TestThumbnailQueue::clearReturnsWhatWasQueued()
     // Usable again afterwards.
     queue.push(job(7));
     QCOMPARE(takeAll(queue), QStringList{job(7).filePath});
-}
-
-void TestThumbnailQueue::workersTakeEachJobOnce()
-{
-    constexpr int kJobs = 20000;
-    ThumbnailQueue queue(kJobs);
-    std::atomic<bool> producing{true};
-    std::vector<std::vector<int>> taken(3);
-    std::vector<std::thread> workers;
-    for (auto &mine : taken) {
-        workers.emplace_back([&queue, &producing, &mine] {
-            for (;;) {
-                // Read before taking: once all jobs are in, an empty queue means they are all taken.
-                const bool allPushed = !producing.load();
-                if (auto next = queue.takeNewest())
-                    mine.push_back(next->filePath.section(u'/', 2, 2).section(u'.', 0, 0).toInt());
-                else if (allPushed)
-                    return;
-            }
-        });
-    }
-    for (int i = 0; i < kJobs; ++i)
-        queue.push(job(i));
-    producing = false;
-    for (auto &worker : workers)
-        worker.join();
-
-    std::vector<int> seen(kJobs, 0);
-    for (const auto &mine : taken) {
-        for (int n : mine)
-            ++seen[size_t(n)];
-    }
-    QVERIFY(std::all_of(seen.begin(), seen.end(), [](int count) { return count == 1; }));
 }
 
 QTEST_GUILESS_MAIN(TestThumbnailQueue)

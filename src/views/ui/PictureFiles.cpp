@@ -12,7 +12,9 @@
 
 namespace vellumry {
 
-using namespace Qt::StringLiterals;
+namespace {
+constexpr int kAllocationLimitMb = 256;
+} // namespace
 
 bool openRegularFile(QFile &file, const QByteArray &nativePath)
 {
@@ -61,6 +63,9 @@ QImage readScaledPicture(const QByteArray &nativePath, QSize bound)
         if (!reader.canRead())
             return {};
     }
+    // Formats that cannot decode at a reduced size need the whole picture in memory first; allow
+    // that up to about 64 megapixels.
+    reader.setAllocationLimit(kAllocationLimitMb);
     reader.setAutoTransform(true);
     // The scaled size applies to the picture as stored, before the EXIF turn: a quarter turn swaps the
     // sides it has to fit.

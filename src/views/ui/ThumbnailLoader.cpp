@@ -169,7 +169,9 @@ QPixmap ThumbnailLoader::thumbnail(const IKImageItem &item)
             result.image = readScaledPicture(next->nativePath, QSize(pixelSize, pixelSize));
         else if (result.image.isNull() && next->route == ThumbnailRoute::Pdf)
             result.image = renderPdfFirstPage(next->nativePath, QSize(pixelSize, pixelSize));
-        if (result.image.isNull()) {
+        struct stat st;
+        if (result.image.isNull() && ::stat(next->nativePath.constData(), &st) == 0) {
+            // A file that is gone keeps the empty content type: the plain file icon.
             ContentTypeIcon icon = contentTypeIconOf(baseName(next->nativePath));
             result.contentType = std::move(icon.contentType);
             result.iconNames = std::move(icon.iconNames);
