@@ -1,0 +1,94 @@
+// Takes the screenshots of the README and of design reviews: the real windows, driven as a user would.
+//
+//   vellumry-screenshots OUTDIR FOLDER [NAME...]
+//
+// Writes OUTDIR/start.png, main-light.png, main-dark.png, list.png and preview-<NAME>.png for every file
+// NAME (a file name inside FOLDER's tree) selected in turn.
+#include "app/AppDelegate.h"
+#include "app/MainWindow.h"
+#include "platform/NativePath.h"
+#include "platform/NotificationCenter.h"
+#include "platform/Settings.h"
+#include "views/ui/NSDragImageBrowserView.h"
+#include "views/ui/ShownListModel.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QIcon>
+#include <QStyleFactory>
+#include <QTemporaryDir>
+
+using namespace vellumry;
+
+namespace {
+
+void settle(int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: vellumry-screenshots OUTDIR FOLDER [NAME...]\n");
+        return 2;
+    }
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == QStringLiteral("hicolor"))
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
+    const QString out = QString::fromLocal8Bit(argv[1]);
+
+    Settings settings(home.path() + QStringLiteral("/Vellumry.conf"));
+    NotificationCenter nc;
+    QString style;
+    AppDelegate::Services services;
+    services.settings = &settings;
+    services.nc = &nc;
+    services.interfaceStyle = [&style] { return style; };
+    AppDelegate controller(services);
+    controller.awakeFromNib();
+    controller.applicationDidFinishLaunching();
+    settle(300);
+    controller.openFolderWindow->grab().save(out + QStringLiteral("/start.png"));
+
+    controller.window->resize(1180, 740);
+    QEventLoop loop;
+    QObject::connect(&controller, &AppDelegate::scanFinished, &loop, &QEventLoop::quit);
+    controller.openFoldersAsDrop({fromNativePath(argv[2])});
+    loop.exec();
+    settle(1500); // thumbnails
+    controller.window->grab().save(out + QStringLiteral("/main-light.png"));
+
+    ShownListModel *model = controller.FileListController;
+    auto *grid = controller.window->fodlerfileBroswerView;
+    for (int i = 3; i < argc; ++i) {
+        const QString name = QString::fromLocal8Bit(argv[i]);
+        for (int row = 0; row < model->rowCount(); ++row) {
+            if (model->itemAt(row)->fileName() == name) {
+                grid->selectionModel()->select(model->index(row, 0), QItemSelectionModel::ClearAndSelect |
+                                                                          QItemSelectionModel::Rows);
+                settle(1200);
+                controller.window->grab().save(out + QStringLiteral("/preview-") + name + QStringLiteral(".png"));
+            }
+        }
+    }
+    style = QStringLiteral("Dark");
+    controller.BMakeModeTimer_hander();
+    settle(500);
+    controller.window->grab().save(out + QStringLiteral("/main-dark.png"));
+    style.clear();
+    controller.BMakeModeTimer_hander();
+    controller.ChangetoListViewModeAction();
+    settle(500);
+    controller.window->grab().save(out + QStringLiteral("/list.png"));
+    return 0;
+}
