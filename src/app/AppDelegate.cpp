@@ -207,8 +207,13 @@ void AppDelegate::awakeFromNib()
     connect(m_scanner, &FolderScanner::filesAppended, this, &AppDelegate::onFilesAppended);
     connect(m_scanner, &FolderScanner::selectFirstItem, this, &AppDelegate::onSelectFirstItem);
     connect(m_scanner, &FolderScanner::scanStarted, this, [this] { updateStatus(); });
+    m_refreshTimer = new QTimer(this);
+    m_refreshTimer->setSingleShot(true);
+    m_refreshTimer->setInterval(200);
+    connect(m_refreshTimer, &QTimer::timeout, this, &AppDelegate::catchUpShownList);
     connect(m_scanner, &FolderScanner::scanFinished, this, [this] {
         // End of one scan: the whole of filesItemArray is shown.
+        catchUpShownList();
         if (!m_shownIsAllFiles || FileListController->items().size() != lists.filesItemArray.size())
             reloadShownList(lists.filesItemArray, true);
     });
@@ -471,6 +476,7 @@ void AppDelegate::stopScanAction()
         return;
     m_scanner->cancelAll(); // what was found stays
     m_stopped = true;
+    catchUpShownList();
     if (!m_shownIsAllFiles || FileListController->items().size() != lists.filesItemArray.size())
         reloadShownList(lists.filesItemArray, true);
 }
@@ -479,6 +485,7 @@ void AppDelegate::stopScanAction()
 
 void AppDelegate::reloadShownList(const ItemList &list, bool allFiles)
 {
+    m_refreshTimer->stop();
     FileListController->setItems(list);
     m_shownIsAllFiles = allFiles;
     updateStatus();
@@ -487,11 +494,28 @@ void AppDelegate::reloadShownList(const ItemList &list, bool allFiles)
 void AppDelegate::onFilesAppended(qsizetype first, qsizetype count)
 {
     // Every refresh shows all files: appended when that is what is shown, else the whole list again.
-    if (m_shownIsAllFiles && FileListController->items().size() == first)
-        FileListController->appendItems(lists.filesItemArray, first, count);
-    else
+    if (!m_shownIsAllFiles || FileListController->items().size() > first) {
         reloadShownList(lists.filesItemArray, true);
+        return;
+    }
+    Q_UNUSED(count);
+    // The first items appear at once; after that the grid takes what arrived at most every 200 ms,
+    // since each insertion lays the whole grid out again.
+    if (FileListController->rowCount() == 0)
+        catchUpShownList();
+    else if (!m_refreshTimer->isActive())
+        m_refreshTimer->start();
     updateStatus();
+}
+
+void AppDelegate::catchUpShownList()
+{
+    m_refreshTimer->stop();
+    if (!m_shownIsAllFiles)
+        return;
+    const qsizetype shown = FileListController->items().size();
+    if (shown < lists.filesItemArray.size())
+        FileListController->appendItems(lists.filesItemArray, shown, lists.filesItemArray.size() - shown);
 }
 
 void AppDelegate::onSelectFirstItem()

@@ -118,6 +118,7 @@ private:
     void showOpenPanel(bool importing);
     void updateStatus();
     void onFilesAppended(qsizetype first, qsizetype count);
+    void catchUpShownList();
     void onSelectFirstItem();
 
     Services m_services;
@@ -126,6 +127,7 @@ private:
     bool m_shownIsAllFiles = true;
     QString m_showFilesImage;
     bool m_stopped = false;
+    QTimer *m_refreshTimer = nullptr;
 };
 
 } // namespace vellumry
