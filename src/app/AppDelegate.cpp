@@ -178,12 +178,12 @@ void AppDelegate::awakeFromNib()
     window->fodlerfileBroswerView->setModel(FileListController);
     window->fileListTableview->setModel(FileListController);
     QHeaderView *header = window->fileListTableview->horizontalHeader();
-    header->setSectionResizeMode(ShownListModel::NameColumn, QHeaderView::Interactive);
-    header->resizeSection(ShownListModel::NameColumn, 240);
-    header->resizeSection(ShownListModel::PathColumn, 320);
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setSectionResizeMode(ShownListModel::PathColumn, QHeaderView::Stretch); // the path takes what is left
+    header->resizeSection(ShownListModel::NameColumn, 220);
     header->resizeSection(ShownListModel::SizeColumn, 90);
     header->resizeSection(ShownListModel::TypeColumn, 110);
-    header->setSectionResizeMode(ShownListModel::DateColumn, QHeaderView::Stretch);
+    header->resizeSection(ShownListModel::DateColumn, window->fontMetrics().horizontalAdvance(u"0000-00-00 00:00:00"_s) + 24);
     connect(window->fodlerfileBroswerView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &AppDelegate::imageBrowserSelectionDidChange);
     connect(window->fileListTableview->selectionModel(), &QItemSelectionModel::selectionChanged, this,
