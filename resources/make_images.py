@@ -302,15 +302,14 @@ def feature_button(glyph, label, theme, unit):
     return put_text(image, (left + 16 + gap) * unit, 16 * unit, label, size * unit, theme["text"])
 
 
-def kind_button(glyph, label, theme, unit):
-    """A 150 x 32 drop-down button: glyph, label and a chevron at the far end."""
-    width, height, size = 150, 32, 12
+def kind_button(glyph, label, theme, unit, width):
+    """A drop-down button 24 high, as wide as its kind asks: glyph, label and a chevron at the far end."""
+    height, size = 24, 11
     c = button_base(width, height, theme, unit)
-    glyph(c, 12, 8, theme["icon"], theme["fill_top"])
-    c.rect(width - 31, 8, width - 30, 24, theme["border"])
-    chevron(c, width - 19.5, 14.5, theme["muted"])
+    glyph(c, 5, 4, theme["icon"], theme["fill_top"])
+    chevron(c, width - 9.5, 10.5, theme["muted"])
     image = c.result()
-    return put_text(image, 36 * unit, 16 * unit, label, size * unit, theme["text"])
+    return put_text(image, 23 * unit, 12 * unit, label, size * unit, theme["text"])
 
 
 def adapt(glyph):
@@ -327,6 +326,10 @@ FEATURES = [
     ("whiteclassify", "classifyblackbtn", adapt(glyph_classify), "Classify"),
     ("whitemove", "movetoblackbtn", glyph_move, "Move To"),
 ]
+
+# The show-files button takes the width of the kind chosen last.
+KIND_WIDTHS = {"All Files": 84, "Images": 84, "Archives": 84, "Documents": 108, "Videos": 84, "Audios": 136,
+               "Others": 72}
 
 KINDS = [
     ("showallfilesbtn", "showallfileblackbtn", glyph_all, "All Files"),
@@ -465,8 +468,8 @@ def build(out):
             images[name + "@2x.png"] = feature_button(glyph, label, theme, 2)
     for light, dark, glyph, label in KINDS:
         for name, theme in ((light, LIGHT), (dark, DARK)):
-            images[name + ".png"] = kind_button(glyph, label, theme, 1)
-            images[name + "@2x.png"] = kind_button(glyph, label, theme, 2)
+            images[name + ".png"] = kind_button(glyph, label, theme, 1, KIND_WIDTHS[label])
+            images[name + "@2x.png"] = kind_button(glyph, label, theme, 2, KIND_WIDTHS[label])
     images["whiteground.png"] = background((252, 253, 254), (241, 244, 248), 0.9, 1)
     images["grayimage.png"] = background((234, 239, 244), (219, 226, 234), 0.9, 2)
     images["blackground.png"] = background((39, 41, 43), (27, 28, 29), 0.9, 3)

@@ -5,9 +5,11 @@
 #include "app/PRButton.h"
 #include "model/FolderScanner.h"
 #include "platform/NativePath.h"
+#include "platform/DesktopServices.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Settings.h"
 #include "reorganise/ui/RenameSheet.h"
+#include "views/Comparators.h"
 #include "views/ui/BackgroundImageView.h"
 #include "views/ui/NSDragImageBrowserView.h"
 #include "views/ui/PreviewPane.h"
@@ -17,6 +19,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
@@ -190,6 +194,17 @@ void AppDelegate::awakeFromNib()
             &AppDelegate::tableViewSelectionDidChange);
     connect(window->fodlerfileBroswerView, &NSDragImageBrowserView::itemDoubleClicked, this,
             &AppDelegate::imageBrowserCellWasDoubleClickedAtIndex);
+    header->setSortIndicatorShown(false);
+    header->setSectionsClickable(true);
+    connect(header, &QHeaderView::sectionClicked, this, [this](int section) {
+        tableViewDidClickTableColumn(
+            FileListController->headerData(section, Qt::Horizontal, ShownListModel::IdentifierRole).toString());
+    });
+    window->showFilesButton->setStyleSheet(u"QPushButton { border: none; padding: 0; background: transparent; }"_s);
+    for (QObject *watched : std::initializer_list<QObject *>{
+             window->fodlerfileBroswerView, window->fileListTableview, window->fodlerfileBroswerView->viewport(),
+             window->fileListTableview->viewport()})
+        watched->installEventFilter(this);
     connect(m_thumbnails, &ThumbnailLoader::thumbnailReady, window->fodlerfileBroswerView->viewport(),
             qOverload<>(&QWidget::update));
 
@@ -245,6 +260,19 @@ void AppDelegate::awakeFromNib()
                         &AppDelegate::ChangetoFolderViewModeAction);
     viewMenu->addSeparator();
     viewMenu->addMenu(window->showFilesMenu)->setText(tr("&Show"));
+    QMenu *sortMenu = viewMenu->addMenu(tr("S&ort By"));
+    sortMenu->addAction(tr("Name"), this, &AppDelegate::SortFileinFolderByNameAction);
+    sortMenu->addAction(tr("Kind"), this, &AppDelegate::SortFileinFolderByTypeAction);
+    sortMenu->addAction(tr("Date (newest first)"), this, &AppDelegate::SortFileinFolderByDateAction);
+    sortMenu->addAction(tr("Path"), this, &AppDelegate::SortFileinFolderByPathAction);
+    sortMenu->addAction(tr("Size (largest first)"), this, &AppDelegate::SortFileinFolderBySizeAction);
+    QMenu *filesMenu = window->menuBar()->addMenu(tr("&Selection"));
+    filesMenu->addAction(tr("&Open"), this, &AppDelegate::OpenSelectedFileAction)
+        ->setStatusTip(tr("Open the selected files with their default applications (Enter)"));
+    filesMenu->addAction(tr("Show in &File Manager"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_R), this,
+                         &AppDelegate::ShowFilesinFinderAction);
+    filesMenu->addAction(tr("Move to &Trash"), this, &AppDelegate::MoveFilesToTrashAction)
+        ->setStatusTip(tr("Move the selected files to the Trash (Delete)"));
 
     QMenu *show = window->showFilesMenu;
     show->setTitle(tr("Show"));
@@ -486,6 +514,7 @@ void AppDelegate::stopScanAction()
 void AppDelegate::reloadShownList(const ItemList &list, bool allFiles)
 {
     m_refreshTimer->stop();
+    m_actionStatus.clear();
     FileListController->setItems(list);
     m_shownIsAllFiles = allFiles;
     updateStatus();
@@ -549,39 +578,160 @@ void AppDelegate::ChangetoFolderViewModeAction()
     reloadShownList(lists.currentViewItemArray, false);
 }
 
-void AppDelegate::showKind(const ItemList &list, const QString &lightImage, const QString &darkImage)
+void AppDelegate::showKind(const ItemList &list, int width, const QString &lightImage, const QString &darkImage)
 {
     reloadShownList(list, &list == &lists.filesItemArray);
+    m_showFilesWidth = width;
+    placeShowFilesButton();
     setShowFilesImage(isDarkMode ? darkImage : lightImage);
+}
+
+void AppDelegate::placeShowFilesButton()
+{
+    // The button's right edge stays 5 points right of the grid's width; it is as wide as its kind's image.
+    PRButton *button = window->showFilesButton;
+    const int y = button->y() > 0 ? button->y() : (window->groundFolderImageView->height() - 24) / 2;
+    button->setFixedSize(m_showFilesWidth, 24);
+    button->setGeometry(window->fodlerfileBroswerView->width() - m_showFilesWidth + 5, y, m_showFilesWidth, 24);
 }
 
 void AppDelegate::ShowAllFilesBtnAction()
 {
-    showKind(lists.filesItemArray, u"showallfilesbtn.png"_s, u"showallfileblackbtn.png"_s);
+    showKind(lists.filesItemArray, 84, u"showallfilesbtn.png"_s, u"showallfileblackbtn.png"_s);
 }
 void AppDelegate::ShowAllImagesBtnAction()
 {
-    showKind(lists.imageFilesItemArray, u"showimagesbtn.png"_s, u"showimageblackbtn.png"_s);
+    showKind(lists.imageFilesItemArray, 84, u"showimagesbtn.png"_s, u"showimageblackbtn.png"_s);
 }
 void AppDelegate::ShowAllVideosBtnAction()
 {
-    showKind(lists.videoFilesItemArray, u"showvideosbtn.png"_s, u"showvideoblackbtn.png"_s);
+    showKind(lists.videoFilesItemArray, 84, u"showvideosbtn.png"_s, u"showvideoblackbtn.png"_s);
 }
 void AppDelegate::ShowAllAudiosBtnAction()
 {
-    showKind(lists.audioFilesItemArray, u"showaudiosbtn.png"_s, u"showaudioblackbtn.png"_s);
+    showKind(lists.audioFilesItemArray, 136, u"showaudiosbtn.png"_s, u"showaudioblackbtn.png"_s);
 }
 void AppDelegate::ShowAllDocumentsBtnAction()
 {
-    showKind(lists.documentFilesItemArray, u"showdocumentsbtn.png"_s, u"showdocumentsblackbtn.png"_s);
+    showKind(lists.documentFilesItemArray, 108, u"showdocumentsbtn.png"_s, u"showdocumentsblackbtn.png"_s);
 }
 void AppDelegate::ShowAllOthersBtnAction()
 {
-    showKind(lists.otherFilesItemArray, u"otherbtn.png"_s, u"showotherblackbtn.png"_s);
+    showKind(lists.otherFilesItemArray, 72, u"otherbtn.png"_s, u"showotherblackbtn.png"_s);
 }
 void AppDelegate::ShowAllArchiveBtnAction()
 {
-    showKind(lists.archiveFilesItemArray, u"archivebtn.png"_s, u"showarchiveblackbtn.png"_s);
+    showKind(lists.archiveFilesItemArray, 84, u"archivebtn.png"_s, u"showarchiveblackbtn.png"_s);
+}
+
+// ---- Sorting ---------------------------------------------------------------------------------------
+
+void AppDelegate::sortFiles(int order)
+{
+    // filesItemArray is the main thread's: a running scan only hands batches over here, between sorts.
+    catchUpShownList();
+    sortItems(lists.filesItemArray, SortOrder(order));
+    reloadShownList(lists.filesItemArray, true);
+}
+
+void AppDelegate::SortFileinFolderByNameAction() { sortFiles(int(SortOrder::Name)); }
+void AppDelegate::SortFileinFolderByTypeAction() { sortFiles(int(SortOrder::Kind)); }
+void AppDelegate::SortFileinFolderByDateAction() { sortFiles(int(SortOrder::Date)); }
+void AppDelegate::SortFileinFolderByPathAction() { sortFiles(int(SortOrder::Path)); }
+void AppDelegate::SortFileinFolderBySizeAction() { sortFiles(int(SortOrder::Size)); }
+
+void AppDelegate::tableViewDidClickTableColumn(const QString &identifier)
+{
+    if (const auto order = sortOrderForIdentifier(identifier))
+        sortFiles(int(*order));
+}
+
+// ---- Open, reveal, Trash ---------------------------------------------------------------------------
+
+QList<int> AppDelegate::selectedRows() const
+{
+    // List mode: the table's rows; otherwise the grid's. Never a selection left in the hidden view.
+    QAbstractItemView *view = isListMode() ? static_cast<QAbstractItemView *>(window->fileListTableview)
+                                           : static_cast<QAbstractItemView *>(window->fodlerfileBroswerView);
+    QList<int> rows;
+    for (const QModelIndex &index : view->selectionModel()->selectedRows())
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
+void AppDelegate::OpenSelectedFileAction()
+{
+    for (int row : selectedRows()) {
+        if (const IKImageItemRef item = FileListController->itemAt(row); item && !item->bDir())
+            openItem(*item);
+    }
+}
+
+void AppDelegate::ShowFilesinFinderAction()
+{
+    for (int row : selectedRows()) {
+        // A folder item stands for its folder, which is revealed instead of the icon it is drawn with.
+        if (const IKImageItemRef item = FileListController->itemAt(row))
+            revealInFileManager(item->bDir() ? item->nativeEntryPath() : item->nativeFilePath());
+    }
+}
+
+void AppDelegate::MoveFilesToTrashAction()
+{
+    int trashed = 0;
+    QStringList failures;
+    for (int row : selectedRows()) {
+        const IKImageItemRef item = FileListController->itemAt(row);
+        if (!item || item->bDir())
+            continue; // folder items are never trashed from here: their path is the folder icon
+        const ActionResult result = moveToTrash(item->nativeFilePath());
+        if (result.ok)
+            ++trashed;
+        else
+            failures.append(displayPath(item->fileName()) + u": "_s + result.reason);
+    }
+    if (trashed == 0 && failures.isEmpty())
+        return;
+    QString text = tr("%n file(s) moved to the Trash", nullptr, trashed);
+    if (!failures.isEmpty())
+        text += tr(", %n could not be moved (%1)", nullptr, int(failures.size()))
+                    .arg(failures.size() == 1 ? failures.first() : failures.first() + u", …"_s);
+    m_actionStatus = text;
+    updateStatus();
+}
+
+bool AppDelegate::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == window->fodlerfileBroswerView && event->type() == QEvent::Resize) {
+        placeShowFilesButton();
+    } else if ((watched == window->fodlerfileBroswerView || watched == window->fileListTableview) &&
+               event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            OpenSelectedFileAction();
+            return true;
+        }
+        if (key->key() == Qt::Key_Delete) {
+            MoveFilesToTrashAction();
+            return true;
+        }
+    } else if ((watched == window->fodlerfileBroswerView->viewport() ||
+                watched == window->fileListTableview->viewport()) &&
+               event->type() == QEvent::ContextMenu) {
+        const auto *menuEvent = static_cast<QContextMenuEvent *>(event);
+        if (selectedRows().isEmpty())
+            return false;
+        QMenu menu;
+        menu.addAction(tr("Open"), this, &AppDelegate::OpenSelectedFileAction)->setShortcut(Qt::Key_Return);
+        menu.addAction(tr("Show in File Manager"), this, &AppDelegate::ShowFilesinFinderAction);
+        menu.addSeparator();
+        menu.addAction(tr("Move to Trash"), this, &AppDelegate::MoveFilesToTrashAction)->setShortcut(Qt::Key_Delete);
+        menu.exec(menuEvent->globalPos());
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 // ---- Preview and opening ---------------------------------------------------------------------------
@@ -694,6 +844,7 @@ void AppDelegate::setShowFilesImage(const QString &name)
 {
     m_showFilesImage = name;
     setButtonImage(window->showFilesButton, name);
+    placeShowFilesButton();
 }
 
 QPoint AppDelegate::menuPointForButton(QWidget *button) const
@@ -730,7 +881,11 @@ void AppDelegate::updateStatus()
         text = tr("%1 of %n file(s) shown", nullptr, files).arg(shown);
     else
         text = tr("%n file(s)", nullptr, files);
+    if (!m_actionStatus.isEmpty())
+        text = m_actionStatus + u"  ·  "_s + text;
     window->statusLabel->setText(text);
 }
+
+QString AppDelegate::statusText() const { return window->statusLabel->text(); }
 
 } // namespace vellumry

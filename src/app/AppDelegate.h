@@ -70,6 +70,16 @@ public:
     void ShowAllDocumentsBtnAction();
     void ShowAllOthersBtnAction();
     void ShowAllArchiveBtnAction();
+    void SortFileinFolderByNameAction();
+    void SortFileinFolderByTypeAction();
+    void SortFileinFolderByDateAction();
+    void SortFileinFolderByPathAction();
+    void SortFileinFolderBySizeAction();
+    void tableViewDidClickTableColumn(const QString &identifier);
+    void OpenSelectedFileAction();
+    void ShowFilesinFinderAction();
+    void MoveFilesToTrashAction();
+    QList<int> selectedRows() const; // of the visible view, ascending
     void imageBrowserSelectionDidChange();
     void tableViewSelectionDidChange();
     void imageBrowserCellWasDoubleClickedAtIndex(int index);
@@ -84,6 +94,7 @@ public:
     bool windowShouldClose(QWidget *which);
     void savePanelDidEnd12(int returnCode, bool suppressionTicked);
     QString showFilesImageName() const { return m_showFilesImage; }
+    QString statusText() const;
     QPoint menuPointForButton(QWidget *button) const; // where a button's menu pops up, in screen coordinates
 
     // State the rest of the program reads.
@@ -112,7 +123,10 @@ private:
     void applyLook(bool dark);
     void applyFeatureImages(bool dark);
     void setShowFilesImage(const QString &name);
-    void showKind(const ItemList &list, const QString &lightImage, const QString &darkImage);
+    void showKind(const ItemList &list, int width, const QString &lightImage, const QString &darkImage);
+    void placeShowFilesButton();
+    void sortFiles(int order);
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void previewRow(int row);
     void openItem(const IKImageItem &item);
     void showOpenPanel(bool importing);
@@ -128,6 +142,8 @@ private:
     QString m_showFilesImage;
     bool m_stopped = false;
     QTimer *m_refreshTimer = nullptr;
+    int m_showFilesWidth = 84;
+    QString m_actionStatus; // the outcome of the last per-file action, shown before the counts
 };
 
 } // namespace vellumry

@@ -73,9 +73,7 @@ MainWindow::MainWindow(NotificationCenter *nc, QWidget *parent) : QMainWindow(pa
     bar->addWidget(iconViewModeBtn);
     bar->addWidget(listViewModeBtn);
     bar->addWidget(folderViewModeBtn);
-    bar->addStretch(1);
-    bar->addWidget(showFilesButton);
-    bar->addStretch(1);
+    bar->addStretch(1); // the show-files button is placed by hand: its right edge follows the grid's width
     bar->addWidget(renameFeatureBtn);
     bar->addWidget(classifyFeatureBtn);
     bar->addWidget(movetoFeatureBtn);

@@ -15,6 +15,9 @@
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -27,6 +30,7 @@
 
 using namespace vellumry;
 using namespace vellumry::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -110,6 +114,11 @@ private Q_SLOTS:
     void looksFollowTheDesktop();
     void menusPopUpBelowTheirButtons();
     void modelKeepsItsRulesWhileScanning();
+    void filtersShowTheirListAndPlaceTheButton_data();
+    void filtersShowTheirListAndPlaceTheButton();
+    void headerClicksSortAllFiles();
+    void sortDuringAScanKeepsEveryFile();
+    void trashTakesTheVisibleSelection();
 };
 
 void TestAppDelegate::firstStartShowsTheStartWindowAlone()
@@ -398,6 +407,151 @@ void TestAppDelegate::modelKeepsItsRulesWhileScanning()
     app.ClearCurrentFilesandFolderAction();
     QCOMPARE(app.FileListController->rowCount(), 0);
     QCOMPARE(app.FileListController->data(app.FileListController->index(0, 0), Qt::DisplayRole), QVariant());
+}
+
+void TestAppDelegate::filtersShowTheirListAndPlaceTheButton_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QString>("light");
+    QTest::addColumn<QString>("dark");
+    QTest::addColumn<int>("count");
+    QTest::newRow("all") << u"ShowAllFilesBtnAction"_s << 84 << u"showallfilesbtn.png"_s << u"showallfileblackbtn.png"_s << 7;
+    QTest::newRow("images") << u"ShowAllImagesBtnAction"_s << 84 << u"showimagesbtn.png"_s << u"showimageblackbtn.png"_s << 2;
+    QTest::newRow("videos") << u"ShowAllVideosBtnAction"_s << 84 << u"showvideosbtn.png"_s << u"showvideoblackbtn.png"_s << 1;
+    QTest::newRow("audios") << u"ShowAllAudiosBtnAction"_s << 136 << u"showaudiosbtn.png"_s << u"showaudioblackbtn.png"_s << 1;
+    QTest::newRow("documents") << u"ShowAllDocumentsBtnAction"_s << 108 << u"showdocumentsbtn.png"_s
+                               << u"showdocumentsblackbtn.png"_s << 1;
+    QTest::newRow("others") << u"ShowAllOthersBtnAction"_s << 72 << u"otherbtn.png"_s << u"showotherblackbtn.png"_s << 1;
+    QTest::newRow("archives") << u"ShowAllArchiveBtnAction"_s << 84 << u"archivebtn.png"_s << u"showarchiveblackbtn.png"_s << 1;
+}
+
+void TestAppDelegate::filtersShowTheirListAndPlaceTheButton()
+{
+    QFETCH(QString, action);
+    QFETCH(int, width);
+    QFETCH(QString, light);
+    QFETCH(QString, dark);
+    QFETCH(int, count);
+    TempDir tmp;
+    TreeBuilder tree(tmp.path());
+    for (const char *name : {"a.jpg", "b.png", "c.mov", "d.mp3", "e.pdf", "f.zip", "g.pkg"})
+        tree.file(QByteArray("main/") + name, 3);
+
+    Launched run(true, true);
+    AppDelegate &app = run.launch();
+    QVERIFY(run.dropAndWait({tree.path("main")}));
+    for (const QString &style : {QString(), QStringLiteral("Dark")}) {
+        run.style = style;
+        app.BMakeModeTimer_hander();
+        static const QMap<QString, void (AppDelegate::*)()> actions{
+            {u"ShowAllFilesBtnAction"_s, &AppDelegate::ShowAllFilesBtnAction},
+            {u"ShowAllImagesBtnAction"_s, &AppDelegate::ShowAllImagesBtnAction},
+            {u"ShowAllVideosBtnAction"_s, &AppDelegate::ShowAllVideosBtnAction},
+            {u"ShowAllAudiosBtnAction"_s, &AppDelegate::ShowAllAudiosBtnAction},
+            {u"ShowAllDocumentsBtnAction"_s, &AppDelegate::ShowAllDocumentsBtnAction},
+            {u"ShowAllOthersBtnAction"_s, &AppDelegate::ShowAllOthersBtnAction},
+            {u"ShowAllArchiveBtnAction"_s, &AppDelegate::ShowAllArchiveBtnAction}};
+        (app.*actions.value(action))();
+        QCOMPARE(app.FileListController->rowCount(), count);
+        QCOMPARE(app.showFilesImageName(), style.isEmpty() ? light : dark);
+        const QRect frame = app.window->showFilesButton->geometry();
+        QCOMPARE(frame.size(), QSize(width, 24));
+        QCOMPARE(frame.left(), app.window->fodlerfileBroswerView->width() - width + 5);
+    }
+}
+
+void TestAppDelegate::headerClicksSortAllFiles()
+{
+    TempDir tmp;
+    TreeBuilder tree(tmp.path());
+    tree.file("main/small.jpg", 10);
+    tree.file("main/big.txt", 3000);
+    tree.file("main/middle.jpg", 500);
+
+    Launched run(true, true);
+    AppDelegate &app = run.launch();
+    QVERIFY(run.dropAndWait({tree.path("main")}));
+    app.ChangetoListViewModeAction();
+    app.ShowAllImagesBtnAction();
+    QHeaderView *header = app.window->fileListTableview->horizontalHeader();
+    for (int click = 0; click < 2; ++click) { // the same order each time
+        header->sectionClicked(ShownListModel::SizeColumn);
+        QCOMPARE(app.FileListController->rowCount(), 3); // the filter is dropped
+        QCOMPARE(app.FileListController->itemAt(0)->fileName(), QStringLiteral("big.txt"));
+        QCOMPARE(app.FileListController->itemAt(2)->fileName(), QStringLiteral("small.jpg"));
+    }
+    QCOMPARE(app.showFilesImageName(), QStringLiteral("showimagesbtn.png")); // the button keeps its picture
+    header->sectionClicked(ShownListModel::NameColumn);
+    QCOMPARE(app.lists.filesItemArray.first()->fileName(), QStringLiteral("big.txt"));
+    QCOMPARE(app.lists.imageFilesItemArray.first()->fileName(), QStringLiteral("small.jpg")); // kind lists keep scan order
+}
+
+void TestAppDelegate::sortDuringAScanKeepsEveryFile()
+{
+    TempDir tmp;
+    TreeBuilder tree(tmp.path());
+    for (int d = 0; d < 20; ++d)
+        makeFiles(tree, "main/d" + QByteArray::number(d), 100);
+
+    Launched run(true, true);
+    AppDelegate &app = run.launch();
+    QSignalSpy finished(&app, &AppDelegate::scanFinished);
+    connect(app.scanner(), &FolderScanner::filesAppended, &app, &AppDelegate::SortFileinFolderByNameAction,
+            Qt::SingleShotConnection);
+    app.openFoldersAsDrop({fromNativePath(tree.path("main"))});
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(app.lists.filesItemArray.size(), 2000);
+    QSet<const IKImageItem *> distinct;
+    for (const IKImageItemRef &item : app.lists.filesItemArray)
+        distinct.insert(item.data());
+    QCOMPARE(distinct.size(), 2000);
+    QCOMPARE(app.FileListController->items(), app.lists.filesItemArray);
+}
+
+void TestAppDelegate::trashTakesTheVisibleSelection()
+{
+    Launched run(true, true);
+    // Files inside the temporary home go to its own Trash.
+    TreeBuilder tree(QFile::encodeName(run.home.home()) + "/work");
+    const QByteArray first = tree.file("main/1-doc.txt", 1);
+    const QByteArray image1 = tree.file("main/2-pic.jpg", 1);
+    const QByteArray image2 = tree.file("main/3-pic.jpg", 1);
+    const QByteArray odd = tree.file("main/4 r\xe9sum\xe9 100%.jpg", 1);
+    AppDelegate &app = run.launch();
+    QVERIFY(run.dropAndWait({tree.path("main")}));
+    app.SortFileinFolderByNameAction();
+
+    // Icon mode under the image filter: the third image is the third row of what is shown.
+    app.ShowAllImagesBtnAction();
+    QItemSelectionModel *grid = app.window->fodlerfileBroswerView->selectionModel();
+    grid->clearSelection();
+    grid->select(app.FileListController->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    // A selection left in the hidden table does not count.
+    app.window->fileListTableview->selectionModel()->select(app.FileListController->index(0, 0),
+                                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    const QByteArray victim = app.FileListController->itemAt(2)->nativeFilePath();
+    app.MoveFilesToTrashAction();
+    const QString trash = run.home.dataHome() + QStringLiteral("/Trash/files/");
+    for (const QByteArray &image : {image1, image2, odd})
+        QCOMPARE(QFile::exists(QFile::decodeName(image)), image != victim);
+    QVERIFY(app.statusText().contains(QStringLiteral("1 file moved to the Trash")));
+
+    // List mode: the table's rows, in ascending order; a file already gone fails without stopping the loop.
+    app.ChangetoListViewModeAction();
+    int victimRow = -1;
+    for (int r = 0; r < app.FileListController->rowCount(); ++r) {
+        if (app.FileListController->itemAt(r)->nativeFilePath() == victim)
+            victimRow = r;
+    }
+    QItemSelectionModel *table = app.window->fileListTableview->selectionModel();
+    table->select(app.FileListController->index(victimRow, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    table->select(app.FileListController->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    app.MoveFilesToTrashAction();
+    QVERIFY(!QFile::exists(QFile::decodeName(first)));
+    QVERIFY(app.statusText().contains(QStringLiteral("1 file moved to the Trash, 1 could not be moved")));
+    QCOMPARE(QDir(trash).entryList(QDir::Files).size(), 2);
+    QCOMPARE(app.lists.filesItemArray.size(), 4); // trashed items stay listed
 }
 
 QTEST_MAIN(TestAppDelegate)
