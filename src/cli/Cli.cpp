@@ -6,12 +6,14 @@
 #include "model/FolderScanner.h"
 #include "model/ItemTexts.h"
 #include "platform/NativePath.h"
+#include "views/Comparators.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,11 +27,16 @@ constexpr const char *kUsage =
     "Usage: vellumry-cli COMMAND [ARGUMENTS]\n"
     "\n"
     "Commands:\n"
-    "  scan [--list LIST] FOLDER...  Scan the folders in order into one set of lists and print one\n"
+    "  scan [--list LIST] [--sort ORDER] FOLDER...\n"
+    "                                Scan the folders in order into one set of lists and print one\n"
     "                                list, one item per line: kind, bytes, size text, date, path,\n"
     "                                separated by tabs. LIST is files (the default), image, audio,\n"
     "                                video, document, archive, other or current (the entries\n"
     "                                directly inside the folders, sub-folders included).\n"
+    "                                ORDER sorts the files list before printing: name, kind, path\n"
+    "                                (punctuation first, then ignoring case and accents), date\n"
+    "                                (newest first, undated last) or size (largest first). The\n"
+    "                                other lists keep the scan order.\n"
     "  kind NAME...                  Print the kind a file of each name is given.\n"
     "  size BYTES...                 Print the size text of each byte count.\n"
     "\n"
@@ -100,6 +107,7 @@ const ItemList *chooseList(const FileLists &lists, std::string_view name)
 int scanCommand(int argc, char *argv[], const Args &args)
 {
     std::string_view listName = "files";
+    std::optional<std::string_view> sortName;
     std::vector<std::string_view> folders;
     bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -114,6 +122,12 @@ int scanCommand(int argc, char *argv[], const Args &args)
             listName = args[++i];
         } else if (arg.starts_with("--list=")) {
             listName = arg.substr(7);
+        } else if (arg == "--sort") {
+            if (i + 1 >= args.size())
+                return usageError("option '--sort' needs a value");
+            sortName = args[++i];
+        } else if (arg.starts_with("--sort=")) {
+            sortName = arg.substr(7);
         } else {
             return usageError("unknown option '" + std::string(arg) + "'");
         }
@@ -122,6 +136,12 @@ int scanCommand(int argc, char *argv[], const Args &args)
     const ItemList *chosen = chooseList(lists, listName);
     if (!chosen)
         return usageError("unknown list '" + std::string(listName) + "'");
+    std::optional<SortOrder> order;
+    if (sortName) {
+        order = sortOrderFromCliName(*sortName);
+        if (!order)
+            return usageError("unknown sort order '" + std::string(*sortName) + "'");
+    }
     if (folders.empty())
         return usageError("scan needs at least one folder");
 
@@ -132,6 +152,8 @@ int scanCommand(int argc, char *argv[], const Args &args)
     for (std::string_view folder : folders)
         scanner.startScanCurrentFolder(fromNativePath(QByteArrayView(folder.data(), qsizetype(folder.size()))));
     loop.exec();
+    if (order)
+        sortItems(lists.filesItemArray, *order);
 
     std::string out;
     bool wroteAll = true;

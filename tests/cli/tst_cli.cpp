@@ -50,6 +50,7 @@ private Q_SLOTS:
     void listsAndFolderLines();
     void foldersAreScannedInOrder();
     void unreadableFoldersPrintNothing();
+    void sortedFiles();
     void kindAndSize();
     void usageErrors_data();
     void usageErrors();
@@ -163,6 +164,36 @@ void TestCli::unreadableFoldersPrintNothing()
     QCOMPARE(run.standardOutput, QByteArray());
 }
 
+// --sort reorders the files list only; the per-kind lists keep the scan order.
+void TestCli::sortedFiles()
+{
+    TempDir tmp;
+    TreeBuilder tree(tmp.path());
+    const QByteArray small = tree.file("b/small.txt", 1);
+    const QByteArray large = tree.file("a/large.txt", 300);
+    const QByteArray middle = tree.file("_c/middle.txt", 20);
+    const auto paths = [](const QByteArray &out) {
+        QByteArrayList result;
+        for (const QByteArray &line : out.split('\n'))
+            if (!line.isEmpty())
+                result.append(line.mid(line.lastIndexOf('\t') + 1));
+        return result;
+    };
+
+    ProcessResult run = cli({"scan", "--sort", "size", tree.root()});
+    QVERIFY(run.succeeded());
+    QCOMPARE(paths(run.standardOutput), (QByteArrayList{large, middle, small}));
+
+    run = cli({"scan", "--sort=path", tree.root()});
+    QVERIFY(run.succeeded());
+    QCOMPARE(paths(run.standardOutput), (QByteArrayList{middle, large, small})); // '_' precedes letters
+
+    const QByteArray unsorted = cli({"scan", "--list", "document", tree.root()}).standardOutput;
+    run = cli({"scan", "--list", "document", "--sort", "size", tree.root()});
+    QVERIFY(run.succeeded());
+    QCOMPARE(run.standardOutput, unsorted);
+}
+
 void TestCli::kindAndSize()
 {
     ProcessResult run = cli({"kind", "a.JPG", "x.app", "setup.pkg", "README", "report.", "a.tar.gz", "song.Mp3",
@@ -185,6 +216,8 @@ void TestCli::usageErrors_data()
     QTest::newRow("unknown option") << QByteArrayList{"scan", "--lsit", "image", "/tmp"};
     QTest::newRow("unknown list") << QByteArrayList{"scan", "--list", "pictures", "/tmp"};
     QTest::newRow("list without value") << QByteArrayList{"scan", "--list"};
+    QTest::newRow("unknown sort order") << QByteArrayList{"scan", "--sort", "bogus", "/tmp"};
+    QTest::newRow("sort without value") << QByteArrayList{"scan", "/tmp", "--sort"};
     QTest::newRow("scan without folder") << QByteArrayList{"scan"};
     QTest::newRow("size too large") << QByteArrayList{"size", "18446744073709551616"};
     QTest::newRow("size negative") << QByteArrayList{"size", "-1"};
