@@ -1,10 +1,10 @@
 // Starts Vellumry: the controller, its windows, and a scan of the folders named on the command line.
 #include "app/AppDelegate.h"
 #include "platform/Appearance.h"
+#include "platform/DesktopServices.h"
 #include "platform/NativePath.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Settings.h"
-#include "platform/Workspace.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -41,7 +41,7 @@ int main(int argc, char *argv[])
     services.settings = &settings;
     services.nc = &nc;
     services.interfaceStyle = &vellumry::interfaceStyle;
-    services.openFile = &vellumry::openWithDefaultApplication;
+    services.openFile = [](const QByteArray &path) { return vellumry::openWithDefaultApplication(path).ok; };
     vellumry::AppDelegate controller(services);
     controller.awakeFromNib();
     controller.applicationDidFinishLaunching();
