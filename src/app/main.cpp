@@ -1,10 +1,10 @@
 // Starts Vellumry: the controller, its windows, and a scan of the folders named on the command line.
 #include "app/AppDelegate.h"
 #include "platform/Appearance.h"
+#include "platform/DesktopServices.h"
 #include "platform/NativePath.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Settings.h"
-#include "platform/DesktopServices.h"
 
 #include <QApplication>
 #include <QIcon>

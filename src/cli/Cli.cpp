@@ -5,6 +5,7 @@
 #include "model/FileLists.h"
 #include "model/FolderScanner.h"
 #include "model/ItemTexts.h"
+#include "platform/DesktopServices.h"
 #include "platform/NativePath.h"
 #include "views/Comparators.h"
 
@@ -39,6 +40,12 @@ constexpr const char *kUsage =
     "                                other lists keep the scan order.\n"
     "  kind NAME...                  Print the kind a file of each name is given.\n"
     "  size BYTES...                 Print the size text of each byte count.\n"
+    "  trash PATH...                 Move each file or folder to the Trash.\n"
+    "  open PATH...                  Open each file with its default application.\n"
+    "  reveal PATH...                Show each file selected in the file manager.\n"
+    "                                These three print one line per path, in order: trashed,\n"
+    "                                opened or revealed, a tab and the path; or failed, a tab,\n"
+    "                                the path, a tab and the reason. Any failure gives status 1.\n"
     "\n"
     "In printed paths a tab is written \\t, a newline \\n, a backslash \\\\, and each byte that is\n"
     "not part of valid UTF-8 \\xNN.\n"
@@ -216,6 +223,43 @@ int sizeCommand(const Args &args)
     return finish(writeOut(out));
 }
 
+// trash, open and reveal: the action on each path in turn, one result line each, as it happens.
+int desktopCommand(int argc, char *argv[], const Args &args, std::string_view command, std::string_view done,
+                   ActionResult (*action)(const QByteArray &))
+{
+    std::vector<std::string_view> paths;
+    bool optionsEnded = false;
+    for (std::string_view arg : args) {
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-")
+            paths.push_back(arg);
+        else if (arg == "--")
+            optionsEnded = true;
+        else
+            return usageError("unknown option '" + std::string(arg) + "'");
+    }
+    if (paths.empty())
+        return usageError(std::string(command) + " needs at least one path");
+
+    QCoreApplication app(argc, argv); // the session bus wants one
+    bool wroteAll = true;
+    bool allDone = true;
+    for (std::string_view path : paths) {
+        const ActionResult result = action(QByteArray(path.data(), qsizetype(path.size())));
+        allDone = allDone && result.ok;
+        std::string line(result.ok ? done : "failed");
+        line += '\t';
+        appendEscapedName(line, path);
+        if (!result.ok) {
+            line += '\t';
+            line += result.reason.toStdString();
+        }
+        line += '\n';
+        wroteAll = writeOut(line) && std::fflush(stdout) == 0 && wroteAll;
+    }
+    const int status = finish(wroteAll);
+    return status == Success && !allDone ? int(Failure) : status;
+}
+
 } // namespace
 
 int run(int argc, char *argv[])
@@ -239,6 +283,12 @@ int run(int argc, char *argv[])
         return kindCommand(args);
     if (command == "size")
         return sizeCommand(args);
+    if (command == "trash")
+        return desktopCommand(argc, argv, args, command, "trashed", &moveToTrash);
+    if (command == "open")
+        return desktopCommand(argc, argv, args, command, "opened", &openWithDefaultApplication);
+    if (command == "reveal")
+        return desktopCommand(argc, argv, args, command, "revealed", &revealInFileManager);
     return usageError("unknown command '" + std::string(command) + "'");
 }
 

@@ -1,7 +1,9 @@
 // vellumry-cli as scripts see it: exact lines, escapes, exit statuses.
 #include "model/ItemTexts.h"
 #include "platform/ChildProcess.h"
+#include "platform/NativePath.h"
 #include "support/TempDir.h"
+#include "support/TempHome.h"
 #include "support/TreeBuilder.h"
 
 #include <QTest>
@@ -52,6 +54,7 @@ private Q_SLOTS:
     void unreadableFoldersPrintNothing();
     void sortedFiles();
     void kindAndSize();
+    void trashReportsEachPath();
     void usageErrors_data();
     void usageErrors();
     void writeFailureIsReported();
@@ -208,6 +211,22 @@ void TestCli::kindAndSize()
              QByteArray("0 bytes\n1 bytes\n999 bytes\n1.00 KB\n1000.00 KB\n1.00 TB\n18446744.00 TB\n"));
 }
 
+// One line per path in order; a missing file fails with its reason and the next is still trashed.
+void TestCli::trashReportsEachPath()
+{
+    TempHome home; // the child trashes into this home's Trash
+    TreeBuilder tree(toNativePath(home.home()) + "/files");
+    const QByteArray first = tree.file("tab\there", 1);
+    const QByteArray last = tree.file("last", 1);
+
+    const ProcessResult run = cli({"trash", first, tree.path("missing"), last});
+    QVERIFY(run.started && run.exitedNormally);
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.standardOutput, "trashed\t" + tree.root() + "/tab\\there\nfailed\t" + tree.root() +
+                                     "/missing\tno such file\ntrashed\t" + last + '\n');
+    QVERIFY(::access(last.constData(), F_OK) != 0);
+}
+
 void TestCli::usageErrors_data()
 {
     QTest::addColumn<QByteArrayList>("arguments");
@@ -225,6 +244,8 @@ void TestCli::usageErrors_data()
     QTest::newRow("size empty") << QByteArrayList{"size", ""};
     QTest::newRow("size without count") << QByteArrayList{"size"};
     QTest::newRow("kind without name") << QByteArrayList{"kind"};
+    QTest::newRow("trash without path") << QByteArrayList{"trash"};
+    QTest::newRow("trash unknown option") << QByteArrayList{"trash", "--force", "/tmp/x"};
 }
 
 void TestCli::usageErrors()
