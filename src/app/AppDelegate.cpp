@@ -25,6 +25,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QMenuBar>
@@ -58,6 +59,13 @@ const std::pair<const char *, const char *> kShowFilesImages[] = {
     {"showvideosbtn.png", "showvideoblackbtn.png"},     {"showaudiosbtn.png", "showaudioblackbtn.png"},
     {"otherbtn.png", "showotherblackbtn.png"},
 };
+
+// "1 file", "2 files", with the count grouped for reading ("12,345 files").
+QString fileCount(qsizetype n)
+{
+    const QString number = QLocale().toString(qlonglong(n));
+    return n == 1 ? AppDelegate::tr("%1 file").arg(number) : AppDelegate::tr("%1 files").arg(number);
+}
 
 QIcon namedIcon(const QString &name) { return QIcon(u":/images/"_s + name); }
 
@@ -694,10 +702,11 @@ void AppDelegate::MoveFilesToTrashAction()
     }
     if (trashed == 0 && failures.isEmpty())
         return;
-    QString text = tr("%n file(s) moved to the Trash", nullptr, trashed);
+    QString text = tr("%1 moved to the Trash").arg(fileCount(trashed));
     if (!failures.isEmpty())
-        text += tr(", %n could not be moved (%1)", nullptr, int(failures.size()))
-                    .arg(failures.size() == 1 ? failures.first() : failures.first() + u", …"_s);
+        text += tr(", %1 could not be moved (%2)")
+                    .arg(QLocale().toString(qlonglong(failures.size())),
+                         failures.size() == 1 ? failures.first() : failures.first() + u", …"_s);
     m_actionStatus = text;
     updateStatus();
 }
@@ -872,15 +881,15 @@ void AppDelegate::updateStatus()
     const auto shown = int(FileListController->rowCount());
     QString text;
     if (m_scanner->isScanning())
-        text = tr("Scanning… %n file(s) found", nullptr, files);
+        text = tr("Scanning… %1 found").arg(fileCount(files));
     else if (files == 0 && lists.currentViewItemArray.isEmpty())
         text = tr("Drop a main folder here, or open one with Ctrl+O");
     else if (m_stopped)
-        text = tr("Stopped: %n file(s) found", nullptr, files);
+        text = tr("Stopped: %1 found").arg(fileCount(files));
     else if (shown != files)
-        text = tr("%1 of %n file(s) shown", nullptr, files).arg(shown);
+        text = tr("%1 of %2 shown").arg(QLocale().toString(shown), fileCount(files));
     else
-        text = tr("%n file(s)", nullptr, files);
+        text = fileCount(files);
     if (!m_actionStatus.isEmpty())
         text = m_actionStatus + u"  ·  "_s + text;
     window->statusLabel->setText(text);
