@@ -357,6 +357,10 @@ void AppDelegate::applicationDidFinishLaunching()
     detectTimer->start();
     BMakeModeTimer_hander(); // a dark desktop gets its whole look now rather than a second later
 
+    // The media back end takes a few hundred milliseconds to start: start it now, while nothing else happens,
+    // rather than at the first song or film previewed in the middle of a scan.
+    QTimer::singleShot(0, window->previewPane, &PreviewPane::warmUpPlayer);
+
     QWidget *front = window->isVisible() ? static_cast<QWidget *>(window) : openFolderWindow;
     front->raise();
     front->activateWindow();

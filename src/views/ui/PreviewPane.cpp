@@ -21,6 +21,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QBuffer>
 #include <QVideoWidget>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -393,6 +394,43 @@ void PreviewPane::loadPicture(const QString &filePath)
         Q_EMIT pictureLoaded(filePath, !picture.isNull());
     });
     watcher->setFuture(m_pictureTask);
+}
+
+void PreviewPane::warmUpPlayer()
+{
+    if (m_player)
+        return;
+    QWidget *shown = m_stack->currentWidget();
+    // A tenth of a second of silence as a WAV file in memory: enough to build a whole playing pipeline.
+    QByteArray wav;
+    const quint32 samples = 4410, dataBytes = samples * 2;
+    const auto put32 = [&wav](quint32 v) { wav.append(reinterpret_cast<const char *>(&v), 4); };
+    const auto put16 = [&wav](quint16 v) { wav.append(reinterpret_cast<const char *>(&v), 2); };
+    wav.append("RIFF");
+    put32(36 + dataBytes);
+    wav.append("WAVEfmt ");
+    put32(16);
+    put16(1);         // PCM
+    put16(1);         // mono
+    put32(44100);     // samples per second
+    put32(44100 * 2); // bytes per second
+    put16(2);         // bytes per frame
+    put16(16);        // bits per sample
+    wav.append("data");
+    put32(dataBytes);
+    wav.append(QByteArray(int(dataBytes), '\0'));
+    QBuffer buffer(&wav);
+    buffer.open(QIODevice::ReadOnly);
+    QMediaPlayer warm;
+    QAudioOutput audio;
+    warm.setAudioOutput(&audio);
+    warm.setVideoOutput(m_playerView->videoWidget());
+    warm.setSourceDevice(&buffer, QUrl(QStringLiteral("silence.wav")));
+    m_stack->setCurrentWidget(m_playerView);
+    m_playerView->videoWidget()->repaint();
+    warm.setSource(QUrl());
+    warm.setVideoOutput(nullptr);
+    m_stack->setCurrentWidget(shown);
 }
 
 void PreviewPane::detachPlayer()

@@ -117,6 +117,9 @@ public:
     QMediaPlayer *player() const { return m_player; }
     // The text colour of the six labels, set by the theme.
     void setLabelColor(const QColor &color);
+    // Starts the media back end and the video output once, so the first song or film the user selects
+    // previews without a pause. Leaves the pane as it was.
+    void warmUpPlayer();
 
     QWidget *previewContentView() const { return m_contentView; }
     PreviewImageView *previewImageView() const { return m_imageView; }
