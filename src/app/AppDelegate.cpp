@@ -684,9 +684,9 @@ void AppDelegate::OpenSelectedFileAction()
 void AppDelegate::ShowFilesinFinderAction()
 {
     for (int row : selectedRows()) {
-        // A folder item stands for its folder, which is revealed instead of the icon it is drawn with.
-        if (const IKImageItemRef item = FileListController->itemAt(row))
-            revealInFileManager(item->bDir() ? item->nativeEntryPath() : item->nativeFilePath());
+        // Folder items are skipped: their path is the folder icon they are drawn with.
+        if (const IKImageItemRef item = FileListController->itemAt(row); item && !item->bDir())
+            revealInFileManager(item->nativeFilePath());
     }
 }
 
