@@ -758,15 +758,18 @@ void AppDelegate::previewRow(int row)
     Q_EMIT previewed(row);
 }
 
+int AppDelegate::lowestSelectedGridRow() const
+{
+    int lowest = -1;
+    for (const QModelIndex &index : window->fodlerfileBroswerView->selectionModel()->selectedRows())
+        lowest = lowest < 0 ? index.row() : std::min(lowest, index.row());
+    return lowest;
+}
+
 void AppDelegate::imageBrowserSelectionDidChange()
 {
-    const QModelIndexList selected = window->fodlerfileBroswerView->selectionModel()->selectedRows();
-    if (selected.isEmpty())
-        return; // the pane keeps what it showed
-    int lowest = selected.first().row();
-    for (const QModelIndex &index : selected)
-        lowest = std::min(lowest, index.row());
-    previewRow(lowest);
+    if (const int row = lowestSelectedGridRow(); row >= 0)
+        previewRow(row); // with nothing selected the pane keeps what it showed
 }
 
 void AppDelegate::tableViewSelectionDidChange()
@@ -788,13 +791,7 @@ void AppDelegate::openItem(const IKImageItem &item)
 
 void AppDelegate::imageBrowserCellWasDoubleClickedAtIndex(int)
 {
-    const QModelIndexList selected = window->fodlerfileBroswerView->selectionModel()->selectedRows();
-    if (selected.isEmpty())
-        return;
-    int lowest = selected.first().row();
-    for (const QModelIndex &index : selected)
-        lowest = std::min(lowest, index.row());
-    if (const IKImageItemRef item = FileListController->itemAt(lowest))
+    if (const IKImageItemRef item = FileListController->itemAt(lowestSelectedGridRow()))
         openItem(*item);
 }
 

@@ -128,6 +128,7 @@ private:
     void sortFiles(int order);
     bool eventFilter(QObject *watched, QEvent *event) override;
     void previewRow(int row);
+    int lowestSelectedGridRow() const; // -1 when nothing is selected
     void openItem(const IKImageItem &item);
     void showOpenPanel(bool importing);
     void updateStatus();
