@@ -9,6 +9,7 @@
 #include <QtMath>
 
 #include <cstdio>
+#include <initializer_list>
 
 namespace vellumry::test {
 
@@ -138,10 +139,9 @@ void writeWav(const QByteArray &path, int milliseconds)
 void writeAvi(const QByteArray &path, QSize size, int frames, const QColor &color)
 {
     constexpr quint32 fps = 10;
-    const auto width = quint32(size.width()), height = quint32(size.height());
+    const auto width = quint32(size.width()), height = quint32(size.height()), count = quint32(frames);
     const quint32 stride = (width * 3 + 3) & ~3u;
     const quint32 frameBytes = stride * height;
-
     QByteArray pixels(qsizetype(frameBytes), '\0');
     for (quint32 y = 0; y < height; ++y) {
         for (quint32 x = 0; x < width; ++x) {
@@ -151,59 +151,30 @@ void writeAvi(const QByteArray &path, QSize size, int frames, const QColor &colo
             bgr[2] = char(color.red());
         }
     }
-
-    QByteArray mainHeader;
-    put32(mainHeader, 1000000 / fps);
-    put32(mainHeader, frameBytes * fps);
-    put32(mainHeader, 0);
-    put32(mainHeader, 0x10); // has an index
-    put32(mainHeader, quint32(frames));
-    put32(mainHeader, 0);
-    put32(mainHeader, 1); // one stream
-    put32(mainHeader, frameBytes);
-    put32(mainHeader, width);
-    put32(mainHeader, height);
-    for (int i = 0; i < 4; ++i)
-        put32(mainHeader, 0);
-
-    QByteArray streamHeader("vidsDIB ", 8);
-    put32(streamHeader, 0);
-    put16(streamHeader, 0);
-    put16(streamHeader, 0);
-    put32(streamHeader, 0);
-    put32(streamHeader, 1);   // scale
-    put32(streamHeader, fps); // rate
-    put32(streamHeader, 0);
-    put32(streamHeader, quint32(frames));
-    put32(streamHeader, frameBytes);
-    put32(streamHeader, 0xFFFFFFFF);
-    put32(streamHeader, 0);
-    put16(streamHeader, 0);
-    put16(streamHeader, 0);
-    put16(streamHeader, width);
-    put16(streamHeader, height);
-
-    QByteArray bitmapInfo;
-    put32(bitmapInfo, 40);
-    put32(bitmapInfo, width);
-    put32(bitmapInfo, height); // positive: rows stored bottom-up
+    const auto words = [](std::initializer_list<quint32> values) {
+        QByteArray out;
+        for (quint32 value : values)
+            put32(out, value);
+        return out;
+    };
+    // Frame time, byte rate, padding, flags (has an index), frames, initial frame, streams, buffer, size.
+    const QByteArray mainHeader =
+        words({1000000 / fps, frameBytes * fps, 0, 0x10, count, 0, 1, frameBytes, width, height, 0, 0, 0, 0});
+    // Handler, flags, priority and language, initial frame, scale, rate, start, length, buffer,
+    // quality (default), sample size, then the frame rectangle (left and top 0, right, bottom: 16 bits each).
+    const QByteArray streamHeader = QByteArray("vidsDIB ") + words({0, 0, 0, 1, fps, 0, count, frameBytes,
+                                                                    0xFFFFFFFF, 0, 0, height << 16 | width});
+    // A bottom-up, uncompressed 24-bit bitmap header.
+    QByteArray bitmapInfo = words({40, width, height});
     put16(bitmapInfo, 1);
     put16(bitmapInfo, 24);
-    put32(bitmapInfo, 0); // uncompressed
-    put32(bitmapInfo, frameBytes);
-    for (int i = 0; i < 4; ++i)
-        put32(bitmapInfo, 0);
+    bitmapInfo += words({0, frameBytes, 0, 0, 0, 0});
 
-    QByteArray movie;
-    QByteArray index;
+    QByteArray movie, index;
     for (int i = 0; i < frames; ++i) {
-        index += "00db";
-        put32(index, 0x10); // key frame
-        put32(index, quint32(4 + movie.size()));
-        put32(index, frameBytes);
+        index += "00db" + words({0x10, quint32(4 + movie.size()), frameBytes}); // a key frame
         movie += chunk("00db", pixels);
     }
-
     const QByteArray header =
         list("hdrl", chunk("avih", mainHeader) +
                          list("strl", chunk("strh", streamHeader) + chunk("strf", bitmapInfo)));
