@@ -22,6 +22,7 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QFileDialog>
+#include <QGraphicsOpacityEffect>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -299,6 +300,9 @@ void AppDelegate::awakeFromNib()
                            static_cast<QPushButton *>(window->movetoFeatureBtn)}) {
         b->setEnabled(false);
         b->setToolTip(b->toolTip() + tr(" (not available yet)"));
+        auto *faded = new QGraphicsOpacityEffect(b); // the artwork has no disabled variant: dim it
+        faded->setOpacity(0.4);
+        b->setGraphicsEffect(faded);
     }
 }
 

@@ -32,8 +32,7 @@ Button *featureButton(Button *button, const QString &text, const QString &tip)
     button->setToolTip(tip);
     button->setAccessibleName(text);
     button->setCursor(Qt::PointingHandCursor);
-    button->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 2px; background: transparent; }"
-                                         "QPushButton:disabled { opacity: 0.4; }"));
+    button->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 2px; background: transparent; }"));
     return button;
 }
 
