@@ -56,15 +56,6 @@ void makeFolders(const QByteArray &full)
     }
 }
 
-// Opens a regular file for writing from scratch.
-int createFile(const QByteArray &full)
-{
-    const int fd = ::open(full.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        fail("cannot create file", full);
-    return fd;
-}
-
 // FNV-1a of the relative path seeds a splitmix64 stream: cheap, deterministic and different per path.
 class ContentStream
 {
@@ -104,14 +95,6 @@ void writeAll(int fd, const unsigned char *data, size_t n, const QByteArray &ful
         data += written;
         n -= static_cast<size_t>(written);
     }
-}
-
-// Access and modification time both to `secs`; flags as for utimensat().
-void setTimes(const QByteArray &full, qint64 secs, int flags)
-{
-    const timespec times[2] = {{static_cast<time_t>(secs), 0}, {static_cast<time_t>(secs), 0}};
-    if (::utimensat(AT_FDCWD, full.constData(), times, flags) != 0)
-        fail("cannot set times of", full);
 }
 
 QByteArray hashDescriptor(int fd, QByteArrayView shown)
@@ -218,7 +201,9 @@ QByteArray TreeBuilder::file(QByteArrayView rel, qint64 size, std::optional<qint
 {
     makeParents(rel);
     const QByteArray full = path(rel);
-    const int fd = createFile(full);
+    const int fd = ::open(full.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        fail("cannot create file", full);
     FdCloser closer(fd);
     ContentStream content(rel);
     std::vector<unsigned char> buffer(static_cast<size_t>(qMin<qint64>(size, 1 << 20)));
@@ -228,19 +213,10 @@ QByteArray TreeBuilder::file(QByteArrayView rel, qint64 size, std::optional<qint
         writeAll(fd, buffer.data(), n, full);
         left -= static_cast<qint64>(n);
     }
-    if (mtimeSecs)
-        setTimes(full, *mtimeSecs, 0);
-    return full;
-}
-
-QByteArray TreeBuilder::sparseFile(QByteArrayView rel, qint64 size)
-{
-    makeParents(rel);
-    const QByteArray full = path(rel);
-    const int fd = createFile(full);
-    FdCloser closer(fd);
-    if (::ftruncate(fd, size) != 0)
-        fail("cannot set the size of", full);
+    const timespec time{static_cast<time_t>(mtimeSecs.value_or(0)), 0};
+    const timespec times[2] = {time, time};
+    if (mtimeSecs && ::utimensat(AT_FDCWD, full.constData(), times, 0) != 0)
+        fail("cannot set times of", full);
     return full;
 }
 
@@ -267,12 +243,6 @@ void TreeBuilder::chmod(QByteArrayView rel, mode_t mode)
         fail("cannot chmod", full);
 }
 
-void TreeBuilder::setMtime(QByteArrayView rel, qint64 mtimeSecs)
-{
-    const QByteArray full = path(rel);
-    setTimes(full, mtimeSecs, AT_SYMLINK_NOFOLLOW);
-}
-
 TreeBuilder::Snapshot TreeBuilder::snapshot() const
 {
     const int fd = ::open(m_root.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -292,16 +262,6 @@ QList<QByteArray> TreeBuilder::fileChecksums(const Snapshot &snapshot)
     }
     std::sort(sums.begin(), sums.end());
     return sums;
-}
-
-QByteArray TreeBuilder::sha256OfFile(QByteArrayView fullPath)
-{
-    const QByteArray full = fullPath.toByteArray();
-    const int fd = ::open(full.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        fail("cannot open", full);
-    FdCloser closer(fd);
-    return hashDescriptor(fd, full);
 }
 
 } // namespace vellumry::test

@@ -33,16 +33,12 @@ public:
     // gives the same bytes, and different paths give different checksums (for sizes of a few bytes
     // up). With mtimeSecs, both access and modification time are set to it. Returns the full path.
     QByteArray file(QByteArrayView rel, qint64 size = 0, std::optional<qint64> mtimeSecs = {});
-    // A file of `size` bytes that holds no data blocks (reads as zeros); fine for sizes of many GB.
-    QByteArray sparseFile(QByteArrayView rel, qint64 size);
     // A folder with its parents (mkdir -p); an existing folder is fine.
     QByteArray dir(QByteArrayView rel);
     // A symbolic link at rel whose target is exactly `target` (not resolved, may dangle).
     QByteArray symlink(QByteArrayView rel, QByteArrayView target);
     // chmod() of rel, following a link.
     void chmod(QByteArrayView rel, mode_t mode);
-    // Sets access and modification time of rel itself (a link is not followed).
-    void setMtime(QByteArrayView rel, qint64 mtimeSecs);
 
     struct Entry
     {
@@ -60,8 +56,6 @@ public:
     // The checksums of all files in a snapshot, sorted: equal lists before and after an operation mean
     // no file content was lost or duplicated, wherever the files ended up.
     static QList<QByteArray> fileChecksums(const Snapshot &snapshot);
-    // Lower-case hex SHA-256 of a file's content.
-    static QByteArray sha256OfFile(QByteArrayView fullPath);
 
 private:
     void makeParents(QByteArrayView rel) const;
