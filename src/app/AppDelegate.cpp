@@ -438,7 +438,8 @@ void AppDelegate::PRDragOperationImageNoteHandle(QObject *)
     for (const QUrl &url : urls) {
         if (!url.isLocalFile())
             continue;
-        const QString path = fromNativePath(QFile::encodeName(url.toLocalFile()));
+        // The URL's path is percent-encoded bytes; decoding it as text would lose names that are not UTF-8.
+        const QString path = fromNativePath(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
         if (first) // the first dropped folder becomes the main folder of the batch operations
             currentSelectFolder = path;
         first = false;

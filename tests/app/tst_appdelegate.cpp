@@ -74,8 +74,8 @@ struct Launched
         QSignalSpy finished(app.get(), &AppDelegate::scanFinished);
         QMimeData data;
         QList<QUrl> urls;
-        for (const QByteArray &path : paths)
-            urls.append(QUrl::fromLocalFile(QFile::decodeName(path)));
+        for (const QByteArray &path : paths) // as a file manager offers them: percent-encoded bytes
+            urls.append(QUrl::fromEncoded("file://" + path.toPercentEncoding("/")));
         data.setUrls(urls);
         if (!app->window->fodlerfileBroswerView->performDragOperation(&data))
             return false;
@@ -272,6 +272,13 @@ void TestAppDelegate::dropsOfSeveralFoldersAndOfAFile()
     QCOMPARE(toNativePath(app.currentSelectFolder), tree.path("A"));
     QVERIFY(app.lists.filesItemArray.first()->nativeFilePath().startsWith(tree.path("A/")));
     QVERIFY(app.lists.filesItemArray.last()->nativeFilePath().startsWith(tree.path("C/")));
+
+    // A folder whose name is not UTF-8 arrives as percent-encoded bytes and keeps them.
+    const QByteArray odd = tree.dir("caf\xe9");
+    tree.file("caf\xe9/x.txt");
+    QVERIFY(run.dropAndWait({odd}));
+    QCOMPARE(toNativePath(app.currentSelectFolder), odd);
+    QCOMPARE(app.lists.filesItemArray.size(), 1);
 
     QVERIFY(run.dropAndWait({plain}));
     QCOMPARE(app.lists.filesItemArray.size(), 0);
