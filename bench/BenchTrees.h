@@ -1,9 +1,14 @@
-// Synthetic trees for the benchmarks, made once by the shared generator and kept between runs.
+// Synthetic trees for the benchmarks, made once by the shared generator and kept between runs, and the
+// headless scan they are measured with.
 #pragma once
 
+#include "model/FolderScanner.h"
 #include "platform/ChildProcess.h"
+#include "platform/NativePath.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 
 #include <cstdio>
@@ -26,6 +31,21 @@ inline QByteArray ensureTree(long files, const QByteArray &dir, const QByteArray
         return {};
     }
     return tree;
+}
+
+// Scans the tree into `lists` with the engine and its main-thread hand-over, as the program does;
+// answers the seconds it took. Needs a QCoreApplication.
+inline double scanHeadless(const QByteArray &tree, FileLists &lists, int threads = 0)
+{
+    FolderScanner scanner(lists);
+    scanner.setWalkThreads(threads);
+    QEventLoop loop;
+    QObject::connect(&scanner, &FolderScanner::idle, &loop, &QEventLoop::quit);
+    QElapsedTimer timer;
+    timer.start();
+    scanner.startScanCurrentFolder(fromNativePath(tree));
+    loop.exec();
+    return double(timer.nsecsElapsed()) / 1e9;
 }
 
 } // namespace vellumry::bench

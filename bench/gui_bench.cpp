@@ -53,14 +53,7 @@ private:
 double headlessSeconds(const QByteArray &tree)
 {
     FileLists lists;
-    FolderScanner scanner(lists);
-    QEventLoop loop;
-    QObject::connect(&scanner, &FolderScanner::idle, &loop, &QEventLoop::quit);
-    QElapsedTimer timer;
-    timer.start();
-    scanner.startScanCurrentFolder(fromNativePath(tree));
-    loop.exec();
-    return double(timer.nsecsElapsed()) / 1e9;
+    return bench::scanHeadless(tree, lists);
 }
 
 } // namespace

@@ -55,15 +55,7 @@ int measure(int argc, char *argv[], const QByteArray &tree, int threads)
     QCoreApplication app(argc, argv);
     const long rssBefore = statusKilobytes("VmRSS");
     FileLists lists;
-    FolderScanner scanner(lists);
-    scanner.setWalkThreads(threads);
-    QEventLoop loop;
-    QObject::connect(&scanner, &FolderScanner::idle, &loop, &QEventLoop::quit);
-    QElapsedTimer timer;
-    timer.start();
-    scanner.startScanCurrentFolder(fromNativePath(tree));
-    loop.exec();
-    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    const double seconds = bench::scanHeadless(tree, lists, threads);
     const qsizetype entries = lists.filesItemArray.size() + countFolderItems(lists.currentViewItemArray);
     std::printf("%lld %.6f %ld %ld\n", static_cast<long long>(entries), seconds, rssBefore,
                 statusKilobytes("VmHWM"));
