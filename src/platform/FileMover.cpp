@@ -1,0 +1,214 @@
+// Moves that never overwrite: renameat2 on one file system, copy-then-remove across file systems.
+#include "platform/FileMover.h"
+
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vellumry {
+namespace {
+
+QString reasonFor(int error)
+{
+    switch (error) {
+    case EEXIST:
+    case ENOTEMPTY:
+        return QStringLiteral("name taken");
+    case ENOENT:
+        return QStringLiteral("no such file");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("permission denied");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("no space left on the device");
+    case EROFS:
+        return QStringLiteral("read-only file system");
+    case EINVAL:
+        return QStringLiteral("cannot move a folder into itself");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
+
+MoveResult failure(int error) { return {false, error, reasonFor(error)}; }
+
+// Removes a file, link or whole folder; answers whether everything went.
+bool removeTree(const QByteArray &path)
+{
+    struct stat st;
+    if (::lstat(path.constData(), &st) != 0)
+        return errno == ENOENT;
+    if (!S_ISDIR(st.st_mode))
+        return ::unlink(path.constData()) == 0;
+    bool all = true;
+    if (DIR *dir = ::opendir(path.constData())) {
+        while (const dirent *entry = ::readdir(dir)) {
+            if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+                continue;
+            all = removeTree(path + '/' + entry->d_name) && all;
+        }
+        ::closedir(dir);
+    } else {
+        all = false;
+    }
+    return ::rmdir(path.constData()) == 0 && all;
+}
+
+int copyFileData(int in, int out)
+{
+    for (;;) {
+        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, 1 << 30, 0);
+        if (n == 0)
+            return 0;
+        if (n > 0)
+            continue;
+        if (errno == EINTR)
+            continue;
+        if (errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+            return errno;
+        break; // this pair of file systems cannot copy in the kernel: read and write
+    }
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(in, buffer, sizeof buffer);
+        if (n == 0)
+            return 0;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = ::write(out, buffer + done, size_t(n - done));
+            if (w < 0) {
+                if (errno == EINTR)
+                    continue;
+                return errno;
+            }
+            done += w;
+        }
+    }
+}
+
+// Copies `from` to the new path `to` (which must not exist); answers 0 or the errno that stopped it.
+// What it made is left for the caller to remove.
+int copyTree(const QByteArray &from, const QByteArray &to)
+{
+    struct stat st;
+    if (::lstat(from.constData(), &st) != 0)
+        return errno;
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    if (S_ISLNK(st.st_mode)) {
+        QByteArray target(st.st_size > 0 ? st.st_size + 1 : 4096, '\0');
+        const ssize_t n = ::readlink(from.constData(), target.data(), size_t(target.size()));
+        if (n < 0)
+            return errno;
+        target.truncate(n);
+        if (::symlink(target.constData(), to.constData()) != 0)
+            return errno;
+        ::utimensat(AT_FDCWD, to.constData(), times, AT_SYMLINK_NOFOLLOW);
+        return 0;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        if (::mkdir(to.constData(), 0700) != 0)
+            return errno;
+        DIR *dir = ::opendir(from.constData());
+        if (!dir)
+            return errno;
+        int error = 0;
+        while (const dirent *entry = ::readdir(dir)) {
+            if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+                continue;
+            if ((error = copyTree(from + '/' + entry->d_name, to + '/' + entry->d_name)) != 0)
+                break;
+        }
+        ::closedir(dir);
+        if (error)
+            return error;
+        ::chmod(to.constData(), st.st_mode & 07777);
+        ::utimensat(AT_FDCWD, to.constData(), times, 0); // after the contents, which touch the folder
+        return 0;
+    }
+    if (!S_ISREG(st.st_mode))
+        return ENOTSUP; // devices, pipes and sockets are not copied
+    const int in = ::open(from.constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return errno;
+    const int out = ::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (out < 0) {
+        const int error = errno;
+        ::close(in);
+        return error;
+    }
+    int error = copyFileData(in, out);
+    if (!error && ::fchmod(out, st.st_mode & 07777) != 0)
+        error = errno;
+    if (!error && ::futimens(out, times) != 0)
+        error = errno;
+    if (!error && ::fsync(out) != 0) // the data is on disk before the source can go
+        error = errno;
+    ::close(in);
+    if (::close(out) != 0 && !error)
+        error = errno;
+    return error;
+}
+
+QByteArray parentOf(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
+}
+
+} // namespace
+
+MoveResult moveItemAtPath(const QByteArray &from, const QByteArray &to)
+{
+    if (from.isEmpty() || to.isEmpty())
+        return failure(ENOENT);
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return {true, 0, {}};
+    int error = errno;
+    if (error == EINVAL) {
+        // Some file systems cannot rename without replacing; "into itself" also lands here.
+        struct stat st;
+        if (::lstat(to.constData(), &st) == 0)
+            return failure(EEXIST);
+        if (::rename(from.constData(), to.constData()) == 0)
+            return {true, 0, {}};
+        error = errno;
+    }
+    if (error != EXDEV)
+        return failure(error);
+
+    // Across file systems: copy beside the target under a name of our own, then rename into place.
+    struct stat st;
+    if (::lstat(from.constData(), &st) != 0)
+        return failure(errno);
+    if (::lstat(to.constData(), &st) == 0)
+        return failure(EEXIST);
+    const QByteArray temporary = parentOf(to) + "/.vellumry-moving-" +
+                                 QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+    if (const int copyError = copyTree(from, temporary); copyError != 0) {
+        removeTree(temporary);
+        return failure(copyError);
+    }
+    if (::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) != 0) {
+        const int renameError = errno;
+        removeTree(temporary);
+        return failure(renameError);
+    }
+    if (!removeTree(from)) // the copy is complete: at worst both are there
+        return {true, 0, QStringLiteral("moved, but the original could not be removed completely")};
+    return {true, 0, {}};
+}
+
+} // namespace vellumry
