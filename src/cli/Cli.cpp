@@ -7,10 +7,12 @@
 #include "model/ItemTexts.h"
 #include "platform/DesktopServices.h"
 #include "platform/NativePath.h"
+#include "reorganise/MovePlanner.h"
 #include "views/Comparators.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QSet>
 
 #include <cstdio>
 #include <cstring>
@@ -18,6 +20,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace vellumry::cli {
 namespace {
@@ -40,6 +44,10 @@ constexpr const char *kUsage =
     "                                other lists keep the scan order.\n"
     "  kind NAME...                  Print the kind a file of each name is given.\n"
     "  size BYTES...                 Print the size text of each byte count.\n"
+    "  move (--up N | --to FOLDER | --to-main MAINFOLDER) [--dry-run] FILE...\n"
+    "                                Move each file N (1-3) folders up, into FOLDER or into the main\n"
+    "                                folder, never replacing anything: moved, skipped or (with\n"
+    "                                --dry-run, nothing touched) plan lines, then a count line.\n"
     "  trash PATH...                 Move each file or folder to the Trash.\n"
     "  open PATH...                  Open each file with its default application.\n"
     "  reveal PATH...                Show each file selected in the file manager.\n"
@@ -260,6 +268,103 @@ int desktopCommand(int argc, char *argv[], const Args &args, std::string_view co
     return status == Success && !allDone ? int(Failure) : status;
 }
 
+std::string escaped(const QByteArray &bytes)
+{
+    std::string out;
+    appendEscapedName(out, std::string_view(bytes.constData(), size_t(bytes.size())));
+    return out;
+}
+
+// move (--up N | --to FOLDER | --to-main MAINFOLDER) [--dry-run] FILE...
+int moveCommand(const Args &args)
+{
+    enum class Where { None, Up, To, ToMain } where = Where::None;
+    int up = 0;
+    QByteArray folder;
+    bool dryRun = false;
+    std::vector<std::string_view> files;
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            files.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--dry-run") {
+            dryRun = true;
+        } else if (arg == "--up" || arg == "--to" || arg == "--to-main") {
+            if (where != Where::None)
+                return usageError("choose one of --up, --to and --to-main");
+            if (i + 1 >= args.size())
+                return usageError("option '" + std::string(arg) + "' needs a value");
+            const std::string_view value = args[++i];
+            if (arg == "--up") {
+                if (value != "1" && value != "2" && value != "3")
+                    return usageError("--up takes 1, 2 or 3 (folders up)");
+                where = Where::Up;
+                up = value[0] - '0';
+            } else {
+                where = arg == "--to" ? Where::To : Where::ToMain;
+                folder = QByteArray(value.data(), qsizetype(value.size()));
+            }
+        } else {
+            return usageError("unknown option '" + std::string(arg) + "'");
+        }
+    }
+    if (where == Where::None)
+        return usageError("move needs --up N, --to FOLDER or --to-main MAINFOLDER");
+    if (files.empty())
+        return usageError("move needs at least one file");
+
+    QList<MoveSource> sources;
+    for (size_t i = 0; i < files.size(); ++i) {
+        QByteArray path(files[i].data(), qsizetype(files[i].size()));
+        while (path.size() > 1 && path.endsWith('/'))
+            path.chop(1);
+        const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
+        sources.append({path, name, int(i), false});
+    }
+    while (folder.size() > 1 && folder.endsWith('/'))
+        folder.chop(1);
+    const Plan plan = where == Where::Up ? planMoveUp(sources, up + 1) : planMoveInto(sources, folder);
+
+    bool wroteAll = true;
+    int moved = 0, skipped = 0;
+    const auto emitLine = [&](const std::string &line) { wroteAll = writeOut(line) && std::fflush(stdout) == 0 && wroteAll; };
+    if (dryRun) {
+        // Predicts what a run would skip: targets that exist now, and a second file for the same target.
+        QSet<QByteArray> taken;
+        for (const PlanStep &step : plan) {
+            struct stat st;
+            const bool clash = !step.skipped() && (taken.contains(step.target) || ::lstat(step.target.constData(), &st) == 0);
+            if (step.skipped() || clash) {
+                ++skipped;
+                emitLine("skipped\t" + escaped(step.source) + '\t' +
+                         (clash ? std::string("name taken") : step.skipReason.toStdString()) + '\n');
+            } else {
+                taken.insert(step.target);
+                emitLine("plan\t" + escaped(step.source) + '\t' + escaped(step.target) + '\n');
+            }
+        }
+    } else {
+        MoveJournal journal(MoveJournal::defaultFolder(), QStringLiteral("move"));
+        for (const PlanStep &step : plan) {
+            const StepOutcome outcome = executePlan({step}, journal.isOpen() ? &journal : nullptr).first();
+            if (outcome.moved) {
+                ++moved;
+                emitLine("moved\t" + escaped(step.source) + '\t' + escaped(step.target) + '\n');
+            } else {
+                ++skipped;
+                emitLine("skipped\t" + escaped(step.source) + '\t' + outcome.reason.toStdString() + '\n');
+            }
+        }
+    }
+    emitLine(std::to_string(moved) + " moved, " + std::to_string(skipped) + " skipped, 0 trashed\n");
+    return finish(wroteAll);
+}
+
 } // namespace
 
 int run(int argc, char *argv[])
@@ -283,6 +388,8 @@ int run(int argc, char *argv[])
         return kindCommand(args);
     if (command == "size")
         return sizeCommand(args);
+    if (command == "move")
+        return moveCommand(args);
     if (command == "trash")
         return desktopCommand(argc, argv, args, command, "trashed", &moveToTrash);
     if (command == "open")

@@ -6,6 +6,7 @@
 #include "support/TempHome.h"
 #include "support/TreeBuilder.h"
 
+#include <QDir>
 #include <QTest>
 
 #include <fcntl.h>
@@ -179,6 +180,31 @@ private Q_SLOTS:
         QVERIFY(::access(last.constData(), F_OK) != 0);
     }
 
+    // A dry run predicts, the run moves, a taken name and the file-system root are refused, all journaled.
+    void moveReportsEachStep()
+    {
+        TempHome home; // the journal goes to this home
+        TreeBuilder tree(toNativePath(home.home()) + "/M");
+        const QByteArray f = tree.file("A/B/f\tx.txt", 1);
+        const QByteArray g = tree.file("A/B/g.txt", 1);
+        tree.file("A/g.txt", 1);
+        const QByteArray planLines = "plan\t" + tree.path("A/B/f\\tx.txt") + '\t' + tree.path("A/f\\tx.txt") +
+                                     "\nskipped\t" + g + "\tname taken\n";
+        ProcessResult run = cli({"move", "--up", "1", "--dry-run", f, g});
+        QCOMPARE(run.standardOutput, planLines + "0 moved, 1 skipped, 0 trashed\n");
+        QVERIFY(::access(f.constData(), F_OK) == 0);
+
+        run = cli({"move", "--up", "1", f, g});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.standardOutput, "moved\t" + tree.path("A/B/f\\tx.txt") + '\t' + tree.path("A/f\\tx.txt") +
+                                         "\nskipped\t" + g + "\tname taken\n1 moved, 1 skipped, 0 trashed\n");
+        QVERIFY(::access(tree.path("A/f\tx.txt").constData(), F_OK) == 0 && ::access(g.constData(), F_OK) == 0);
+        QCOMPARE(QDir(home.dataHome() + u"/Vellumry/journal"_s).entryList(QDir::Files).size(), 1);
+
+        run = cli({"move", "--to", "/", g});
+        QCOMPARE(run.standardOutput, "skipped\t" + g + "\tnothing is moved to the file-system root\n0 moved, 1 skipped, 0 trashed\n");
+    }
+
     // Whole answers; usage errors (exit status 2) print nothing, so a script never reads half an answer.
     void commands_data()
     {
@@ -221,6 +247,10 @@ private Q_SLOTS:
         usage("kind without name", {"kind"});
         usage("trash without path", {"trash"});
         usage("trash unknown option", {"trash", "--force", "/tmp/x"});
+        usage("move without destination", {"move", "/tmp/x"});
+        usage("move too far up", {"move", "--up", "4", "/tmp/x"});
+        usage("move two destinations", {"move", "--up", "1", "--to", "/tmp", "/tmp/x"});
+        usage("move without file", {"move", "--up", "1"});
     }
 
     void commands()
