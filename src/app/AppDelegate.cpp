@@ -8,6 +8,7 @@
 #include "platform/DesktopServices.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Settings.h"
+#include "reorganise/MovePlanner.h"
 #include "reorganise/ui/RenameSheet.h"
 #include "views/Comparators.h"
 #include "views/ui/BackgroundImageView.h"
@@ -22,6 +23,9 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QFileDialog>
+#include <QFutureWatcher>
+#include <QProgressDialog>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QGraphicsOpacityEffect>
 #include <QHeaderView>
 #include <QLabel>
@@ -296,8 +300,17 @@ void AppDelegate::awakeFromNib()
         a->setIcon(QIcon());
 
     // Batch features arrive with the reorganisation engines; until then their buttons say so.
-    for (QPushButton *b : {window->renameFeatureBtn, window->classifyFeatureBtn,
-                           static_cast<QPushButton *>(window->movetoFeatureBtn)}) {
+    QMenu *move = window->moveToMenu;
+    move->addAction(tr("Up One Level"), this, &AppDelegate::MoveToleve2ParentFolderAction)
+        ->setStatusTip(tr("Move the selected files into the folder above their own"));
+    move->addAction(tr("Up Two Levels"), this, &AppDelegate::MoveToleve3ParentFolderAction);
+    move->addAction(tr("Up Three Levels"), this, &AppDelegate::MoveToleve4ParentFolderAction);
+    move->addSeparator();
+    move->addAction(tr("To a Folder…"), this, &AppDelegate::MoveToCustomFolderAction);
+    move->addAction(tr("To the Main Folder"), this, &AppDelegate::MoveToRootFolderAction);
+
+    // Renaming and classifying arrive with their engines; until then their buttons say so.
+    for (QPushButton *b : {window->renameFeatureBtn, window->classifyFeatureBtn}) {
         b->setEnabled(false);
         b->setToolTip(b->toolTip() + tr(" (not available yet)"));
         auto *faded = new QGraphicsOpacityEffect(b); // the artwork has no disabled variant: dim it
@@ -807,6 +820,124 @@ void AppDelegate::DoubleClickTableViewBookMarkAction()
         return;
     if (const IKImageItemRef item = FileListController->itemAt(current.row()))
         openItem(*item);
+}
+
+// ---- Moving files ----------------------------------------------------------------------------------
+
+QList<MoveSource> AppDelegate::selectedMoveSources(QList<IKImageItemRef> &items) const
+{
+    QList<MoveSource> sources;
+    for (int row : selectedRows()) {
+        const IKImageItemRef item = FileListController->itemAt(row);
+        if (!item)
+            continue;
+        sources.append({item->nativeFilePath(), item->nativeFileName(), int(items.size()), item->bDir()});
+        items.append(item);
+    }
+    return sources;
+}
+
+void AppDelegate::moveSelection(int removals, const QByteArray &folder, const QByteArray &showAfterwards)
+{
+    if (m_scanner->isScanning()) {
+        // The lists are still growing: moving now would act on a half-known tree.
+        m_actionStatus = tr("Moving waits until the scan is over");
+        updateStatus();
+        return;
+    }
+    if (m_batch) {
+        m_actionStatus = tr("Another batch is still running");
+        updateStatus();
+        return;
+    }
+    QList<IKImageItemRef> items;
+    const QList<MoveSource> sources = selectedMoveSources(items);
+    const Plan plan = removals > 0 ? planMoveUp(sources, removals) : planMoveInto(sources, folder);
+    runPlan(plan, items, showAfterwards);
+}
+
+void AppDelegate::runPlan(const Plan &plan, const QList<IKImageItemRef> &items, const QByteArray &showAfterwards)
+{
+    auto batch = std::make_shared<Batch>();
+    batch->journal = std::make_unique<MoveJournal>(MoveJournal::defaultFolder(), u"move"_s);
+    m_batch = batch;
+    // Long batches run off the GUI thread with a progress dialog whose Cancel stops between two files.
+    auto *progress = new QProgressDialog(tr("Moving files…"), tr("Cancel"), 0, int(plan.size()), window);
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setMinimumDuration(400);
+    progress->setAttribute(Qt::WA_DeleteOnClose);
+    connect(progress, &QProgressDialog::canceled, this, [batch] { batch->cancelled = true; });
+    auto *watcher = new QFutureWatcher<QList<StepOutcome>>(this);
+    connect(watcher, &QFutureWatcher<QList<StepOutcome>>::finished, this, [=, this] {
+        const QList<StepOutcome> outcomes = watcher->result();
+        watcher->deleteLater();
+        progress->close();
+        // Items change on this thread only: each moved file's item now points at its new place.
+        for (const StepOutcome &outcome : outcomes) {
+            if (outcome.moved && outcome.step.itemIndex >= 0 && outcome.step.itemIndex < items.size())
+                items.at(outcome.step.itemIndex)->setFilePath(fromNativePath(outcome.step.target));
+        }
+        FileListController->itemsChanged();
+        m_batch.reset();
+        m_actionStatus = summaryText(outcomes);
+        if (batch->cancelled)
+            m_actionStatus += tr(" (cancelled)");
+        updateStatus();
+        if (!showAfterwards.isEmpty() && m_services.openFile)
+            m_services.openFile(showAfterwards);
+        Q_EMIT batchFinished();
+    });
+    MoveJournal *journal = batch->journal->isOpen() ? batch->journal.get() : nullptr;
+    watcher->setFuture(QtConcurrent::run([plan, journal, batch, progress = QPointer<QProgressDialog>(progress)] {
+        return executePlan(plan, journal, &batch->cancelled, [progress](int done, int) {
+            QMetaObject::invokeMethod(progress, [progress, done] {
+                if (progress)
+                    progress->setValue(done);
+            });
+        });
+    }));
+}
+
+void AppDelegate::MoveToleve1ParentFolderAction() {} // level 1 is the folder that already holds the file
+void AppDelegate::MoveToleve2ParentFolderAction() { moveSelection(2, {}, toNativePath(currentSelectFolder)); }
+void AppDelegate::MoveToleve3ParentFolderAction() { moveSelection(3, {}, toNativePath(currentSelectFolder)); }
+void AppDelegate::MoveToleve4ParentFolderAction() { moveSelection(4, {}, toNativePath(currentSelectFolder)); }
+void AppDelegate::MoveDifferentFolderAction() {}
+
+void AppDelegate::MoveToRootFolderAction()
+{
+    if (currentSelectFolder.isEmpty()) {
+        m_actionStatus = tr("No main folder yet: open or drop one first");
+        updateStatus();
+        return;
+    }
+    const QByteArray main = toNativePath(currentSelectFolder);
+    moveSelection(0, main, main);
+}
+
+void AppDelegate::MoveToCustomFolderAction()
+{
+    auto *panel = new QFileDialog(window, tr("Move the Selected Files To"), QDir::homePath());
+    panel->setAttribute(Qt::WA_DeleteOnClose);
+    panel->setFileMode(QFileDialog::Directory);
+    panel->setOption(QFileDialog::ShowDirsOnly);
+    panel->setOption(QFileDialog::DontUseNativeDialog);
+    panel->setWindowModality(Qt::WindowModal);
+    panel->setLabelText(QFileDialog::Accept, tr("Move Here"));
+    connect(panel, &QFileDialog::finished, this,
+            [this, panel](int result) { openPanelDidEnd16(panel, result == QDialog::Accepted ? 1 : 0); });
+    openHomePanel = panel;
+    panel->show();
+    positionSheet(panel);
+}
+
+void AppDelegate::openPanelDidEnd16(QFileDialog *panel, int returnCode)
+{
+    const QStringList chosen = panel->selectedFiles();
+    if (returnCode != 1 || chosen.isEmpty())
+        return;
+    const QByteArray folder = toNativePath(fromNativePath(QFile::encodeName(chosen.first())));
+    moveSelection(0, folder, folder); // the selection as it is now that the panel has closed
 }
 
 // ---- Look, buttons --------------------------------------------------------------------------------

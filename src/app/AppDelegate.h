@@ -3,11 +3,14 @@
 #pragma once
 
 #include "model/FileLists.h"
+#include "reorganise/MovePlanner.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QRect>
+#include <atomic>
 #include <functional>
+#include <memory>
 
 class QFileDialog;
 class QMessageBox;
@@ -80,6 +83,15 @@ public:
     void ShowFilesinFinderAction();
     void MoveFilesToTrashAction();
     QList<int> selectedRows() const; // of the visible view, ascending
+    void MoveToleve1ParentFolderAction();
+    void MoveToleve2ParentFolderAction();
+    void MoveToleve3ParentFolderAction();
+    void MoveToleve4ParentFolderAction();
+    void MoveToCustomFolderAction();
+    void openPanelDidEnd16(QFileDialog *panel, int returnCode);
+    void MoveToRootFolderAction();
+    void MoveDifferentFolderAction();
+    bool isBatchRunning() const { return m_batch != nullptr; }
     void imageBrowserSelectionDidChange();
     void tableViewSelectionDidChange();
     void imageBrowserCellWasDoubleClickedAtIndex(int index);
@@ -116,6 +128,7 @@ public:
 Q_SIGNALS:
     void scanFinished(); // no scan is running or queued any more
     void previewed(int row);
+    void batchFinished();
 
 private:
     void clearLists();
@@ -132,6 +145,9 @@ private:
     void openItem(const IKImageItem &item);
     void showOpenPanel(bool importing);
     void updateStatus();
+    QList<MoveSource> selectedMoveSources(QList<IKImageItemRef> &items) const;
+    void moveSelection(int removals, const QByteArray &folder, const QByteArray &showAfterwards);
+    void runPlan(const Plan &plan, const QList<IKImageItemRef> &items, const QByteArray &showAfterwards);
     void onFilesAppended(qsizetype first, qsizetype count);
     void catchUpShownList();
     void onSelectFirstItem();
@@ -144,7 +160,13 @@ private:
     bool m_stopped = false;
     QTimer *m_refreshTimer = nullptr;
     int m_showFilesWidth = 84;
-    QString m_actionStatus; // the outcome of the last per-file action, shown before the counts
+    QString m_actionStatus;
+    struct Batch
+    {
+        std::atomic<bool> cancelled{false};
+        std::unique_ptr<MoveJournal> journal;
+    };
+    std::shared_ptr<Batch> m_batch; // the batch running now, if any // the outcome of the last per-file action, shown before the counts
 };
 
 } // namespace vellumry

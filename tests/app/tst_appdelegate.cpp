@@ -121,6 +121,8 @@ private Q_SLOTS:
     void headerClicksSortAllFiles();
     void sortDuringAScanKeepsEveryFile();
     void trashTakesTheVisibleSelection();
+    void movesUpAndTheItemsFollow();
+    void movesAreRefusedWhileScanningOrWithoutAMainFolder();
 };
 
 void TestAppDelegate::firstStartShowsTheStartWindowAlone()
@@ -559,6 +561,57 @@ void TestAppDelegate::trashTakesTheVisibleSelection()
     QVERIFY(::access(first.constData(), F_OK) != 0);
     QVERIFY(app.statusText().contains(QStringLiteral("1 file moved to the Trash, 1 could not be moved")));
     QCOMPARE(app.lists.filesItemArray.size(), 4); // trashed items stay listed
+}
+
+void TestAppDelegate::movesUpAndTheItemsFollow()
+{
+    Launched run(true, true);
+    TreeBuilder tree(QFile::encodeName(run.home.home()) + "/work");
+    const QByteArray f = tree.file("main/A/B/f.txt", 1);
+    const QByteArray g = tree.file("main/A/B/g.txt", 1);
+    tree.file("main/A/g.txt", 2); // g's name is taken one level up
+    AppDelegate &app = run.launch();
+    QVERIFY(run.dropAndWait({tree.path("main")}));
+    QItemSelectionModel *grid = app.window->fodlerfileBroswerView->selectionModel();
+    grid->clearSelection();
+    IKImageItemRef fItem, gItem;
+    for (int r = 0; r < app.FileListController->rowCount(); ++r) {
+        const IKImageItemRef item = app.FileListController->itemAt(r);
+        if (item->nativeFilePath() == f || item->nativeFilePath() == g) {
+            grid->select(app.FileListController->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            (item->nativeFilePath() == f ? fItem : gItem) = item;
+        }
+    }
+    QVERIFY(fItem && gItem);
+    QSignalSpy finished(&app, &AppDelegate::batchFinished);
+    app.MoveToleve2ParentFolderAction();
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(fItem->nativeFilePath(), tree.path("main/A/f.txt")); // every list sees the new place
+    QVERIFY(::access(tree.path("main/A/f.txt").constData(), F_OK) == 0 && ::access(f.constData(), F_OK) != 0);
+    QCOMPARE(gItem->nativeFilePath(), g); // left where it was
+    QVERIFY(::access(g.constData(), F_OK) == 0);
+    QVERIFY(app.statusText().startsWith(QStringLiteral("1 moved, 1 skipped: name taken")));
+    QCOMPARE(run.opened.last(), tree.path("main")); // the main folder is shown afterwards
+}
+
+void TestAppDelegate::movesAreRefusedWhileScanningOrWithoutAMainFolder()
+{
+    TempDir tmp;
+    TreeBuilder tree(tmp.path());
+    for (int d = 0; d < 30; ++d)
+        makeFiles(tree, "big/d" + QByteArray::number(d), 100);
+    Launched run(true, true);
+    AppDelegate &app = run.launch();
+    app.openFoldersAsDrop({fromNativePath(tree.path("big"))});
+    QVERIFY(app.scanner()->isScanning()); // from the request on, until the scan is over
+    app.MoveToleve2ParentFolderAction();
+    QVERIFY(!app.isBatchRunning());
+    QVERIFY(app.statusText().startsWith(QStringLiteral("Moving waits until the scan is over")));
+    app.stopScanAction();
+    app.currentSelectFolder.clear();
+    app.MoveToRootFolderAction();
+    QVERIFY(!app.isBatchRunning());
+    QVERIFY(app.statusText().startsWith(QStringLiteral("No main folder yet")));
 }
 
 QTEST_MAIN(TestAppDelegate)

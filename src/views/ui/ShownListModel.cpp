@@ -131,6 +131,12 @@ void ShownListModel::appendItems(const ItemList &source, qsizetype first, qsizet
     endInsertRows();
 }
 
+void ShownListModel::itemsChanged()
+{
+    if (!m_items.isEmpty())
+        Q_EMIT dataChanged(index(0, 0), index(int(m_items.size()) - 1, ColumnCount - 1));
+}
+
 IKImageItemRef ShownListModel::itemAt(int row) const
 {
     if (row < 0 || row >= m_items.size())

@@ -38,6 +38,8 @@ public:
     void appendItems(const ItemList &source, qsizetype first, qsizetype count);
     const ItemList &items() const { return m_items; }
     IKImageItemRef itemAt(int row) const; // null when the row is out of range
+    // The shown items' fields changed (a move wrote new paths): views redraw what they show.
+    void itemsChanged();
 
     void setThumbnailSource(ThumbnailSource source) { m_thumbnails = std::move(source); }
 
