@@ -1,0 +1,195 @@
+// The new names of the batch rename, the files it leaves alone, and the numbered form for taken names.
+#include "reorganise/RenamePlanner.h"
+#include "support/TempDir.h"
+#include "support/TreeBuilder.h"
+
+#include <QTest>
+
+using namespace vellumry;
+using namespace vellumry::test;
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(vellumry::RenameOptions)
+
+namespace {
+
+RenameOptions folders(RenameMode mode, RenameVariant variant, int depth = 1)
+{
+    return {mode, variant, depth, {}, {}, {}};
+}
+
+RenameOptions text(RenameVariant variant, const QString &text, const QString &find = {},
+                   const QString &replace = {})
+{
+    return {RenameMode::Text, variant, 1, text, find, replace};
+}
+
+constexpr auto Parent = RenameMode::ParentFolderName;
+constexpr auto Components = RenameMode::PathComponents;
+constexpr auto Begin = RenameVariant::AddToBeginning;
+constexpr auto End = RenameVariant::AddToEnd;
+constexpr auto Replace = RenameVariant::Replace;
+
+} // namespace
+
+class TestRenamePlanner : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void newNames_data();
+    void newNames();
+    void plans_data();
+    void plans();
+};
+
+void TestRenamePlanner::newNames_data()
+{
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<RenameOptions>("options");
+    QTest::addColumn<QByteArray>("expected"); // empty: the file keeps its name
+
+    // P1 Day1, P2 Trip, P3 Photos, P4 u, P5 Users
+    const QByteArray img = "/Users/u/Photos/Trip/Day1/IMG.jpg";
+    const QByteArray readme = "/Users/u/Photos/Trip/Day1/README";
+    QTest::newRow("parent, beginning") << img << folders(Parent, Begin) << QByteArray("Day1_IMG.jpg");
+    QTest::newRow("parent, end") << img << folders(Parent, End) << QByteArray("IMG_Day1.jpg");
+    QTest::newRow("parent, replace") << img << folders(Parent, Replace) << QByteArray("Day1.jpg");
+    QTest::newRow("parent, depth ignored") << img << folders(Parent, End, 3) << QByteArray("IMG_Day1.jpg");
+    QTest::newRow("parent, beginning, no extension")
+        << readme << folders(Parent, Begin) << QByteArray("Day1_README");
+    QTest::newRow("parent, end, no extension")
+        << readme << folders(Parent, End) << QByteArray("README_Day1.");
+    QTest::newRow("parent, replace, no extension")
+        << readme << folders(Parent, Replace) << QByteArray("Day1.");
+    QTest::newRow("parent, end, hidden file")
+        << QByteArray("/M/D/.profile") << folders(Parent, End) << QByteArray(".profile_D.");
+
+    QTest::newRow("components, beginning 1")
+        << img << folders(Components, Begin, 1) << QByteArray("Day1_IMG.jpg");
+    QTest::newRow("components, beginning 2")
+        << img << folders(Components, Begin, 2) << QByteArray("Trip_Day1 IMG.jpg");
+    QTest::newRow("components, beginning 3")
+        << img << folders(Components, Begin, 3) << QByteArray("Photos_Trip_Day1 IMG.jpg");
+    QTest::newRow("components, beginning 5")
+        << img << folders(Components, Begin, 5) << QByteArray("Users_u_Photos_Trip_Day1 IMG.jpg");
+    QTest::newRow("components, end 1") << img << folders(Components, End, 1) << QByteArray("IMG_Day1.jpg");
+    QTest::newRow("components, end 2")
+        << img << folders(Components, End, 2) << QByteArray("IMG Trip_Day1.jpg");
+    QTest::newRow("components, end 3")
+        << img << folders(Components, End, 3) << QByteArray("IMG Photos_Trip_Day1.jpg");
+    QTest::newRow("components, end 4")
+        << img << folders(Components, End, 4) << QByteArray("IMG u_Photos_Trip_Day1.jpg");
+    QTest::newRow("components, end 2, no extension")
+        << readme << folders(Components, End, 2) << QByteArray("README Trip_Day1.");
+    QTest::newRow("components, replace 1")
+        << img << folders(Components, Replace, 1) << QByteArray("Day1.jpg");
+    QTest::newRow("components, replace 2")
+        << img << folders(Components, Replace, 2) << QByteArray("Trip_Day1.jpg");
+    QTest::newRow("components, replace 5")
+        << img << folders(Components, Replace, 5) << QByteArray("Users_u_Photos_Trip_Day1.jpg");
+
+    QTest::newRow("text, beginning") << img << text(Begin, u"new"_s) << QByteArray("new IMG.jpg");
+    QTest::newRow("text, beginning, empty text") << img << text(Begin, {}) << QByteArray(" IMG.jpg");
+    QTest::newRow("text, end") << img << text(End, u"new"_s) << QByteArray("IMG new.jpg");
+    QTest::newRow("text, end, no extension") << readme << text(End, u"new"_s) << QByteArray("README new.");
+    QTest::newRow("text, replace, base only")
+        << QByteArray("/M/IMG_IMG.jpg.IMG") << text(Replace, {}, u"IMG"_s, u"Photo"_s)
+        << QByteArray("Photo_Photo.jpg.IMG");
+    QTest::newRow("text, replace, case-sensitive")
+        << QByteArray("/M/imgIMG.jpg") << text(Replace, {}, u"IMG"_s, u"X"_s) << QByteArray("imgX.jpg");
+    QTest::newRow("text, replace, literal")
+        << QByteArray("/M/a.b.c.jpg") << text(Replace, {}, u"."_s, u"-"_s) << QByteArray("a-b-c.jpg");
+
+    QTest::newRow("bytes that are not UTF-8")
+        << QByteArray("/M/\xff\xfe/f\xe9.jpg") << folders(Parent, End) << QByteArray("f\xe9_\xff\xfe.jpg");
+    QTest::newRow("text round-trips odd bytes")
+        << QByteArray("/M/f\xe9.jpg") << text(Begin, u"caf\u00e9"_s) << QByteArray("caf\xc3\xa9 f\xe9.jpg");
+
+    QTest::newRow("skip: parent is the root")
+        << QByteArray("/IMG.jpg") << folders(Parent, Begin) << QByteArray();
+    QTest::newRow("skip: no parent in a relative path")
+        << QByteArray("IMG.jpg") << folders(Parent, Begin) << QByteArray();
+    QTest::newRow("skip: root at depth 2")
+        << QByteArray("/Day1/IMG.jpg") << folders(Components, Begin, 2) << QByteArray();
+    QTest::newRow("skip: root at depth 4")
+        << QByteArray("/a/b/c/IMG.jpg") << folders(Components, End, 4) << QByteArray();
+    QTest::newRow("skip: depth 6") << img << folders(Components, End, 6) << QByteArray();
+    QTest::newRow("skip: unchanged") << img << text(Replace, {}, u"xyz"_s, u"abc"_s) << QByteArray();
+    QTest::newRow("skip: empty find text") << img << text(Replace, {}, {}, u"abc"_s) << QByteArray();
+    QTest::newRow("skip: slash in the text") << img << text(Begin, u"a/b"_s) << QByteArray();
+    QTest::newRow("skip: dot-dot") << QByteArray("/M/IMG") << text(Replace, {}, u"IMG"_s, u"."_s)
+                                   << QByteArray();
+    // "IMG.jpg" is 7 bytes, the text and its space the rest
+    QTest::newRow("255 bytes kept") << img << text(Begin, QString(247, u'x'))
+                                    << QByteArray(QByteArray(247, 'x') + " IMG.jpg");
+    QTest::newRow("skip: 256 bytes") << img << text(Begin, QString(248, u'x')) << QByteArray();
+}
+
+void TestRenamePlanner::newNames()
+{
+    QFETCH(QByteArray, path);
+    QFETCH(RenameOptions, options);
+    QFETCH(QByteArray, expected);
+    const NewName result = newNameFor(path, options);
+    QCOMPARE(result.name, expected);
+    QCOMPARE(result.skipReason.isEmpty(), !expected.isEmpty());
+}
+
+void TestRenamePlanner::plans_data()
+{
+    QTest::addColumn<QList<QByteArray>>("onDisk");   // files made before planning
+    QTest::addColumn<QList<QByteArray>>("selected"); // the item index is 10 + the position
+    QTest::addColumn<RenameOptions>("options");
+    QTest::addColumn<QList<QByteArray>>("targets"); // empty: skipped
+
+    using L = QList<QByteArray>;
+    QTest::newRow("same name in two folders") << L{"A/x.jpg", "B/x.jpg"} << L{"A/x.jpg", "B/x.jpg"}
+                                              << text(Begin, u"n"_s) << L{"A/n x.jpg", "B/n x.jpg"};
+    QTest::newRow("taken on disk") << L{"D/x.jpg", "D/D.jpg"} << L{"D/x.jpg"} << folders(Parent, Replace)
+                                   << L{"D/D 10.jpg"};
+    QTest::newRow("taken by an earlier step") << L{"D/x.jpg", "D/y.jpg"} << L{"D/x.jpg", "D/y.jpg"}
+                                              << folders(Parent, Replace) << L{"D/D.jpg", "D/D 11.jpg"};
+    QTest::newRow("numbered form without extension")
+        << L{"D/README", "D/D."} << L{"D/README"} << folders(Parent, Replace) << L{"D/D 10."};
+    QTest::newRow("numbered form taken too") << L{"D/x.jpg", "D/D.jpg", "D/D 10.jpg"} << L{"D/x.jpg"}
+                                             << folders(Parent, Replace) << L{QByteArray()};
+    QTest::newRow("name freed by an earlier step")
+        << L{"D/x.txt", "D/xx.txt"} << L{"D/xx.txt", "D/x.txt"} << text(Replace, {}, u"x"_s, u"xx"_s)
+        << L{"D/xxxx.txt", "D/xx.txt"};
+    QTest::newRow("unchanged is not numbered")
+        << L{"D/IMG.jpg"} << L{"D/IMG.jpg"} << text(Replace, {}, u"zzz"_s, u"y"_s) << L{QByteArray()};
+}
+
+void TestRenamePlanner::plans()
+{
+    QFETCH(QList<QByteArray>, onDisk);
+    QFETCH(QList<QByteArray>, selected);
+    QFETCH(RenameOptions, options);
+    QFETCH(QList<QByteArray>, targets);
+
+    TempDir tmp;
+    TreeBuilder tree(tmp.path());
+    for (const QByteArray &rel : onDisk)
+        tree.file(rel, 4);
+    QList<RenameSource> sources;
+    for (qsizetype i = 0; i < selected.size(); ++i)
+        sources.append({tree.path(selected.at(i)), int(10 + i), false});
+    sources.append({tree.path(selected.first()), 99, true}); // a folder item is never renamed
+
+    const Plan plan = planRename(sources, options);
+    QCOMPARE(plan.size(), targets.size() + 1);
+    QVERIFY(plan.last().skipped());
+    for (qsizetype i = 0; i < targets.size(); ++i) {
+        const PlanStep &step = plan.at(i);
+        QCOMPARE(step.itemIndex, int(10 + i));
+        QCOMPARE(step.target, targets.at(i).isEmpty() ? QByteArray() : tree.path(targets.at(i)));
+        QCOMPARE(step.skipped(), targets.at(i).isEmpty());
+    }
+
+    // Carried out in order, every planned move succeeds.
+    for (const StepOutcome &outcome : executePlan(plan, nullptr))
+        QCOMPARE(outcome.moved, !outcome.step.skipped());
+}
+
+QTEST_GUILESS_MAIN(TestRenamePlanner)
+#include "tst_renameplanner.moc"
