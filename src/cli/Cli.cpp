@@ -8,6 +8,7 @@
 #include "platform/DesktopServices.h"
 #include "platform/NativePath.h"
 #include "reorganise/MovePlanner.h"
+#include "reorganise/RenamePlanner.h"
 #include "views/Comparators.h"
 
 #include <QCoreApplication>
@@ -48,6 +49,11 @@ constexpr const char *kUsage =
     "                                Move each file N (1-3) folders up, into FOLDER or into the main\n"
     "                                folder, never replacing anything: moved, skipped or (with\n"
     "                                --dry-run, nothing touched) plan lines, then a count line.\n"
+    "  rename --mode parent|components|text --variant begin|end|replace [--depth 1-5]\n"
+    "         [--text T] [--find F] [--replace R] [--dry-run] FILE...\n"
+    "                                Rename each file from its parent folders' names, its path\n"
+    "                                components or a text; a taken name gets the form \"base i.ext\"\n"
+    "                                with i the file's position among the arguments. Lines as for move.\n"
     "  trash PATH...                 Move each file or folder to the Trash.\n"
     "  open PATH...                  Open each file with its default application.\n"
     "  reveal PATH...                Show each file selected in the file manager.\n"
@@ -275,6 +281,45 @@ std::string escaped(const QByteArray &bytes)
     return out;
 }
 
+// Prints a plan (--dry-run: what would happen, the skips it can foresee included) or carries it out
+// one step at a time with a journal, a line per step as it happens, then the count line.
+int runPlanCommand(const Plan &plan, bool dryRun, const QString &operation)
+{
+    bool wroteAll = true;
+    int moved = 0, skipped = 0;
+    const auto emitLine = [&](const std::string &line) { wroteAll = writeOut(line) && std::fflush(stdout) == 0 && wroteAll; };
+    if (dryRun) {
+        // Predicts what a run would skip: targets that exist now, and a second file for the same target.
+        QSet<QByteArray> taken;
+        for (const PlanStep &step : plan) {
+            struct stat st;
+            const bool clash = !step.skipped() && (taken.contains(step.target) || ::lstat(step.target.constData(), &st) == 0);
+            if (step.skipped() || clash) {
+                ++skipped;
+                emitLine("skipped\t" + escaped(step.source) + '\t' +
+                         (clash ? std::string("name taken") : step.skipReason.toStdString()) + '\n');
+            } else {
+                taken.insert(step.target);
+                emitLine("plan\t" + escaped(step.source) + '\t' + escaped(step.target) + '\n');
+            }
+        }
+    } else {
+        MoveJournal journal(MoveJournal::defaultFolder(), operation);
+        for (const PlanStep &step : plan) {
+            const StepOutcome outcome = executePlan({step}, journal.isOpen() ? &journal : nullptr).first();
+            if (outcome.moved) {
+                ++moved;
+                emitLine("moved\t" + escaped(step.source) + '\t' + escaped(step.target) + '\n');
+            } else {
+                ++skipped;
+                emitLine("skipped\t" + escaped(step.source) + '\t' + outcome.reason.toStdString() + '\n');
+            }
+        }
+    }
+    emitLine(std::to_string(moved) + " moved, " + std::to_string(skipped) + " skipped, 0 trashed\n");
+    return finish(wroteAll);
+}
+
 // move (--up N | --to FOLDER | --to-main MAINFOLDER) [--dry-run] FILE...
 int moveCommand(const Args &args)
 {
@@ -330,39 +375,77 @@ int moveCommand(const Args &args)
         folder.chop(1);
     const Plan plan = where == Where::Up ? planMoveUp(sources, up + 1) : planMoveInto(sources, folder);
 
-    bool wroteAll = true;
-    int moved = 0, skipped = 0;
-    const auto emitLine = [&](const std::string &line) { wroteAll = writeOut(line) && std::fflush(stdout) == 0 && wroteAll; };
-    if (dryRun) {
-        // Predicts what a run would skip: targets that exist now, and a second file for the same target.
-        QSet<QByteArray> taken;
-        for (const PlanStep &step : plan) {
-            struct stat st;
-            const bool clash = !step.skipped() && (taken.contains(step.target) || ::lstat(step.target.constData(), &st) == 0);
-            if (step.skipped() || clash) {
-                ++skipped;
-                emitLine("skipped\t" + escaped(step.source) + '\t' +
-                         (clash ? std::string("name taken") : step.skipReason.toStdString()) + '\n');
-            } else {
-                taken.insert(step.target);
-                emitLine("plan\t" + escaped(step.source) + '\t' + escaped(step.target) + '\n');
-            }
+    return runPlanCommand(plan, dryRun, QStringLiteral("move"));
+}
+
+// rename --mode parent|components|text --variant begin|end|replace [--depth 1-5] [--text T] [--find F]
+//        [--replace R] [--dry-run] FILE...   (the numbered form carries the file's position among the arguments)
+int renameCommand(const Args &args)
+{
+    RenameOptions options;
+    bool haveMode = false, haveVariant = false, dryRun = false, optionsEnded = false;
+    std::vector<std::string_view> files;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            files.push_back(arg);
+            continue;
         }
-    } else {
-        MoveJournal journal(MoveJournal::defaultFolder(), QStringLiteral("move"));
-        for (const PlanStep &step : plan) {
-            const StepOutcome outcome = executePlan({step}, journal.isOpen() ? &journal : nullptr).first();
-            if (outcome.moved) {
-                ++moved;
-                emitLine("moved\t" + escaped(step.source) + '\t' + escaped(step.target) + '\n');
-            } else {
-                ++skipped;
-                emitLine("skipped\t" + escaped(step.source) + '\t' + outcome.reason.toStdString() + '\n');
-            }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "--dry-run") {
+            dryRun = true;
+            continue;
+        }
+        if (arg != "--mode" && arg != "--variant" && arg != "--depth" && arg != "--text" && arg != "--find" &&
+            arg != "--replace")
+            return usageError("unknown option '" + std::string(arg) + "'");
+        if (i + 1 >= args.size())
+            return usageError("option '" + std::string(arg) + "' needs a value");
+        const std::string_view value = args[++i];
+        const QString text = fromNativePath(QByteArrayView(value.data(), qsizetype(value.size())));
+        if (arg == "--mode") {
+            haveMode = true;
+            if (value == "parent")
+                options.mode = RenameMode::ParentFolderName;
+            else if (value == "components")
+                options.mode = RenameMode::PathComponents;
+            else if (value == "text")
+                options.mode = RenameMode::Text;
+            else
+                return usageError("--mode takes parent, components or text");
+        } else if (arg == "--variant") {
+            haveVariant = true;
+            if (value == "begin")
+                options.variant = RenameVariant::AddToBeginning;
+            else if (value == "end")
+                options.variant = RenameVariant::AddToEnd;
+            else if (value == "replace")
+                options.variant = RenameVariant::Replace;
+            else
+                return usageError("--variant takes begin, end or replace");
+        } else if (arg == "--depth") {
+            if (value.size() != 1 || value[0] < '1' || value[0] > '5')
+                return usageError("--depth takes 1 to 5");
+            options.depth = value[0] - '0';
+        } else if (arg == "--text") {
+            options.text = text;
+        } else if (arg == "--find") {
+            options.find = text;
+        } else {
+            options.replace = text;
         }
     }
-    emitLine(std::to_string(moved) + " moved, " + std::to_string(skipped) + " skipped, 0 trashed\n");
-    return finish(wroteAll);
+    if (!haveMode || !haveVariant)
+        return usageError("rename needs --mode and --variant");
+    if (files.empty())
+        return usageError("rename needs at least one file");
+    QList<RenameSource> sources;
+    for (size_t i = 0; i < files.size(); ++i)
+        sources.append({QByteArray(files[i].data(), qsizetype(files[i].size())), int(i), false});
+    return runPlanCommand(planRename(sources, options), dryRun, QStringLiteral("rename"));
 }
 
 } // namespace
@@ -390,6 +473,8 @@ int run(int argc, char *argv[])
         return sizeCommand(args);
     if (command == "move")
         return moveCommand(args);
+    if (command == "rename")
+        return renameCommand(args);
     if (command == "trash")
         return desktopCommand(argc, argv, args, command, "trashed", &moveToTrash);
     if (command == "open")

@@ -205,6 +205,27 @@ private Q_SLOTS:
         QCOMPARE(run.standardOutput, "skipped\t" + g + "\tnothing is moved to the file-system root\n0 moved, 1 skipped, 0 trashed\n");
     }
 
+    // Renames from the parent folder, with the numbered form for a taken name; a dry run touches nothing.
+    void renameReportsEachStep()
+    {
+        TempHome home;
+        TreeBuilder tree(toNativePath(home.home()) + "/Trips");
+        const QByteArray a = tree.file("Rome/a.jpg", 1);
+        const QByteArray b = tree.file("Rome/b.jpg", 1);
+        tree.file("Rome/Rome_a.jpg", 1);
+        const QByteArray lines = '\t' + a + '\t' + tree.path("Rome/Rome_a 0.jpg") + "\n" + '\t' + b + '\t' +
+                                 tree.path("Rome/Rome_b.jpg") + "\n";
+        const QList<QByteArray> args{"rename", "--mode", "parent", "--variant", "begin", a, b};
+        ProcessResult run = cli(QList<QByteArray>(args).mid(0, 5) + QList<QByteArray>{"--dry-run", a, b});
+        QCOMPARE(run.standardOutput, QByteArray(lines).replace("\n\t", "\nplan\t").prepend("plan") +
+                                         "0 moved, 0 skipped, 0 trashed\n");
+        run = cli(args);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.standardOutput, QByteArray(lines).replace("\n\t", "\nmoved\t").prepend("moved") +
+                                         "2 moved, 0 skipped, 0 trashed\n");
+        QVERIFY(::access(tree.path("Rome/Rome_a 0.jpg").constData(), F_OK) == 0);
+    }
+
     // Whole answers; usage errors (exit status 2) print nothing, so a script never reads half an answer.
     void commands_data()
     {
@@ -251,6 +272,9 @@ private Q_SLOTS:
         usage("move too far up", {"move", "--up", "4", "/tmp/x"});
         usage("move two destinations", {"move", "--up", "1", "--to", "/tmp", "/tmp/x"});
         usage("move without file", {"move", "--up", "1"});
+        usage("rename without mode", {"rename", "--variant", "end", "/tmp/x"});
+        usage("rename unknown mode", {"rename", "--mode", "bogus", "--variant", "end", "/tmp/x"});
+        usage("rename depth out of range", {"rename", "--mode", "components", "--variant", "end", "--depth", "6", "/tmp/x"});
     }
 
     void commands()
