@@ -1,0 +1,50 @@
+// Plans for classifying the main folder: every scanned file into a kind folder or a year/month/day folder
+// directly inside it, then the main folder's leftover top-level entries to the Trash.
+#pragma once
+
+#include "model/IKImageItem.h"
+#include "reorganise/BatchExecutor.h"
+
+#include <utility>
+
+namespace vellumry {
+
+enum class ClassifyBy
+{
+    Kind,
+    Date
+};
+
+// The folder, relative to the main folder, that a file goes to. By kind: one of the eight kind folders
+// ("Application", "Image", "Document", "Audio& Music", "Video", "Archive", "Install Package", "Other"),
+// chosen by the item's fileType(); any other type gives the empty result (the file stays). By date:
+// "<year>/<month>/<day>" of `modificationSecs` in the local time zone, without leading zeros.
+QByteArray classifyFolderFor(const IKImageItem &item, ClassifyBy by, qint64 modificationSecs);
+
+// The eight kind folder names, in the order the types are tried.
+QList<QByteArray> kindFolderNames();
+
+struct ClassifyPlan
+{
+    Plan moves;
+    QList<QByteArray> cleanUp;                  // paths of top-level entries to move to the Trash afterwards
+    QList<std::pair<QByteArray, QString>> kept; // paths of top-level entries kept, with the reason
+};
+
+// Every file of `files` moves to mainFolder/<folder>/<name>; a name already taken there (on disk or by an
+// earlier step) gets the smallest free "base n.ext", n from 1. Without a main folder, or with the root as
+// main folder, every step is skipped with a reason and nothing is cleaned up. Then cleanUpAfter().
+ClassifyPlan planClassification(const ItemList &files, const QByteArray &mainFolder, ClassifyBy by);
+
+// The clean-up of the main folder's top level once the non-skipped steps of `moves` are done. Kept: by kind
+// the eight kind folders; by date the hidden entries and those whose leading number is 1801 to 2499; in
+// both modes any entry a step moves a file into, and any entry still holding a non-hidden file (or link)
+// that no step moves out, or that cannot be read through. Hidden entries (names beginning with '.') are
+// not looked into: they go with their folder, and by kind a hidden top-level entry goes too. After executing,
+// call it again with only the steps that succeeded, so a failed move keeps its folder out of the Trash.
+ClassifyPlan cleanUpAfter(const Plan &moves, const QByteArray &mainFolder, ClassifyBy by);
+
+// "photo.jpg", 2 -> "photo 2.jpg"; "notes", 1 -> "notes 1"; a leading '.' does not start an extension.
+QByteArray numberedName(const QByteArray &name, int n);
+
+} // namespace vellumry
