@@ -106,7 +106,6 @@ private Q_SLOTS:
     void firstStartShowsTheStartWindowAlone();
     void laterStartShowsTheHintUntilSuppressed();
     void closingTheStartWindowShowsTheMainWindow();
-    void sheetsAttachSixtyPointsLower();
     void selectionDuringScan_data();
     void selectionDuringScan();
     void viewModesShowTheirLists();
@@ -190,12 +189,6 @@ void TestAppDelegate::closingTheStartWindowShowsTheMainWindow()
     QTest::mouseClick(again.openFolderWindow->openFolderButton, Qt::LeftButton);
     QVERIFY(again.window->isVisible());
     QVERIFY(!again.openFolderWindow->isVisible());
-}
-
-void TestAppDelegate::sheetsAttachSixtyPointsLower()
-{
-    QCOMPARE(AppDelegate::windowWillPositionSheetUsingRect(nullptr, nullptr, QRect(10, 20, 300, 200)),
-             QRect(10, 80, 300, 200));
 }
 
 void TestAppDelegate::selectionDuringScan_data()

@@ -21,7 +21,6 @@ private Q_SLOTS:
     void sizeTextIsItsOwnField();
     void changeIsSeenThroughEveryList();
     void rawBytesReachThePath();
-    void otherListTakesThreeKinds();
 };
 
 void TestIKImageItem::defaults()
@@ -169,14 +168,6 @@ void TestIKImageItem::rawBytesReachThePath()
     item->setFileName(item->fileName());
     QCOMPARE(item->nativeFilePath(), QByteArray("/t/\xff\xfe/r\xe9sum\xe9.doc"));
     QCOMPARE(item->nativeFileName(), QByteArray("r\xe9sum\xe9.doc"));
-}
-
-void TestIKImageItem::otherListTakesThreeKinds()
-{
-    FileLists lists;
-    for (FileKind kind : {FileKind::Other, FileKind::InstallPackage, FileKind::Application})
-        QCOMPARE(&lists.listForKind(kind), &lists.otherFilesItemArray);
-    QCOMPARE(&lists.listForKind(FileKind::Archive), &lists.archiveFilesItemArray);
 }
 
 QTEST_GUILESS_MAIN(TestIKImageItem)
