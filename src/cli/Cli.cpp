@@ -25,9 +25,35 @@
 #include <sys/stat.h>
 
 namespace vellumry::cli {
-namespace {
 
-using Args = std::vector<std::string_view>;
+int usageError(const std::string &message)
+{
+    std::fprintf(stderr, "vellumry-cli: %s\nTry 'vellumry-cli --help' for more information.\n", message.c_str());
+    return UsageError;
+}
+
+bool writeOut(const std::string &text)
+{
+    return text.empty() || std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
+}
+
+int finish(bool wroteAll)
+{
+    if (std::fflush(stdout) != 0 || !wroteAll || std::ferror(stdout)) {
+        std::fprintf(stderr, "vellumry-cli: could not write the output: %s\n", std::strerror(errno));
+        return Failure;
+    }
+    return Success;
+}
+
+std::string escaped(const QByteArray &bytes)
+{
+    std::string out;
+    appendEscapedName(out, std::string_view(bytes.constData(), size_t(bytes.size())));
+    return out;
+}
+
+namespace {
 
 constexpr const char *kUsage =
     "Usage: vellumry-cli COMMAND [ARGUMENTS]\n"
@@ -64,27 +90,6 @@ constexpr const char *kUsage =
     "In printed paths a tab is written \\t, a newline \\n, a backslash \\\\, and each byte that is\n"
     "not part of valid UTF-8 \\xNN.\n"
     "Exit status: 0 on success, 2 for a usage error, 1 for any other failure.\n";
-
-int usageError(const std::string &message)
-{
-    std::fprintf(stderr, "vellumry-cli: %s\nTry 'vellumry-cli --help' for more information.\n", message.c_str());
-    return UsageError;
-}
-
-// Writes the text and reports whether standard output took all of it.
-bool writeOut(const std::string &text)
-{
-    return text.empty() || std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
-}
-
-int finish(bool wroteAll)
-{
-    if (std::fflush(stdout) != 0 || !wroteAll || std::ferror(stdout)) {
-        std::fprintf(stderr, "vellumry-cli: could not write the output: %s\n", std::strerror(errno));
-        return Failure;
-    }
-    return Success;
-}
 
 // Appends one item line: kind, bytes, size text, date text, path (a folder item's name).
 void appendItemLine(std::string &out, const IKImageItem &item)
@@ -272,13 +277,6 @@ int desktopCommand(int argc, char *argv[], const Args &args, std::string_view co
     }
     const int status = finish(wroteAll);
     return status == Success && !allDone ? int(Failure) : status;
-}
-
-std::string escaped(const QByteArray &bytes)
-{
-    std::string out;
-    appendEscapedName(out, std::string_view(bytes.constData(), size_t(bytes.size())));
-    return out;
 }
 
 // Prints a plan (--dry-run: what would happen, the skips it can foresee included) or carries it out
