@@ -309,14 +309,27 @@ void AppDelegate::awakeFromNib()
     move->addAction(tr("To a Folder…"), this, &AppDelegate::MoveToCustomFolderAction);
     move->addAction(tr("To the Main Folder"), this, &AppDelegate::MoveToRootFolderAction);
 
-    // Renaming and classifying arrive with their engines; until then their buttons say so.
-    for (QPushButton *b : {window->renameFeatureBtn, window->classifyFeatureBtn}) {
-        b->setEnabled(false);
-        b->setToolTip(b->toolTip() + tr(" (not available yet)"));
-        auto *faded = new QGraphicsOpacityEffect(b); // the artwork has no disabled variant: dim it
-        faded->setOpacity(0.4);
-        b->setGraphicsEffect(faded);
-    }
+    // Renaming and classifying, each through its sheet.
+    connect(window->renameFeatureBtn, &QPushButton::clicked, this, &AppDelegate::RenameFolderAction);
+    connect(window->classifyFeatureBtn, &QPushButton::clicked, this, &AppDelegate::ClassfyFolderAction);
+    connect(renameSheet->renameTypeBtn, &QComboBox::activated, this, &AppDelegate::ChangeRenameTypeAction);
+    connect(renameSheet->renameActBtn, &QComboBox::activated, this, &AppDelegate::ChangeTextTypeAction);
+    connect(renameSheet->renameButton, &QPushButton::clicked, this, &AppDelegate::SaveRenameFolderAction);
+    connect(renameSheet, &QDialog::rejected, this, &AppDelegate::CancelRenameFolderAction);
+    connect(classifySheet->selectClassfiyTypeButton, &QCheckBox::clicked, this, &AppDelegate::SelectReclassTypeAction);
+    connect(classifySheet->selectClassfiyDateButton, &QCheckBox::clicked, this, &AppDelegate::SelectReclassDateAction);
+    connect(classifySheet->classifyButton, &QPushButton::clicked, this, &AppDelegate::ClassifyFolderHandle);
+    connect(classifySheet, &QDialog::rejected, this, &AppDelegate::CancelClassfyFolder);
+    filesMenu->addSeparator();
+    filesMenu->addAction(tr("&Rename…"), QKeySequence(Qt::Key_F2), this, &AppDelegate::RenameFolderAction)
+        ->setStatusTip(tr("Rename the selected files from their folders' names or a text"));
+    fileMenu->insertAction(fileMenu->actions().at(3), new QAction(tr("Cl&assify Main Folder…"), fileMenu));
+    QAction *classify = fileMenu->actions().at(3);
+    classify->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Y));
+    classify->setStatusTip(tr("Sort every file of the main folder into kind or date folders"));
+    connect(classify, &QAction::triggered, this, &AppDelegate::ClassfyFolderAction);
+    window->renameFeatureBtn->setToolTip(window->renameFeatureBtn->toolTip() + tr(" (F2)"));
+    window->classifyFeatureBtn->setToolTip(window->classifyFeatureBtn->toolTip() + tr(" (Ctrl+Shift+Y)"));
 }
 
 void AppDelegate::applicationDidFinishLaunching()
@@ -444,6 +457,11 @@ void AppDelegate::startScanCurrentFolder(const QString &path)
 
 void AppDelegate::PRDragOperationImageNoteHandle(QObject *)
 {
+    if (m_batch) { // the files are being moved: a new scan would walk a tree in motion
+        m_actionStatus = tr("Wait until the batch is over");
+        updateStatus();
+        return;
+    }
     const QList<QUrl> urls = window->fodlerfileBroswerView->geturlArray();
     clearLists();
     reloadShownList(lists.filesItemArray, true);
@@ -462,6 +480,11 @@ void AppDelegate::PRDragOperationImageNoteHandle(QObject *)
 
 void AppDelegate::openFoldersAsDrop(const QStringList &paths)
 {
+    if (m_batch) { // the files are being moved: a new scan would walk a tree in motion
+        m_actionStatus = tr("Wait until the batch is over");
+        updateStatus();
+        return;
+    }
     clearLists();
     reloadShownList(lists.filesItemArray, true);
     if (!paths.isEmpty())
@@ -472,6 +495,11 @@ void AppDelegate::openFoldersAsDrop(const QStringList &paths)
 
 void AppDelegate::showOpenPanel(bool importing)
 {
+    if (m_batch) { // the files are being moved: a new scan would walk a tree in motion
+        m_actionStatus = tr("Wait until the batch is over");
+        updateStatus();
+        return;
+    }
     auto *panel = new QFileDialog(window, importing ? tr("Import a Folder") : tr("Choose a Main Folder"),
                                   QDir::homePath());
     panel->setAttribute(Qt::WA_DeleteOnClose);
@@ -523,6 +551,11 @@ void AppDelegate::openPanelDidEnd14(QFileDialog *panel, int returnCode)
 
 void AppDelegate::ClearCurrentFilesandFolderAction()
 {
+    if (m_batch) { // the files are being moved: a new scan would walk a tree in motion
+        m_actionStatus = tr("Wait until the batch is over");
+        updateStatus();
+        return;
+    }
     clearLists();
     reloadShownList(lists.filesItemArray, true);
     updateStatus();
@@ -837,62 +870,101 @@ QList<MoveSource> AppDelegate::selectedMoveSources(QList<IKImageItemRef> &items)
     return sources;
 }
 
-void AppDelegate::moveSelection(int removals, const QByteArray &folder, const QByteArray &showAfterwards)
+bool AppDelegate::refuseBatch()
 {
     if (m_scanner->isScanning()) {
-        // The lists are still growing: moving now would act on a half-known tree.
-        m_actionStatus = tr("Moving waits until the scan is over");
-        updateStatus();
-        return;
-    }
-    if (m_batch) {
+        // The lists are still growing: acting now would act on a half-known tree.
+        m_actionStatus = tr("Wait until the scan is over");
+    } else if (m_batch) {
         m_actionStatus = tr("Another batch is still running");
-        updateStatus();
-        return;
+    } else {
+        return false;
     }
+    updateStatus();
+    return true;
+}
+
+void AppDelegate::moveSelection(int removals, const QByteArray &folder, const QByteArray &showAfterwards)
+{
+    if (refuseBatch())
+        return;
     QList<IKImageItemRef> items;
     const QList<MoveSource> sources = selectedMoveSources(items);
     const Plan plan = removals > 0 ? planMoveUp(sources, removals) : planMoveInto(sources, folder);
     runPlan(plan, items, showAfterwards);
 }
 
+void AppDelegate::applyMoves(const QList<StepOutcome> &outcomes, const QList<IKImageItemRef> &items)
+{
+    // Items change on this thread only: each moved file's item now points at its new place and name.
+    for (const StepOutcome &outcome : outcomes) {
+        if (!outcome.moved || outcome.step.itemIndex < 0 || outcome.step.itemIndex >= items.size())
+            continue;
+        const IKImageItemRef &item = items.at(outcome.step.itemIndex);
+        item->setFilePath(fromNativePath(outcome.step.target));
+        const QByteArray name = outcome.step.target.mid(outcome.step.target.lastIndexOf('/') + 1);
+        if (name != item->nativeFileName())
+            item->setFileName(fromNativePath(name));
+    }
+    FileListController->itemsChanged();
+}
+
+void AppDelegate::revealPath(const QByteArray &path)
+{
+    if (m_services.reveal)
+        m_services.reveal(path);
+    else
+        revealInFileManager(path);
+}
+
 void AppDelegate::runPlan(const Plan &plan, const QList<IKImageItemRef> &items, const QByteArray &showAfterwards)
 {
+    runBatch(
+        tr("Moving files…"), u"move"_s,
+        [plan](const std::atomic<bool> *cancelled, MoveJournal *journal, const std::function<void(int, int)> &progress) {
+            ClassifyOutcome outcome;
+            outcome.moves = executePlan(plan, journal, cancelled, progress);
+            outcome.cancelled = cancelled->load();
+            return outcome;
+        },
+        [this, items, showAfterwards](const ClassifyOutcome &outcome) {
+            applyMoves(outcome.moves, items);
+            m_actionStatus = summaryText(outcome.moves) + (outcome.cancelled ? tr(" (cancelled)") : QString());
+            updateStatus();
+            if (!showAfterwards.isEmpty() && m_services.openFile)
+                m_services.openFile(showAfterwards);
+        });
+}
+
+void AppDelegate::runBatch(const QString &label, const QString &operation, BatchWork work,
+                           std::function<void(const ClassifyOutcome &)> finished)
+{
     auto batch = std::make_shared<Batch>();
-    batch->journal = std::make_unique<MoveJournal>(MoveJournal::defaultFolder(), u"move"_s);
+    batch->journal = std::make_unique<MoveJournal>(MoveJournal::defaultFolder(), operation);
     m_batch = batch;
     // Long batches run off the GUI thread with a progress dialog whose Cancel stops between two files.
-    auto *progress = new QProgressDialog(tr("Moving files…"), tr("Cancel"), 0, int(plan.size()), window);
+    auto *progress = new QProgressDialog(label, tr("Cancel"), 0, 0, window);
     progress->setWindowModality(Qt::WindowModal);
     progress->setMinimumDuration(400);
     progress->setAttribute(Qt::WA_DeleteOnClose);
     connect(progress, &QProgressDialog::canceled, this, [batch] { batch->cancelled = true; });
-    auto *watcher = new QFutureWatcher<QList<StepOutcome>>(this);
-    connect(watcher, &QFutureWatcher<QList<StepOutcome>>::finished, this, [=, this] {
-        const QList<StepOutcome> outcomes = watcher->result();
+    auto *watcher = new QFutureWatcher<ClassifyOutcome>(this);
+    connect(watcher, &QFutureWatcher<ClassifyOutcome>::finished, this, [=, this] {
+        const ClassifyOutcome outcome = watcher->result();
         watcher->deleteLater();
         progress->close();
-        // Items change on this thread only: each moved file's item now points at its new place.
-        for (const StepOutcome &outcome : outcomes) {
-            if (outcome.moved && outcome.step.itemIndex >= 0 && outcome.step.itemIndex < items.size())
-                items.at(outcome.step.itemIndex)->setFilePath(fromNativePath(outcome.step.target));
-        }
-        FileListController->itemsChanged();
         m_batch.reset();
-        m_actionStatus = summaryText(outcomes);
-        if (batch->cancelled)
-            m_actionStatus += tr(" (cancelled)");
-        updateStatus();
-        if (!showAfterwards.isEmpty() && m_services.openFile)
-            m_services.openFile(showAfterwards);
+        finished(outcome);
         Q_EMIT batchFinished();
     });
     MoveJournal *journal = batch->journal->isOpen() ? batch->journal.get() : nullptr;
-    watcher->setFuture(QtConcurrent::run([plan, journal, batch, progress = QPointer<QProgressDialog>(progress)] {
-        return executePlan(plan, journal, &batch->cancelled, [progress](int done, int) {
-            QMetaObject::invokeMethod(progress, [progress, done] {
-                if (progress)
-                    progress->setValue(done);
+    watcher->setFuture(QtConcurrent::run([work, journal, batch, progress = QPointer<QProgressDialog>(progress)] {
+        return work(&batch->cancelled, journal, [progress](int done, int total) {
+            QMetaObject::invokeMethod(progress, [progress, done, total] {
+                if (!progress)
+                    return;
+                progress->setMaximum(total);
+                progress->setValue(done);
             });
         });
     }));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/FileLists.h"
+#include "reorganise/ClassifyExecutor.h"
 #include "reorganise/MovePlanner.h"
 
 #include <QObject>
@@ -40,6 +41,7 @@ public:
         NotificationCenter *nc = nullptr;
         std::function<QString()> interfaceStyle;       // "Dark" or empty
         std::function<bool(const QByteArray &)> openFile; // open with the default application
+        std::function<void(const QByteArray &)> reveal;   // show selected in the file manager (unset: the desktop's)
     };
 
     explicit AppDelegate(Services services, QObject *parent = nullptr);
@@ -92,6 +94,17 @@ public:
     void MoveToRootFolderAction();
     void MoveDifferentFolderAction();
     bool isBatchRunning() const { return m_batch != nullptr; }
+    // Batch rename and classification, each through its sheet.
+    void RenameFolderAction();
+    void CancelRenameFolderAction();
+    void ChangeRenameTypeAction();
+    void ChangeTextTypeAction();
+    void SaveRenameFolderAction();
+    void ClassfyFolderAction();
+    void CancelClassfyFolder();
+    void SelectReclassTypeAction();
+    void SelectReclassDateAction();
+    void ClassifyFolderHandle();
     void imageBrowserSelectionDidChange();
     void tableViewSelectionDidChange();
     void imageBrowserCellWasDoubleClickedAtIndex(int index);
@@ -148,6 +161,15 @@ private:
     QList<MoveSource> selectedMoveSources(QList<IKImageItemRef> &items) const;
     void moveSelection(int removals, const QByteArray &folder, const QByteArray &showAfterwards);
     void runPlan(const Plan &plan, const QList<IKImageItemRef> &items, const QByteArray &showAfterwards);
+    // A batch of moves off the GUI thread, behind a progress dialog whose Cancel stops between two files;
+    // `finished` runs on this thread with the outcome.
+    using BatchWork = std::function<ClassifyOutcome(const std::atomic<bool> *cancelled, MoveJournal *journal,
+                                                    const std::function<void(int, int)> &progress)>;
+    void runBatch(const QString &label, const QString &operation, BatchWork work,
+                  std::function<void(const ClassifyOutcome &)> finished);
+    bool refuseBatch(); // says why when a batch cannot start now (a scan or another batch runs)
+    void applyMoves(const QList<StepOutcome> &outcomes, const QList<IKImageItemRef> &items);
+    void revealPath(const QByteArray &path);
     void onFilesAppended(qsizetype first, qsizetype count);
     void catchUpShownList();
     void onSelectFirstItem();

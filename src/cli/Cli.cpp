@@ -7,11 +7,14 @@
 #include "model/ItemTexts.h"
 #include "platform/DesktopServices.h"
 #include "platform/NativePath.h"
+#include "reorganise/ClassifyExecutor.h"
 #include "reorganise/MovePlanner.h"
 #include "reorganise/RenamePlanner.h"
 #include "views/Comparators.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QEventLoop>
 #include <QSet>
 
@@ -80,6 +83,13 @@ constexpr const char *kUsage =
     "                                Rename each file from its parent folders' names, its path\n"
     "                                components or a text; a taken name gets the form \"base i.ext\"\n"
     "                                with i the file's position among the arguments. Lines as for move.\n"
+    "  classify --by kind|date [--dry-run] MAINFOLDER\n"
+    "                                Scan MAINFOLDER, move every file into a kind folder (Image,\n"
+    "                                Document, Audio& Music, ...) or a year/month/day folder of its\n"
+    "                                modification date directly inside it, then move what is left at\n"
+    "                                its top level to the Trash: trashed lines, or kept with the reason\n"
+    "                                (an entry still holding a file that was not moved is always kept).\n"
+    "                                With --dry-run the clean-up prints plan, the path and (Trash).\n"
     "  trash PATH...                 Move each file or folder to the Trash.\n"
     "  open PATH...                  Open each file with its default application.\n"
     "  reveal PATH...                Show each file selected in the file manager.\n"
@@ -279,13 +289,26 @@ int desktopCommand(int argc, char *argv[], const Args &args, std::string_view co
     return status == Success && !allDone ? int(Failure) : status;
 }
 
-// Prints a plan (--dry-run: what would happen, the skips it can foresee included) or carries it out
-// one step at a time with a journal, a line per step as it happens, then the count line.
-int runPlanCommand(const Plan &plan, bool dryRun, const QString &operation)
+// The lines of a batch command, counted for the closing line.
+struct PlanOutput
 {
     bool wroteAll = true;
-    int moved = 0, skipped = 0;
-    const auto emitLine = [&](const std::string &line) { wroteAll = writeOut(line) && std::fflush(stdout) == 0 && wroteAll; };
+    int moved = 0, skipped = 0, trashed = 0;
+
+    void line(const std::string &text) { wroteAll = writeOut(text) && std::fflush(stdout) == 0 && wroteAll; }
+    int finishWithCounts()
+    {
+        line(std::to_string(moved) + " moved, " + std::to_string(skipped) + " skipped, " + std::to_string(trashed) +
+             " trashed\n");
+        return finish(wroteAll);
+    }
+};
+
+// Prints a plan (--dry-run: what would happen, the skips it can foresee included) or carries it out one
+// step at a time with the journal, a line per step as it happens. Returns the outcomes of a real run.
+QList<StepOutcome> runPlanSteps(const Plan &plan, bool dryRun, MoveJournal *journal, PlanOutput &out)
+{
+    QList<StepOutcome> outcomes;
     if (dryRun) {
         // Predicts what a run would skip: targets that exist now, and a second file for the same target.
         QSet<QByteArray> taken;
@@ -293,29 +316,38 @@ int runPlanCommand(const Plan &plan, bool dryRun, const QString &operation)
             struct stat st;
             const bool clash = !step.skipped() && (taken.contains(step.target) || ::lstat(step.target.constData(), &st) == 0);
             if (step.skipped() || clash) {
-                ++skipped;
-                emitLine("skipped\t" + escaped(step.source) + '\t' +
+                ++out.skipped;
+                out.line("skipped\t" + escaped(step.source) + '\t' +
                          (clash ? std::string("name taken") : step.skipReason.toStdString()) + '\n');
             } else {
                 taken.insert(step.target);
-                emitLine("plan\t" + escaped(step.source) + '\t' + escaped(step.target) + '\n');
+                out.line("plan\t" + escaped(step.source) + '\t' + escaped(step.target) + '\n');
             }
         }
-    } else {
-        MoveJournal journal(MoveJournal::defaultFolder(), operation);
-        for (const PlanStep &step : plan) {
-            const StepOutcome outcome = executePlan({step}, journal.isOpen() ? &journal : nullptr).first();
-            if (outcome.moved) {
-                ++moved;
-                emitLine("moved\t" + escaped(step.source) + '\t' + escaped(step.target) + '\n');
-            } else {
-                ++skipped;
-                emitLine("skipped\t" + escaped(step.source) + '\t' + outcome.reason.toStdString() + '\n');
-            }
+        return outcomes;
+    }
+    for (const PlanStep &step : plan) {
+        const StepOutcome outcome = executePlan({step}, journal).first();
+        outcomes.append(outcome);
+        if (outcome.moved) {
+            ++out.moved;
+            out.line("moved\t" + escaped(step.source) + '\t' + escaped(step.target) + '\n');
+        } else {
+            ++out.skipped;
+            out.line("skipped\t" + escaped(step.source) + '\t' + outcome.reason.toStdString() + '\n');
         }
     }
-    emitLine(std::to_string(moved) + " moved, " + std::to_string(skipped) + " skipped, 0 trashed\n");
-    return finish(wroteAll);
+    return outcomes;
+}
+
+int runPlanCommand(const Plan &plan, bool dryRun, const QString &operation)
+{
+    PlanOutput out;
+    std::optional<MoveJournal> journal;
+    if (!dryRun)
+        journal.emplace(MoveJournal::defaultFolder(), operation);
+    runPlanSteps(plan, dryRun, journal && journal->isOpen() ? &*journal : nullptr, out);
+    return out.finishWithCounts();
 }
 
 // move (--up N | --to FOLDER | --to-main MAINFOLDER) [--dry-run] FILE...
@@ -446,6 +478,91 @@ int renameCommand(const Args &args)
     return runPlanCommand(planRename(sources, options), dryRun, QStringLiteral("rename"));
 }
 
+// classify --by kind|date [--dry-run] MAINFOLDER
+int classifyCommand(int argc, char *argv[], const Args &args)
+{
+    std::optional<ClassifyBy> by;
+    bool dryRun = false;
+    std::vector<std::string_view> folders;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (arg == "--dry-run") {
+            dryRun = true;
+        } else if (arg == "--by") {
+            if (i + 1 >= args.size())
+                return usageError("option '--by' needs a value");
+            const std::string_view value = args[++i];
+            if (value == "kind")
+                by = ClassifyBy::Kind;
+            else if (value == "date")
+                by = ClassifyBy::Date;
+            else
+                return usageError("--by takes kind or date");
+        } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
+            return usageError("unknown option '" + std::string(arg) + "'");
+        } else {
+            folders.push_back(arg);
+        }
+    }
+    if (!by)
+        return usageError("classify needs --by kind or --by date");
+    if (folders.size() != 1)
+        return usageError("classify takes exactly one main folder");
+
+    // The main folder as an absolute path without trailing slashes (links are not resolved: the tree is
+    // classified where the user named it).
+    QByteArray main(folders.front().data(), qsizetype(folders.front().size()));
+    if (!main.startsWith('/'))
+        main = QFile::encodeName(QDir::currentPath()) + '/' + main;
+    while (main.size() > 1 && main.endsWith('/'))
+        main.chop(1);
+    struct stat st;
+    if (::stat(main.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        std::fprintf(stderr, "vellumry-cli: cannot classify %s: %s\n", escaped(main).c_str(),
+                     errno ? std::strerror(errno) : "not a folder");
+        return Failure;
+    }
+
+    QCoreApplication app(argc, argv); // the scan hands its batches over through the event loop
+    FileLists lists;
+    FolderScanner scanner(lists);
+    QEventLoop loop;
+    QObject::connect(&scanner, &FolderScanner::idle, &loop, &QEventLoop::quit);
+    scanner.startScanCurrentFolder(fromNativePath(main));
+    loop.exec();
+
+    const ClassifyPlan plan = planClassification(lists.filesItemArray, main, *by);
+    PlanOutput out;
+    const auto keptLine = [&](const QByteArray &path, const QString &reason) {
+        out.line("kept\t" + escaped(path) + '\t' + reason.toStdString() + '\n');
+    };
+    if (dryRun) {
+        runPlanSteps(plan.moves, true, nullptr, out);
+        QList<std::pair<QByteArray, QString>> entries = plan.kept;
+        for (const QByteArray &path : plan.cleanUp)
+            entries.append({path, QString()});
+        std::sort(entries.begin(), entries.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+        for (const auto &[path, reason] : entries) {
+            if (reason.isEmpty())
+                out.line("plan\t" + escaped(path) + "\t(Trash)\n");
+            else
+                keptLine(path, reason);
+        }
+        return out.finishWithCounts();
+    }
+    MoveJournal journal(MoveJournal::defaultFolder(), QStringLiteral("classify"));
+    const QList<StepOutcome> outcomes = runPlanSteps(plan.moves, false, journal.isOpen() ? &journal : nullptr, out);
+    for (const CleanUpOutcome &entry : cleanUpTopLevel(outcomes, main, *by)) {
+        if (entry.trashed) {
+            ++out.trashed;
+            out.line("trashed\t" + escaped(entry.path) + '\n');
+        } else {
+            keptLine(entry.path, entry.reason);
+        }
+    }
+    return out.finishWithCounts();
+}
+
 } // namespace
 
 int run(int argc, char *argv[])
@@ -473,6 +590,8 @@ int run(int argc, char *argv[])
         return moveCommand(args);
     if (command == "rename")
         return renameCommand(args);
+    if (command == "classify")
+        return classifyCommand(argc, argv, args);
     if (command == "trash")
         return desktopCommand(argc, argv, args, command, "trashed", &moveToTrash);
     if (command == "open")

@@ -10,7 +10,9 @@
 #include <QMap>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vellumry {
@@ -65,6 +67,29 @@ bool MoveJournal::record(const QByteArray &source, const QByteArray &target)
     return true;
 }
 
+namespace {
+
+// mkdir -p for a byte path: each missing folder is made in turn; an existing folder is no error, an
+// existing file in the way is. Never makes anything in the file-system root.
+QString makeFolders(const QByteArray &folder)
+{
+    if (folder.isEmpty() || folder == "/")
+        return u"nothing is created in the file-system root"_s;
+    struct stat st;
+    if (::stat(folder.constData(), &st) == 0)
+        return S_ISDIR(st.st_mode) ? QString() : u"its folder's name is taken by a file"_s;
+    const qsizetype slash = folder.lastIndexOf('/');
+    if (slash > 0) {
+        if (QString reason = makeFolders(folder.left(slash)); !reason.isEmpty())
+            return reason;
+    }
+    if (::mkdir(folder.constData(), 0777) != 0 && errno != EEXIST)
+        return u"its folder cannot be made: %1"_s.arg(QString::fromLocal8Bit(std::strerror(errno)));
+    return {};
+}
+
+} // namespace
+
 QList<StepOutcome> executePlan(const Plan &plan, MoveJournal *journal, const std::atomic<bool> *cancelled,
                                const std::function<void(int, int)> &progress)
 {
@@ -76,7 +101,11 @@ QList<StepOutcome> executePlan(const Plan &plan, MoveJournal *journal, const std
             break;
         const PlanStep &step = plan.at(i);
         StepOutcome outcome{step, false, step.skipReason};
-        if (!step.skipped()) {
+        if (!step.skipped() && step.makeFolder) {
+            const qsizetype slash = step.target.lastIndexOf('/');
+            outcome.reason = makeFolders(slash > 0 ? step.target.left(slash) : QByteArray("/"));
+        }
+        if (!step.skipped() && outcome.reason.isEmpty()) {
             const MoveResult moved = moveItemAtPath(step.source, step.target);
             outcome.moved = moved.ok;
             outcome.reason = moved.ok ? QString() : moved.reason;

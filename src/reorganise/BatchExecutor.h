@@ -17,6 +17,7 @@ struct PlanStep
     QByteArray target;
     QString skipReason; // non-empty: the step is not carried out
     int itemIndex = -1; // the item the step belongs to, for the caller
+    bool makeFolder = false; // create the target's folder (and the folders above it) first
     bool skipped() const { return !skipReason.isEmpty(); }
 };
 using Plan = QList<PlanStep>;

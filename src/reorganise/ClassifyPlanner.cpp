@@ -250,6 +250,7 @@ ClassifyPlan planClassification(const ItemList &files, const QByteArray &mainFol
             target = joinNativePath(destination, numberedName(name, n));
         planned.insert(target);
         s.target = target;
+        s.makeFolder = true;
     }
     return cleanUpAfter(moves, mainFolder, by);
 }
@@ -295,6 +296,7 @@ ClassifyPlan cleanUpAfter(const Plan &moves, const QByteArray &mainFolderPath, C
         if (!(by == ClassifyBy::Kind && isHidden(name))) {
             if (auto reason = holdsUnmovedFile(path, name, moved)) {
                 plan.kept.append({path, *reason});
+                plan.guarded.append(path);
                 continue;
             }
         }

@@ -29,6 +29,7 @@ struct ClassifyPlan
     Plan moves;
     QList<QByteArray> cleanUp;                  // paths of top-level entries to move to the Trash afterwards
     QList<std::pair<QByteArray, QString>> kept; // paths of top-level entries kept, with the reason
+    QList<QByteArray> guarded; // those of `kept` held back only because they still hold unmoved files
 };
 
 // Every file of `files` moves to mainFolder/<folder>/<name>; a name already taken there (on disk or by an

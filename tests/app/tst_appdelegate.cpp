@@ -6,6 +6,7 @@
 #include "platform/NativePath.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Settings.h"
+#include "reorganise/ui/RenameSheet.h"
 #include "support/TempDir.h"
 #include "support/TempHome.h"
 #include "support/TreeBuilder.h"
@@ -15,6 +16,9 @@
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -44,6 +48,7 @@ struct Launched
     NotificationCenter nc;
     QString style;
     QList<QByteArray> opened;
+    QList<QByteArray> revealed;
     std::unique_ptr<AppDelegate> app;
 
     explicit Launched(bool laterStart = false, bool suppressed = false)
@@ -64,6 +69,7 @@ struct Launched
             opened.append(path);
             return true;
         };
+        services.reveal = [this](const QByteArray &path) { revealed.append(path); };
         app = std::make_unique<AppDelegate>(services);
         app->awakeFromNib();
         app->applicationDidFinishLaunching();
@@ -122,6 +128,9 @@ private Q_SLOTS:
     void trashTakesTheVisibleSelection();
     void movesUpAndTheItemsFollow();
     void movesAreRefusedWhileScanningOrWithoutAMainFolder();
+    void renameSheetShowsWhatEachModeNeeds();
+    void renameActsOnTheShownSelection();
+    void classifySheetSortsEveryFileAndKeepsTheRest();
 };
 
 void TestAppDelegate::firstStartShowsTheStartWindowAlone()
@@ -599,12 +608,138 @@ void TestAppDelegate::movesAreRefusedWhileScanningOrWithoutAMainFolder()
     QVERIFY(app.scanner()->isScanning()); // from the request on, until the scan is over
     app.MoveToleve2ParentFolderAction();
     QVERIFY(!app.isBatchRunning());
-    QVERIFY(app.statusText().startsWith(QStringLiteral("Moving waits until the scan is over")));
+    QVERIFY(app.statusText().startsWith(QStringLiteral("Wait until the scan is over")));
     app.stopScanAction();
     app.currentSelectFolder.clear();
     app.MoveToRootFolderAction();
     QVERIFY(!app.isBatchRunning());
     QVERIFY(app.statusText().startsWith(QStringLiteral("No main folder yet")));
+}
+
+void TestAppDelegate::renameSheetShowsWhatEachModeNeeds()
+{
+    Launched run(true, true);
+    AppDelegate &app = run.launch();
+    RenameSheet *sheet = app.renameSheet;
+    const auto shown = [sheet] {
+        return QList<bool>{!sheet->addLevelLab->isHidden(), !sheet->renameLevelParentBtn->isHidden(),
+                           !sheet->addtextLab->isHidden(), !sheet->addTextField->isHidden(),
+                           !sheet->replacetext1Lab->isHidden(), !sheet->replaceStrText->isHidden()};
+    };
+    QCOMPARE(shown(), QList<bool>(6, false));
+    const auto chooseMode = [&](int mode) {
+        sheet->renameTypeBtn->setCurrentIndex(mode);
+        Q_EMIT sheet->renameTypeBtn->activated(mode);
+    };
+    const auto chooseVariant = [&](int variant) {
+        sheet->renameActBtn->setCurrentIndex(variant);
+        Q_EMIT sheet->renameActBtn->activated(variant);
+    };
+    chooseMode(1);
+    QCOMPARE(sheet->renameActBtn->itemText(0), u"Add path components to beginning"_s);
+    QCOMPARE(shown(), (QList<bool>{true, true, false, false, false, false}));
+    sheet->renameLevelParentBtn->setCurrentIndex(3);
+    chooseMode(2);
+    QCOMPARE(sheet->renameActBtn->currentText(), u"Add text to beginning"_s);
+    QCOMPARE(shown(), (QList<bool>{false, false, true, true, false, false}));
+    chooseVariant(2); // "Replace text"
+    QCOMPARE(shown(), (QList<bool>{false, false, false, false, true, true}));
+    chooseVariant(1);
+    QCOMPARE(shown(), (QList<bool>{false, false, true, true, false, false}));
+    chooseMode(0);
+    QCOMPARE(sheet->renameActBtn->count(), 3);
+    QCOMPARE(shown(), QList<bool>(6, false));
+    QCOMPARE(sheet->renameLevelParentBtn->currentIndex(), 3); // the depth is kept through mode changes
+}
+
+void TestAppDelegate::renameActsOnTheShownSelection()
+{
+    Launched run(true, true);
+    TreeBuilder tree(QFile::encodeName(run.home.home()) + "/work");
+    tree.file("main/Trip/IMG_IMG.jpg", 3);
+    tree.file("main/Trip/notes.txt", 4);
+    tree.file("main/Trip/IMG.png", 5);
+    AppDelegate &app = run.launch();
+    QVERIFY(run.dropAndWait({tree.path("main")}));
+    app.ShowAllImagesBtnAction(); // the filter decides which items the rows are
+    QCOMPARE(app.FileListController->rowCount(), 2);
+    app.window->fodlerfileBroswerView->selectAll();
+
+    RenameSheet *sheet = app.renameSheet;
+    app.RenameFolderAction();
+    QVERIFY(sheet->isVisible());
+    sheet->renameTypeBtn->setCurrentIndex(2);
+    app.ChangeRenameTypeAction();
+    sheet->renameActBtn->setCurrentIndex(2);
+    app.ChangeTextTypeAction();
+    sheet->replaceStrText->setText(u"IMG"_s);
+    sheet->replaceWithStrLabText->setText(u"Photo"_s);
+    QSignalSpy finished(&app, &AppDelegate::batchFinished);
+    sheet->renameButton->click();
+    QVERIFY(!sheet->isVisible());
+    QVERIFY(finished.wait(30000));
+    QVERIFY(::access(tree.path("main/Trip/Photo_Photo.jpg").constData(), F_OK) == 0);
+    QVERIFY(::access(tree.path("main/Trip/Photo.png").constData(), F_OK) == 0);
+    QVERIFY(::access(tree.path("main/Trip/notes.txt").constData(), F_OK) == 0); // not shown, not renamed
+    QStringList names;
+    for (int r = 0; r < app.FileListController->rowCount(); ++r)
+        names.append(app.FileListController->itemAt(r)->fileName());
+    names.sort();
+    QCOMPARE(names, (QStringList{u"Photo.png"_s, u"Photo_Photo.jpg"_s}));
+    QCOMPARE(run.revealed.size(), 1);
+    QVERIFY(run.revealed.last().startsWith(tree.path("main/Trip/Photo")));
+    QVERIFY(app.statusText().startsWith(u"2 renamed"_s));
+
+    // The sheet opens as it was left.
+    app.RenameFolderAction();
+    QCOMPARE(sheet->replaceStrText->text(), u"IMG"_s);
+    QVERIFY(!sheet->replaceStrText->isHidden());
+    sheet->cancelButton->click();
+    QVERIFY(!sheet->isVisible());
+}
+
+void TestAppDelegate::classifySheetSortsEveryFileAndKeepsTheRest()
+{
+    Launched run(true, true);
+    TreeBuilder tree(QFile::encodeName(run.home.home()) + "/work");
+    const QByteArray x = tree.file("M/a/x.jpg", 3);
+    tree.file("M/a/b/y.mp3", 4);
+    tree.file("M/z.pdf", 5);
+    AppDelegate &app = run.launch();
+    QVERIFY(run.dropAndWait({tree.path("M")}));
+    tree.file("M/late/unlisted.txt", 6); // appears after the scan: never moved, so never trashed
+    IKImageItemRef xItem;
+    for (const IKImageItemRef &item : app.lists.filesItemArray) {
+        if (item->nativeFilePath() == x)
+            xItem = item;
+    }
+    QVERIFY(xItem);
+
+    ClassifySheet *sheet = app.classifySheet;
+    app.ClassfyFolderAction();
+    QVERIFY(sheet->isVisible());
+    QVERIFY(sheet->selectClassfiyTypeButton->isChecked() && !sheet->selectClassfiyDateButton->isChecked());
+    sheet->selectClassfiyDateButton->click(); // the two act as a pair
+    QVERIFY(!sheet->selectClassfiyTypeButton->isChecked());
+    sheet->selectClassfiyDateButton->click();
+    QVERIFY(sheet->selectClassfiyTypeButton->isChecked());
+    QSignalSpy finished(&app, &AppDelegate::batchFinished);
+    sheet->classifyButton->click();
+    QVERIFY(finished.wait(30000));
+
+    const TreeBuilder::Snapshot after = tree.snapshot();
+    QVERIFY(after.contains("M/Image/x.jpg") && after.contains("M/Audio& Music/y.mp3") &&
+            after.contains("M/Document/z.pdf") && after.contains("M/late/unlisted.txt"));
+    QVERIFY2(!after.contains("M/a"), qPrintable(app.statusText()));
+    QCOMPARE(xItem->nativeFilePath(), tree.path("M/Image/x.jpg"));
+    QVERIFY2(app.statusText().startsWith(u"3 moved · 1 to the Trash, kept: late"_s), qPrintable(app.statusText()));
+    QCOMPARE(run.opened.last(), tree.path("M"));
+
+    // Without a main folder the sheet does not even open.
+    app.currentSelectFolder.clear();
+    app.ClassfyFolderAction();
+    QVERIFY(!sheet->isVisible());
+    QVERIFY(app.statusText().startsWith(u"No main folder to classify"_s));
 }
 
 QTEST_MAIN(TestAppDelegate)

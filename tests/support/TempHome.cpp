@@ -4,11 +4,16 @@
 #include "platform/NativePath.h"
 
 #include <QDir>
+#include <QFile>
+
+#include <utility>
 
 #include <cerrno>
 #include <cstring>
 
 #include <sys/stat.h>
+
+#include <glib.h>
 
 namespace vellumry::test {
 namespace {
@@ -36,7 +41,11 @@ TempHome::TempHome()
 {
     if (!m_dir.isValid())
         qFatal("TempHome: cannot create a temporary folder: %s", qPrintable(m_dir.errorString()));
-    m_root = m_dir.path();
+    m_root = QFile::decodeName(m_dir.path());
+    static bool first = true;
+    const bool pinning = std::exchange(first, false);
+    if (pinning)
+        m_dir.removeAtExit();
     for (const Variable &variable : kVariables) {
         const QString path = m_root + u'/' + variable.relativePath;
         if (!QDir().mkpath(path))
@@ -50,6 +59,17 @@ TempHome::TempHome()
     const QByteArray runtime = toNativePath(runtimeDir());
     if (::chmod(runtime.constData(), S_IRWXU) != 0)
         qFatal("TempHome: cannot chmod %s: %s", runtime.constData(), std::strerror(errno));
+    if (pinning) {
+        // GLib caches these on first use: make that use now, inside this home, never the real one.
+        g_get_home_dir();
+        g_get_user_data_dir();
+        g_get_user_config_dir();
+        g_get_user_cache_dir();
+        g_get_user_state_dir();
+        g_get_user_runtime_dir();
+        g_get_system_data_dirs();
+        g_get_system_config_dirs();
+    }
 }
 
 TempHome::~TempHome()

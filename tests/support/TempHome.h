@@ -3,7 +3,8 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QTemporaryDir>
+
+#include "support/TempDir.h"
 
 #include <optional>
 #include <utility>
@@ -18,7 +19,10 @@ namespace vellumry::test {
 //   XDG_DATA_DIRS   = <root>/usr/share           XDG_CONFIG_DIRS = <root>/etc/xdg
 //   XDG_RUNTIME_DIR = <root>/run (mode 0700)
 // All these folders exist. QStandardPaths test mode must stay off so Qt honours the variables.
-// The destructor puts every variable back as it was (unset when it was unset) and deletes <root>.
+// The destructor puts every variable back as it was (unset when it was unset) and deletes <root>,
+// whatever names it holds. GLib reads the XDG folders once per process: the first home pins them (GIO's
+// Trash, mimeapps.list and desktop entries stay those of the first home), and it is deleted only when the
+// process ends. Tests that need GIO to see their own files share one home for the whole test program.
 // Instances may nest; each restores what it found. A fixture that cannot be set up ends the test
 // program with qFatal(), since tests running against the real home must never look like passing ones.
 class TempHome
@@ -40,7 +44,7 @@ public:
     QString runtimeDir() const { return m_root + QStringLiteral("/run"); }
 
 private:
-    QTemporaryDir m_dir;
+    TempDir m_dir;
     QString m_root;
     std::vector<std::pair<const char *, std::optional<QByteArray>>> m_saved;
 };

@@ -1,11 +1,13 @@
-// The rename sheet's controls: the three option lists and the fields each rename type needs.
+// The rename and classify sheets: the options of a batch rename, and the choice between kind and date folders.
 #pragma once
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 
 namespace vellumry {
 
@@ -28,6 +30,8 @@ public:
     QLineEdit *replaceStrText;
     QLineEdit *replaceWithStrLabText;
     QLineEdit *addTextField;
+    QPushButton *cancelButton;
+    QPushButton *renameButton;
 };
 
 class ClassifySheet : public QDialog
@@ -35,7 +39,13 @@ class ClassifySheet : public QDialog
     Q_OBJECT
 public:
     explicit ClassifySheet(QWidget *parent = nullptr);
+
     BackgroundImageView *classifyImageView;
+    // Two check boxes used as a pair: ticking one clears the other, clearing one ticks the other.
+    QCheckBox *selectClassfiyTypeButton;
+    QCheckBox *selectClassfiyDateButton;
+    QPushButton *cancelButton;
+    QPushButton *classifyButton;
 };
 
 } // namespace vellumry
