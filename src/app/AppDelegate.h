@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/FileLists.h"
+#include "platform/DesktopServices.h"
 #include "reorganise/MovePlanner.h"
 
 #include <QObject>
@@ -16,12 +17,15 @@ class QFileDialog;
 class QMessageBox;
 class QMimeData;
 class QTimer;
+class QUrl;
 
 namespace vellumry {
 
 class FolderScanner;
 class MainWindow;
 class NotificationCenter;
+class AboutWindow;
+class PreferencesWindow;
 class RenameSheet;
 class ClassifySheet;
 class Settings;
@@ -40,6 +44,7 @@ public:
         NotificationCenter *nc = nullptr;
         std::function<QString()> interfaceStyle;       // "Dark" or empty
         std::function<bool(const QByteArray &)> openFile; // open with the default application
+        std::function<bool(const QUrl &)> openUrl;        // show a page in the default web browser
     };
 
     explicit AppDelegate(Services services, QObject *parent = nullptr);
@@ -108,6 +113,21 @@ public:
     QString showFilesImageName() const { return m_showFilesImage; }
     QString statusText() const;
     QPoint menuPointForButton(QWidget *button) const; // where a button's menu pops up, in screen coordinates
+
+    // Help, about, preferences and the login item (AppDelegatePreferences.cpp).
+    void setUpPreferences(); // builds both windows and the Settings and Help menus
+    void GoToVellumryAction();
+    void Gethelp();
+    void ClickShowPereferenceWindow();
+    void ClickShowAboutWindow();
+    void ClickAppBoxOnLogin();
+    void ChangeAppSettings();
+    int getUsedAppCountSetting() const;
+    ActionResult addAppAsLoginItem();
+    ActionResult deleteAppFromLoginItem();
+    void readConfigfileInfo();
+    PreferencesWindow *perfereceWindow = nullptr;
+    AboutWindow *aboutWindow = nullptr;
 
     // State the rest of the program reads.
     FileLists lists;
