@@ -20,9 +20,9 @@ QUrl helpPageUrl(const QString &page, const QString &programFolder, const QStrin
         QStringLiteral(VELLUMRY_SOURCE_DOCS_DIR),
     };
     for (const QString &folder : folders) {
-        const QFileInfo file(folder + u'/' + page);
+        const QFileInfo file(QDir::cleanPath(folder + u'/' + page));
         if (!folder.isEmpty() && file.isFile())
-            return QUrl::fromLocalFile(QDir::cleanPath(file.absoluteFilePath()));
+            return QUrl::fromLocalFile(file.absoluteFilePath());
     }
     return {};
 }
