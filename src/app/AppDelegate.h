@@ -4,6 +4,7 @@
 
 #include "model/FileLists.h"
 #include "reorganise/ClassifyExecutor.h"
+#include "platform/DesktopServices.h"
 #include "reorganise/MovePlanner.h"
 
 #include <QObject>
@@ -17,12 +18,15 @@ class QFileDialog;
 class QMessageBox;
 class QMimeData;
 class QTimer;
+class QUrl;
 
 namespace vellumry {
 
 class FolderScanner;
 class MainWindow;
 class NotificationCenter;
+class AboutWindow;
+class PreferencesWindow;
 class RenameSheet;
 class ClassifySheet;
 class Settings;
@@ -42,6 +46,7 @@ public:
         std::function<QString()> interfaceStyle;       // "Dark" or empty
         std::function<bool(const QByteArray &)> openFile; // open with the default application
         std::function<void(const QByteArray &)> reveal;   // show selected in the file manager (unset: the desktop's)
+        std::function<bool(const QUrl &)> openUrl;        // show a page in the default web browser
     };
 
     explicit AppDelegate(Services services, QObject *parent = nullptr);
@@ -121,6 +126,21 @@ public:
     QString showFilesImageName() const { return m_showFilesImage; }
     QString statusText() const;
     QPoint menuPointForButton(QWidget *button) const; // where a button's menu pops up, in screen coordinates
+
+    // Help, about, preferences and the login item (AppDelegatePreferences.cpp).
+    void setUpPreferences(); // builds both windows and the Settings and Help menus
+    void GoToVellumryAction();
+    void Gethelp();
+    void ClickShowPereferenceWindow();
+    void ClickShowAboutWindow();
+    void ClickAppBoxOnLogin();
+    void ChangeAppSettings();
+    int getUsedAppCountSetting() const;
+    ActionResult addAppAsLoginItem();
+    ActionResult deleteAppFromLoginItem();
+    void readConfigfileInfo();
+    PreferencesWindow *perfereceWindow = nullptr;
+    AboutWindow *aboutWindow = nullptr;
 
     // State the rest of the program reads.
     FileLists lists;

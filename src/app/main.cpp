@@ -7,6 +7,7 @@
 #include "platform/Settings.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QIcon>
 #include <QStyleFactory>
 #include <QTimer>
@@ -42,6 +43,7 @@ int main(int argc, char *argv[])
     services.nc = &nc;
     services.interfaceStyle = &vellumry::interfaceStyle;
     services.openFile = [](const QByteArray &path) { return vellumry::openWithDefaultApplication(path).ok; };
+    services.openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
     vellumry::AppDelegate controller(services);
     controller.awakeFromNib();
     controller.applicationDidFinishLaunching();

@@ -96,6 +96,8 @@ constexpr const char *kUsage =
     "                                These three print one line per path, in order: trashed,\n"
     "                                opened or revealed, a tab and the path; or failed, a tab,\n"
     "                                the path, a tab and the reason. Any failure gives status 1.\n"
+    "  login add|remove|status       Start Vellumry at login, or no longer, through the desktop's\n"
+    "                                autostart folder; print enabled or disabled.\n"
     "\n"
     "In printed paths a tab is written \\t, a newline \\n, a backslash \\\\, and each byte that is\n"
     "not part of valid UTF-8 \\xNN.\n"
@@ -565,6 +567,8 @@ int classifyCommand(int argc, char *argv[], const Args &args)
 
 } // namespace
 
+int loginCommand(const Args &args); // LoginCommand.cpp
+
 int run(int argc, char *argv[])
 {
     Args args(argv + std::min(argc, 1), argv + argc);
@@ -598,6 +602,8 @@ int run(int argc, char *argv[])
         return desktopCommand(argc, argv, args, command, "opened", &openWithDefaultApplication);
     if (command == "reveal")
         return desktopCommand(argc, argv, args, command, "revealed", &revealInFileManager);
+    if (command == "login")
+        return loginCommand(args);
     return usageError("unknown command '" + std::string(command) + "'");
 }
 

@@ -1,0 +1,164 @@
+// Login items in a temporary autostart folder, checked against GLib's own reading of desktop entries.
+#include "platform/LoginItems.h"
+#include "platform/Preferences.h"
+#include "platform/Settings.h"
+#include "support/TempHome.h"
+#include "support/TreeBuilder.h"
+
+#include <QTest>
+
+#include <gio/gdesktopappinfo.h>
+
+
+using namespace vellumry;
+using namespace vellumry::test;
+
+namespace {
+
+// The program a desktop session would start for the entry: GLib unescapes the value, then splits it.
+QByteArray glibProgram(const QByteArray &entry)
+{
+    GKeyFile *file = g_key_file_new();
+    QByteArray program;
+    if (g_key_file_load_from_file(file, entry.constData(), G_KEY_FILE_NONE, nullptr)) {
+        gchar *exec = g_key_file_get_string(file, "Desktop Entry", "Exec", nullptr);
+        gchar **argv = nullptr;
+        if (exec && g_shell_parse_argv(exec, nullptr, &argv, nullptr))
+            program = QByteArray(argv[0]).replace("%%", "%");
+        g_strfreev(argv);
+        g_free(exec);
+    }
+    g_key_file_free(file);
+    return program;
+}
+
+bool gioAccepts(const QByteArray &entry)
+{
+    GDesktopAppInfo *info = g_desktop_app_info_new_from_filename(entry.constData());
+    if (info)
+        g_object_unref(info);
+    return info != nullptr;
+}
+
+QByteArray executable(TreeBuilder &tree, const QByteArray &rel)
+{
+    const QByteArray path = tree.file(rel, 4);
+    tree.chmod(rel, 0755);
+    return path;
+}
+
+void writeEntry(TreeBuilder &tree, const QByteArray &name, const QByteArray &body)
+{
+    const QByteArray path = tree.file(QByteArray("autostart/" + name));
+    QFile file(QString::fromUtf8(path));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(body);
+}
+
+} // namespace
+
+class TestLoginItems : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void addWritesOneEntryTheDesktopCanRun_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::newRow("plain") << QByteArray("vellumry");
+        QTest::newRow("blanks") << QByteArray(" my vellumry ");
+        QTest::newRow("shell characters") << QByteArray("q\"u`o$HOME;&|*'te");
+        QTest::newRow("backslashes") << QByteArray("a\\\\b\\c\\");
+        QTest::newRow("control characters") << QByteArray("new\nline\ttab\rcr");
+    }
+    void addWritesOneEntryTheDesktopCanRun()
+    {
+        QFETCH(QByteArray, name);
+        TempHome home;
+        TreeBuilder tree(home.home().toUtf8());
+        const QByteArray program = executable(tree, "opt/" + name);
+        const LoginItems items(program);
+        QCOMPARE(items.isEnabled(), false);
+
+        QVERIFY(items.add().ok);
+        QVERIFY(items.add().ok); // already there: nothing more is written
+        const QByteArray folder = home.configHome().toUtf8() + "/autostart";
+        QCOMPARE(items.entries(), QByteArrayList{folder + "/vellumry.desktop"});
+        const QByteArray entry = items.entries().constFirst();
+        QCOMPARE(glibProgram(entry), program);
+        QVERIFY(gioAccepts(entry));
+        QVERIFY(items.isEnabled());
+
+        QVERIFY(items.remove().ok);
+        QCOMPARE(QDir(QString::fromUtf8(folder)).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(items.isEnabled(), false);
+    }
+
+    // Only entries that resolve to the program go; another program's, an unresolvable one and an
+    // unreadable one stay exactly as they were, and a name held by another program is not taken over.
+    void removeTouchesOnlyTheProgramsEntries()
+    {
+        TempHome home;
+        TreeBuilder tree(home.configHome().toUtf8());
+        TreeBuilder bin(home.home().toUtf8() + "/bin");
+        const QByteArray program = executable(bin, "vellumry");
+        bin.symlink("alias", "vellumry");
+        writeEntry(tree, "vellumry.desktop", "[Desktop Entry]\nType=Application\nName=Other\nExec=/bin/true\n");
+        writeEntry(tree, "gone.desktop", "[Desktop Entry]\nType=Application\nName=Gone\nExec=/nonexistent/vellumry\n");
+        writeEntry(tree, "broken.desktop", "Exec=" + program + "\n");
+        writeEntry(tree, "off.desktop", "[Desktop Entry]\nType=Application\nName=V\nHidden=true\nExec=" + program + "\n");
+        const TreeBuilder::Snapshot others = tree.snapshot();
+
+        const LoginItems items(program);
+        QCOMPARE(items.isEnabled(), false); // our only entry is switched off
+        QVERIFY(items.add().ok);
+        QCOMPARE(glibProgram(tree.path("autostart/vellumry-2.desktop")), program);
+        QVERIFY(items.isEnabled());
+
+        // Other spellings of the same program: a name looked up in PATH, a link to it.
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.root() + ":/usr/bin:/bin");
+        writeEntry(tree, "bare.desktop", "[Desktop Entry]\nType=Application\nName=V\nExec=vellumry %U\n");
+        writeEntry(tree, "link.desktop", "[Desktop Entry]\nType=Application\nName=V\nExec=" + bin.path("alias") + "\n");
+        QCOMPARE(items.entries().size(), 4);
+        const ActionResult removed = items.remove();
+        qputenv("PATH", path);
+
+        QVERIFY(removed.ok);
+        TreeBuilder::Snapshot expected = others;
+        expected.remove("autostart/off.desktop");
+        QCOMPARE(tree.snapshot(), expected);
+        QCOMPARE(items.isEnabled(), false);
+    }
+
+    // A failed change is reported, and the stored preference says what is true afterwards.
+    void thePreferenceFollowsWhatHappened()
+    {
+        TempHome home;
+        TreeBuilder tree(home.home().toUtf8());
+        const LoginItems items(executable(tree, "vellumry"));
+        const QString file = Settings::defaultFilePath();
+        const auto stored = [&] { return Settings(file).string(QStringLiteral("BAutoLogin")); };
+        {
+            Settings settings;
+            QVERIFY(applyLoginPreference(items, settings, true).ok);
+        }
+        QCOMPARE(stored(), QStringLiteral("YES"));
+        {
+            Settings settings;
+            QVERIFY(applyLoginPreference(items, settings, false).ok);
+        }
+        QCOMPARE(stored(), QStringLiteral("NO"));
+
+        // A path the desktop would not run, and an autostart folder whose place is taken by a file.
+        Settings settings;
+        QVERIFY(!applyLoginPreference(LoginItems(executable(tree, "100%")), settings, true).ok);
+        const LoginItems blocked(tree.path("vellumry"), tree.file("not-a-folder"));
+        const ActionResult result = applyLoginPreference(blocked, settings, true);
+        QVERIFY(!result.ok);
+        QCOMPARE(result.reason, QStringLiteral("not a folder"));
+        QCOMPARE(stored(), QStringLiteral("NO"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLoginItems)
+#include "tst_loginitems.moc"
