@@ -86,6 +86,15 @@ constexpr const char *kUsage =
     "                                These three print one line per path, in order: trashed,\n"
     "                                opened or revealed, a tab and the path; or failed, a tab,\n"
     "                                the path, a tab and the reason. Any failure gives status 1.\n"
+    "  defaults type EXT...          Print the content type of each extension.\n"
+    "  defaults get EXT...           Print the default application (desktop entry path) of each\n"
+    "                                extension, or (null) when it has none.\n"
+    "  defaults set DESKTOP_ID EXT...\n"
+    "                                Make the application the default of each extension: set, a\n"
+    "                                tab and the extension; or failed, a tab, the extension, a tab\n"
+    "                                and the reason. Any failure gives status 1.\n"
+    "  defaults map                  Print each default application of the known extensions: its\n"
+    "                                path, a tab and its extensions joined by \", \".\n"
     "\n"
     "In printed paths a tab is written \\t, a newline \\n, a backslash \\\\, and each byte that is\n"
     "not part of valid UTF-8 \\xNN.\n"
@@ -473,6 +482,8 @@ int run(int argc, char *argv[])
         return moveCommand(args);
     if (command == "rename")
         return renameCommand(args);
+    if (command == "defaults")
+        return defaultsCommand(args);
     if (command == "trash")
         return desktopCommand(argc, argv, args, command, "trashed", &moveToTrash);
     if (command == "open")
