@@ -6,6 +6,7 @@
 #include "model/FolderScanner.h"
 #include "platform/NativePath.h"
 #include "platform/DesktopServices.h"
+#include "platform/Logging.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Settings.h"
 #include "reorganise/MovePlanner.h"
@@ -42,8 +43,6 @@
 #include <QTableView>
 #include <QTimer>
 #include <QUrl>
-
-Q_LOGGING_CATEGORY(lcVellumry, "vellumry")
 
 namespace vellumry {
 

@@ -2,6 +2,7 @@
 // what the user asks for.
 #pragma once
 
+#include "defaultapps/OpenWith.h"
 #include "model/FileLists.h"
 #include "reorganise/ClassifyExecutor.h"
 #include "platform/DesktopServices.h"
@@ -157,6 +158,24 @@ public:
     QTimer *detectTimer = nullptr;
     QPointer<QMessageBox> startupHint;
     QPointer<QFileDialog> openHomePanel;
+
+    // Open-with editor: hands ticked extensions of one application to another (AppDelegateOpenWith.cpp).
+    // showOpenWithEditor() is the entry point for an application of the table; the grant sheet comes
+    // first while no granted folder is stored. After a change (or Cancel) refreshApplicationList runs, so
+    // whoever fills the applications table connects it to its refresh.
+    void showOpenWithEditor(const PMAppNodeRef &node);
+    void clickConnectUserDataAction();
+    void openPanelDidEnd3(QFileDialog *panel, int returnCode);
+    void AnAppScanhandlethreader(); // fills the sheet with currentNode's extensions
+    void ChangeOenWithApplicationAction();
+    void changePanelDidEnd(int returnCode, const QString &chosenPath, const QStringList &extensions);
+    void CloseAppFileWindow();
+    std::function<void()> refreshApplicationList;
+    PMAppNodeRef currentNode;
+    QString userdatabookmarkFileURL;
+    OpenWithRows fileExtenNadeArray;
+    QPointer<class OpenWithSheet> AppFileWindow;
+    QPointer<class ConnectUserSheet> connectUserWindow;
 
 Q_SIGNALS:
     void scanFinished(); // no scan is running or queued any more

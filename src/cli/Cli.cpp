@@ -98,6 +98,15 @@ constexpr const char *kUsage =
     "                                the path, a tab and the reason. Any failure gives status 1.\n"
     "  login add|remove|status       Start Vellumry at login, or no longer, through the desktop's\n"
     "                                autostart folder; print enabled or disabled.\n"
+    "  defaults type EXT...          Print the content type of each extension.\n"
+    "  defaults get EXT...           Print the default application (desktop entry path) of each\n"
+    "                                extension, or (null) when it has none.\n"
+    "  defaults set DESKTOP_ID EXT...\n"
+    "                                Make the application the default of each extension: set, a\n"
+    "                                tab and the extension; or failed, a tab, the extension, a tab\n"
+    "                                and the reason. Any failure gives status 1.\n"
+    "  defaults map                  Print each default application of the known extensions: its\n"
+    "                                path, a tab and its extensions joined by \", \".\n"
     "\n"
     "In printed paths a tab is written \\t, a newline \\n, a backslash \\\\, and each byte that is\n"
     "not part of valid UTF-8 \\xNN.\n"
@@ -596,6 +605,8 @@ int run(int argc, char *argv[])
         return renameCommand(args);
     if (command == "classify")
         return classifyCommand(argc, argv, args);
+    if (command == "defaults")
+        return defaultsCommand(args);
     if (command == "trash")
         return desktopCommand(argc, argv, args, command, "trashed", &moveToTrash);
     if (command == "open")

@@ -25,4 +25,7 @@ int finish(bool wroteAll);
 // A path or name as the output shows it: tab \t, newline \n, backslash \\, invalid UTF-8 bytes \xNN.
 std::string escaped(const QByteArray &bytes);
 
+// The commands that live in files of their own.
+int defaultsCommand(const Args &args);
+
 } // namespace vellumry::cli

@@ -67,8 +67,6 @@ TempHome::TempHome()
         g_get_user_cache_dir();
         g_get_user_state_dir();
         g_get_user_runtime_dir();
-        g_get_system_data_dirs();
-        g_get_system_config_dirs();
     }
 }
 

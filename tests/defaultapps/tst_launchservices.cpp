@@ -1,0 +1,187 @@
+// Content types, default applications, name resolution and the application map, through real GIO in a
+// temporary home.
+#include "DesktopFixture.h"
+#include "defaultapps/LaunchServices.h"
+#include "defaultapps/OpenWith.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+#include <memory>
+
+using namespace vellumry;
+using namespace vellumry::test;
+using namespace Qt::StringLiterals;
+
+class TestLaunchServices : public QObject
+{
+    Q_OBJECT
+    std::unique_ptr<DesktopFixture> desk;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        desk = std::make_unique<DesktopFixture>();
+        desk->writeMimeapps("[Default Applications]\n"
+                            "image/x-kodak-dcr=viewer.desktop\nimage/jpeg=viewer.desktop\nimage/png=viewer.desktop\n"
+                            "image/gif=spaced.desktop\naudio/mpeg=player.desktop\napplication/pdf=editor.desktop\n"
+                            "image/bmp=gone.desktop\n"
+                            "\n[Added Associations]\nx-scheme-handler/vellumry-test=player.desktop;\n"
+                            "\n[Removed Associations]\ntext/html=viewer.desktop;\n");
+    }
+    void cleanupTestCase() { desk.reset(); }
+
+    void contentTypes_data()
+    {
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<QString>("type");
+        QTest::newRow("lower") << u"jpg"_s << u"image/jpeg"_s;
+        QTest::newRow("upper, as the tables hold it") << u"JPG"_s << u"image/jpeg"_s;
+        QTest::newRow("unknown gets a dynamic type") << u"ZzQq"_s << u"application/x-extension-zzqq"_s;
+        QTest::newRow("empty") << QString() << QString();
+        QTest::newRow("slash") << u"a/b"_s << QString();
+        QTest::newRow("would break mimeapps.list") << u"a=b"_s << QString();
+        QTest::newRow("newline") << u"a\nb"_s << QString();
+    }
+    void contentTypes()
+    {
+        QFETCH(QString, extension);
+        QFETCH(QString, type);
+        QCOMPARE(GetUTIforFileExtension(extension), type);
+    }
+
+    void defaultApplications_data()
+    {
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<QString>("expected"); // below the temporary root, or (null)
+        QTest::newRow("system entry") << u"jpeg"_s << u"/usr/share/applications/viewer.desktop"_s;
+        QTest::newRow("the user's entry wins") << u"PDF"_s << u"/home/.local/share/applications/editor.desktop"_s;
+        QTest::newRow("path with a space") << u"GIF"_s << u"/my apps/applications/spaced.desktop"_s;
+        QTest::newRow("no default") << u"TIFF"_s << u"(null)"_s;
+        QTest::newRow("default names no installed entry") << u"BMP"_s << u"(null)"_s;
+        QTest::newRow("unknown extension") << u"zzqq"_s << u"(null)"_s;
+    }
+    void defaultApplications()
+    {
+        QFETCH(QString, extension);
+        QFETCH(QString, expected);
+        const QString root = desk->home.root();
+        QCOMPARE(GetDefaultApplicationForFileExtension(extension),
+                 expected == u"(null)"_s ? expected : root + expected);
+    }
+
+    void nameResolution_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("id");
+        QTest::newRow("file name") << u"viewer.desktop"_s << u"viewer.desktop"_s;
+        QTest::newRow("without .desktop") << u"viewer"_s << u"viewer.desktop"_s;
+        QTest::newRow("entry in a subfolder, by its ID") << u"sub-nested.desktop"_s << u"sub-nested.desktop"_s;
+        QTest::newRow("subfolder entry's bare name") << u"nested.desktop"_s << QString();
+        QTest::newRow("hidden entry") << u"hidden.desktop"_s << QString();
+        QTest::newRow("not installed") << u"unknown.desktop"_s << QString();
+        QTest::newRow("a path is not a name") << u"/usr/share/applications/viewer.desktop"_s << QString();
+        QTest::newRow("nothing") << QString() << QString();
+    }
+    void nameResolution()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, id);
+        QCOMPARE(GetBundleIdentifierForApplicationName(name), id);
+    }
+
+    void chosenFiles_data()
+    {
+        QTest::addColumn<QString>("path"); // below the temporary root
+        QTest::addColumn<QString>("id");
+        QTest::newRow("installed entry") << u"/usr/share/applications/viewer.desktop"_s << u"viewer.desktop"_s;
+        QTest::newRow("entry in a subfolder") << u"/usr/share/applications/sub/nested.desktop"_s
+                                              << u"sub-nested.desktop"_s;
+        QTest::newRow("elsewhere, by its name") << u"/elsewhere/viewer.desktop"_s << u"viewer.desktop"_s;
+        QTest::newRow("elsewhere, unknown name") << u"/elsewhere/unknown.desktop"_s << QString();
+    }
+    void chosenFiles()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, id);
+        QCOMPARE(desktopIdForChosenFile(desk->home.root() + path), id);
+    }
+
+    // One row per application, first met first, its extensions in table order and each once (the image
+    // table lists DCR twice); extensions without a default, or with a vanished one, are left out.
+    void applicationMapGroupsInTableOrder()
+    {
+        const QString root = desk->home.root();
+        const ApplicationMap expected{
+            {root + u"/usr/share/applications/viewer.desktop"_s, {u"DCR"_s, u"JPEG"_s, u"JPG"_s, u"PNG"_s}},
+            {root + u"/my apps/applications/spaced.desktop"_s, {u"GIF"_s}},
+            {root + u"/usr/share/applications/player.desktop"_s, {u"MP3"_s}},
+            {root + u"/home/.local/share/applications/editor.desktop"_s, {u"PDF"_s}},
+        };
+        QTest::ignoreMessage(QtInfoMsg, QRegularExpression(u"^theDict==\\{\""_s +
+                                                           QRegularExpression::escape(expected.first().path) +
+                                                           u"\": \\(DCR, JPEG, JPG, PNG\\), "_s));
+        QCOMPARE(getImageApplicationDiction(), expected);
+
+        const PMAppNodeList nodes = openWithNodes(expected);
+        QCOMPARE(nodes.size(), 4);
+        QCOMPARE(nodes[0]->appName(), u"viewer.desktop"_s);
+        QCOMPARE(nodes[0]->appPath(), expected[0].path);
+        QCOMPARE(nodes[0]->fileChildren(), expected[0].extensions);
+        QCOMPARE(nodes[0]->appType(), u"Image"_s);
+        QCOMPARE(nodes[2]->appType(), u"Audio"_s);
+        QCOMPARE(nodes[3]->appType(), u"Document"_s);
+    }
+
+    void applicationKinds_data()
+    {
+        QTest::addColumn<QStringList>("extensions");
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("image") << QStringList{u"jpg"_s, u"PNG"_s} << u"Image"_s;
+        QTest::newRow("video") << QStringList{u"MP4"_s, u"MP3"_s} << u"Video"_s;
+        QTest::newRow("audio") << QStringList{u"MP3"_s} << u"Audio"_s;
+        QTest::newRow("document then archive") << QStringList{u"PDF"_s, u"ZIP"_s} << u"Document"_s;
+        QTest::newRow("archive") << QStringList{u"ZIP"_s} << u"Archive"_s;
+        QTest::newRow("only the first counts") << QStringList{u"ZZQQ"_s, u"JPG"_s} << QString();
+        QTest::newRow("empty") << QStringList{} << QString();
+    }
+    void applicationKinds()
+    {
+        QFETCH(QStringList, extensions);
+        QFETCH(QString, kind);
+        QCOMPARE(getAppType(extensions), kind);
+    }
+
+    // The setting rewrites only its own line, and the next query in this process already sees it.
+    void settingKeepsTheOtherEntries()
+    {
+        QCOMPARE(GetDefaultApplicationForFileExtension(u"tiff"_s), u"(null)"_s);
+        QCOMPARE(setMyselfAsDefaultApplicationForFileExtension(u"tiff"_s, u"player.desktop"_s), int(kDefaultSet));
+        QCOMPARE(GetDefaultApplicationForFileExtension(u"TIF"_s),
+                 desk->home.root() + u"/usr/share/applications/player.desktop"_s);
+        QCOMPARE(setMyselfAsDefaultApplicationForFileExtension(u"tiff"_s, u"viewer"_s), int(kDefaultSet));
+        QCOMPARE(GetDefaultApplicationForFileExtension(u"tiff"_s),
+                 desk->home.root() + u"/usr/share/applications/viewer.desktop"_s);
+        // A type the database does not know can have a default too.
+        QCOMPARE(setMyselfAsDefaultApplicationForFileExtension(u"zzqq"_s, u"player.desktop"_s), int(kDefaultSet));
+        QCOMPARE(GetDefaultApplicationForFileExtension(u"zzqq"_s),
+                 desk->home.root() + u"/usr/share/applications/player.desktop"_s);
+
+        const QByteArray file = desk->mimeapps();
+        for (const char *kept : {"image/jpeg=viewer.desktop", "application/pdf=editor.desktop",
+                                 "x-scheme-handler/vellumry-test=player.desktop;", "text/html=viewer.desktop;",
+                                 "image/tiff=viewer.desktop", "application/x-extension-zzqq=player.desktop"})
+            QVERIFY2(file.contains(kept), kept);
+
+        // Nothing valid to set: skipped, reported, the file untouched.
+        QString reason;
+        QCOMPARE(setMyselfAsDefaultApplicationForFileExtension(u"png"_s, QString(), &reason), int(kNoSuchApplication));
+        QCOMPARE(reason, u"no such application"_s);
+        QCOMPARE(setMyselfAsDefaultApplicationForFileExtension(u"png"_s, u"unknown.desktop"_s), int(kNoSuchApplication));
+        QCOMPARE(setMyselfAsDefaultApplicationForFileExtension(u"a=b"_s, u"viewer.desktop"_s), int(kNoContentType));
+        QCOMPARE(desk->mimeapps(), file);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLaunchServices)
+#include "tst_launchservices.moc"
