@@ -25,4 +25,7 @@ int finish(bool wroteAll);
 // A path or name as the output shows it: tab \t, newline \n, backslash \\, invalid UTF-8 bytes \xNN.
 std::string escaped(const QByteArray &bytes);
 
+// box list | add PATH... | remove PATH...: the tray box of favourite applications.
+int boxCommand(const Args &args);
+
 } // namespace vellumry::cli
