@@ -317,6 +317,8 @@ void AppDelegate::awakeFromNib()
         faded->setOpacity(0.4);
         b->setGraphicsEffect(faded);
     }
+
+    setUpAppBox();
 }
 
 void AppDelegate::applicationDidFinishLaunching()

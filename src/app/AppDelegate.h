@@ -22,6 +22,7 @@ namespace vellumry {
 class FolderScanner;
 class MainWindow;
 class NotificationCenter;
+class PPopoverviewConterller;
 class RenameSheet;
 class ClassifySheet;
 class Settings;
@@ -40,6 +41,7 @@ public:
         NotificationCenter *nc = nullptr;
         std::function<QString()> interfaceStyle;       // "Dark" or empty
         std::function<bool(const QByteArray &)> openFile; // open with the default application
+        std::function<bool(const QByteArray &)> launchApplication; // start a box application; unset: the desktop's way
     };
 
     explicit AppDelegate(Services services, QObject *parent = nullptr);
@@ -124,6 +126,19 @@ public:
     QTimer *detectTimer = nullptr;
     QPointer<QMessageBox> startupHint;
     QPointer<QFileDialog> openHomePanel;
+
+    // The tray popover and its box of favourite applications.
+    void setUpAppBox(); // creates the box's controller, restores the box and the main window's box button
+    // Shows the popover under `sender` (under the pointer when null, as for the tray icon); when the box is
+    // detached into its own window, brings that window forward instead.
+    void ClickStateBanner(QWidget *sender = nullptr);
+    void createPopover();
+    void popoverDidClose();
+    QWidget *detachableWindowForPopover();
+    void detachPopover(); // moves the box from the popover into popAttachWindow
+    PPopoverviewConterller *thePopViewController = nullptr;
+    QPointer<QWidget> thePopover; // exists while shown
+    QWidget *popAttachWindow = nullptr;
 
 Q_SIGNALS:
     void scanFinished(); // no scan is running or queued any more
