@@ -25,7 +25,8 @@ namespace {
 class PopoverWindow : public QFrame
 {
 public:
-    explicit PopoverWindow(std::function<void()> closed) : QFrame(nullptr, Qt::Popup), m_closed(std::move(closed))
+    explicit PopoverWindow(std::function<void()> closed)
+        : QFrame(nullptr, Qt::Popup), m_closed(std::move(closed))
     {
         setFrameShape(QFrame::StyledPanel);
         auto *layout = new QVBoxLayout(this);
@@ -91,7 +92,8 @@ void AppDelegate::setUpAppBox()
     }
     thePopViewController = new PPopoverviewConterller(services);
     thePopViewController->restoreFromDefaults();
-    connect(thePopViewController, &PPopoverviewConterller::detachRequested, this, &AppDelegate::detachPopover);
+    connect(thePopViewController, &PPopoverviewConterller::detachRequested, this,
+            &AppDelegate::detachPopover);
 
     popAttachWindow = new QWidget(nullptr, Qt::Window);
     popAttachWindow->setWindowTitle(tr("Application Box"));
@@ -125,7 +127,8 @@ void AppDelegate::ClickStateBanner(QWidget *sender)
     thePopover->adjustSize();
 
     // Below the anchor, kept on its screen; above it when there is no room below.
-    const QRect anchor = sender ? QRect(sender->mapToGlobal(QPoint(0, 0)), sender->size()) : QRect(QCursor::pos(), QSize(1, 1));
+    const QRect anchor = sender ? QRect(sender->mapToGlobal(QPoint(0, 0)), sender->size())
+                                : QRect(QCursor::pos(), QSize(1, 1));
     const QSize size = thePopover->size();
     QPoint place(anchor.center().x() - size.width() / 2, anchor.bottom() + 1);
     if (QScreen *screen = QGuiApplication::screenAt(anchor.center())) {

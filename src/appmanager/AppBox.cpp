@@ -19,7 +19,8 @@ PMAppNodeList narrowByUsedCount(const PMAppNodeList &shown, int threshold, const
     QList<std::pair<int, PMAppNodeRef>> counted;
     for (const PMAppNodeRef &node : shown)
         counted.append({usage(*node).count, node});
-    std::stable_sort(counted.begin(), counted.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
+    std::stable_sort(counted.begin(), counted.end(),
+                     [](const auto &a, const auto &b) { return a.first > b.first; });
     PMAppNodeList kept;
     for (const auto &[count, node] : counted) {
         if (count > threshold)
@@ -36,7 +37,8 @@ PMAppNodeList narrowByDate(const PMAppNodeList &all, const QDateTime &now, const
         if (last.isValid() && last.msecsTo(now) <= kRecentUseSeconds * 1000)
             dated.append({last, node});
     }
-    std::stable_sort(dated.begin(), dated.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
+    std::stable_sort(dated.begin(), dated.end(),
+                     [](const auto &a, const auto &b) { return a.first > b.first; });
     PMAppNodeList kept;
     for (const auto &entry : dated)
         kept.append(entry.second);

@@ -87,7 +87,7 @@ private:
     PMAppNodeList m_filterArray;  // guarded by m_searchLock
     quint64 m_generation = 0;     // guarded by m_searchLock; a GUI-thread replacement moves it on
     mutable QMutex m_searchLock;
-    QThreadPool m_searchThread;   // one thread, so searches run in the order asked
+    QThreadPool m_searchThread; // one thread, so searches run in the order asked
     AppUsageReader m_usage = recordedUsage;
 };
 

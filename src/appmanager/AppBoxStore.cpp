@@ -61,7 +61,8 @@ Acceptance accepts(const QString &path)
     if (S_ISDIR(st.st_mode))
         return {false, u"a folder"_s};
     if (isDesktopEntryName(path))
-        return loadDesktopEntry(path) ? Acceptance{true, {}} : Acceptance{false, u"not a usable desktop entry"_s};
+        return loadDesktopEntry(path) ? Acceptance{true, {}}
+                                      : Acceptance{false, u"not a usable desktop entry"_s};
     if (S_ISREG(st.st_mode) && ::access(native.constData(), X_OK) == 0)
         return {true, {}};
     return {false, u"not executable"_s};
@@ -125,9 +126,9 @@ ActionResult launchApplication(const QByteArray &nativePath)
         const DesktopEntryPtr entry(g_desktop_app_info_new_from_filename(nativePath.constData()));
         // The application's output goes nowhere, so a script waiting on ours is not held up by it.
         const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
-        started = g_desktop_app_info_launch_uris_as_manager_with_fds(entry.get(), nullptr, nullptr,
-                                                                     G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr,
-                                                                     nullptr, devNull, devNull, -1, &error);
+        started = g_desktop_app_info_launch_uris_as_manager_with_fds(
+            entry.get(), nullptr, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, nullptr, devNull,
+            devNull, -1, &error);
         if (devNull >= 0)
             ::close(devNull);
     } else {
@@ -135,8 +136,8 @@ ActionResult launchApplication(const QByteArray &nativePath)
         char *argv[] = {const_cast<char *>(nativePath.constData()), nullptr};
         // Without DO_NOT_REAP_CHILD, GLib detaches the program so that it never lingers as our child.
         started = g_spawn_async(home.constData(), argv, nullptr,
-                                GSpawnFlags(G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDIN_FROM_DEV_NULL), nullptr,
-                                nullptr, nullptr, &error);
+                                GSpawnFlags(G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDIN_FROM_DEV_NULL),
+                                nullptr, nullptr, nullptr, &error);
     }
     QString reason;
     if (!started)

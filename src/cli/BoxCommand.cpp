@@ -83,7 +83,9 @@ int boxCommand(const Args &args)
             if (acceptance.ok && stored)
                 out += line("added", path);
             else
-                out += line("refused", path, acceptance.ok ? QStringLiteral("the box could not be stored") : acceptance.reason);
+                out +=
+                    line("refused", path,
+                         acceptance.ok ? QStringLiteral("the box could not be stored") : acceptance.reason);
             allDone = allDone && acceptance.ok && stored;
         }
     } else {
@@ -93,7 +95,8 @@ int boxCommand(const Args &args)
             if (removed > 0) {
                 out += line("removed", path);
             } else {
-                out += removed == 0 ? line("absent", path) : line("failed", path, QStringLiteral("the box could not be stored"));
+                out += removed == 0 ? line("absent", path)
+                                    : line("failed", path, QStringLiteral("the box could not be stored"));
                 allDone = false;
             }
         }

@@ -47,7 +47,8 @@ void writeFile(const QString &path, const QByteArray &text, QFile::Permissions e
     file.setPermissions(file.permissions() | extra);
 }
 
-const QByteArray kEntry = "[Desktop Entry]\nType=Application\nName=Calculator\nExec=true\nIcon=accessories-calculator\n";
+const QByteArray kEntry =
+    "[Desktop Entry]\nType=Application\nName=Calculator\nExec=true\nIcon=accessories-calculator\n";
 
 } // namespace
 
@@ -85,11 +86,13 @@ private Q_SLOTS:
 
     void usedCountKeepsOnlyThoseAboveTheThreshold()
     {
-        const PMAppNodeList shown{node(u"five"_s, 5), node(u"six"_s, 6), node(u"twelve"_s, 12), node(u"sixb"_s, 6),
-                                  node(u"failed"_s, -1)};
+        const PMAppNodeList shown{node(u"five"_s, 5), node(u"six"_s, 6), node(u"twelve"_s, 12),
+                                  node(u"sixb"_s, 6), node(u"failed"_s, -1)};
         QCOMPARE(names(narrowByUsedCount(shown, 5)), (QStringList{u"twelve"_s, u"six"_s, u"sixb"_s}));
         // The counts may come from elsewhere than the records.
-        const AppUsageReader fromDesktop = [](const PMAppNode &n) { return AppUsage{n.appName() == u"five"_s ? 50 : 0, {}}; };
+        const AppUsageReader fromDesktop = [](const PMAppNode &n) {
+            return AppUsage{n.appName() == u"five"_s ? 50 : 0, {}};
+        };
         QCOMPARE(names(narrowByUsedCount(shown, 5, fromDesktop)), QStringList{u"five"_s});
     }
 
@@ -211,10 +214,11 @@ private Q_SLOTS:
         writeFile(home.home() + u"/tab\tname"_s, "#!/bin/sh\n", QFile::ExeOwner);
         writeFile(home.home() + u"/notes.txt"_s, "x");
 
-        ProcessResult run = runProcess(cli, {"box", "add", dir + "/calc.desktop", dir + "/notes.txt", dir + "/tab\tname"});
+        ProcessResult run =
+            runProcess(cli, {"box", "add", dir + "/calc.desktop", dir + "/notes.txt", dir + "/tab\tname"});
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.standardOutput, "added\t" + dir + "/calc.desktop\nrefused\t" + dir + "/notes.txt\tnot executable\n" +
-                                         "added\t" + dir + "/tab\\tname\n");
+        QCOMPARE(run.standardOutput, "added\t" + dir + "/calc.desktop\nrefused\t" + dir +
+                                         "/notes.txt\tnot executable\n" + "added\t" + dir + "/tab\\tname\n");
         run = runProcess(cli, {"box", "list"});
         QVERIFY(run.succeeded());
         QCOMPARE(run.standardOutput, dir + "/calc.desktop\n" + dir + "/tab\\tname\n");
@@ -226,7 +230,8 @@ private Q_SLOTS:
         QCOMPARE(run.standardOutput, "absent\t" + dir + "/calc.desktop\n");
         Settings settings(Settings::defaultFilePath());
         QCOMPARE(AppBoxStore::storedPaths(settings), QStringList{home.home() + u"/tab\tname"_s});
-        for (const QList<QByteArray> &wrong : {QList<QByteArray>{"box"}, {"box", "add"}, {"box", "list", "x"}, {"box", "sort"}})
+        for (const QList<QByteArray> &wrong :
+             {QList<QByteArray>{"box"}, {"box", "add"}, {"box", "list", "x"}, {"box", "sort"}})
             QCOMPARE(runProcess(cli, wrong).exitCode, 2);
     }
 };

@@ -47,7 +47,8 @@ struct Fixture
             QFile file(path);
             if (!file.open(QIODevice::WriteOnly))
                 qFatal("cannot write the fixture");
-            file.write(name.endsWith(u".desktop"_s) ? "[Desktop Entry]\nType=Application\nName=N\nExec=true\n" : "#!/bin/sh\n");
+            file.write(name.endsWith(u".desktop"_s) ? "[Desktop Entry]\nType=Application\nName=N\nExec=true\n"
+                                                    : "#!/bin/sh\n");
             file.close();
             file.setPermissions(file.permissions() | QFile::ExeOwner);
             file.open(QIODevice::ReadWrite); // dated long before the test's "now"
@@ -67,7 +68,9 @@ struct Fixture
             revealed.append(path);
             return ActionResult{false, u"no file manager"_s};
         };
-        services.lastUsed = [](const QString &path) { return path.endsWith(u"calc.desktop"_s) ? kNow.addSecs(-3600) : QDateTime(); };
+        services.lastUsed = [](const QString &path) {
+            return path.endsWith(u"calc.desktop"_s) ? kNow.addSecs(-3600) : QDateTime();
+        };
         services.now = [] { return kNow; };
         box = std::make_unique<PPopoverviewConterller>(services);
         box->restoreFromDefaults();
@@ -179,7 +182,8 @@ private Q_SLOTS:
         Fixture f;
         f.box->getAppItemArray()[2]->setAppdocumentSizeStr(u"12 KB"_s);
         QTest::mouseClick(f.box->manageBtn, Qt::LeftButton);
-        QVERIFY(f.box->isManageViewShown() && f.box->accessAppView->isHidden() && f.box->stateAppView->isHidden());
+        QVERIFY(f.box->isManageViewShown() && f.box->accessAppView->isHidden() &&
+                f.box->stateAppView->isHidden());
         QCOMPARE(f.box->manageAppTableView->rowCount(), 3);
         auto *cell = qobject_cast<PSAppNameCellView *>(f.box->manageAppTableView->cellWidget(0, 0));
         QVERIFY(cell);

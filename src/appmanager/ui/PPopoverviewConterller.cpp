@@ -82,7 +82,8 @@ QSize AppBoxCellDelegate::sizeHint(const QStyleOptionViewItem &, const QModelInd
     return {kCellWidth, kCellHeight};
 }
 
-void AppBoxCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+void AppBoxCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                               const QModelIndex &index) const
 {
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
@@ -105,7 +106,8 @@ void AppBoxCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     index.data(Qt::DecorationRole).value<QIcon>().paint(painter, square);
 
     painter->setPen(palette.color(QPalette::Text));
-    const QRect titleRect(cell.left() + 2, square.bottom() + 4, cell.width() - 4, option.fontMetrics.height());
+    const QRect titleRect(cell.left() + 2, square.bottom() + 4, cell.width() - 4,
+                          option.fontMetrics.height());
     painter->drawText(titleRect, Qt::AlignHCenter | Qt::AlignVCenter,
                       option.fontMetrics.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideMiddle,
                                                     titleRect.width()));
@@ -114,10 +116,11 @@ void AppBoxCellDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     painter->setFont(small);
     painter->setPen(palette.color(QPalette::PlaceholderText));
     const QFontMetrics smallMetrics(small);
-    const QRect subtitleRect(titleRect.left(), titleRect.bottom() + 1, titleRect.width(), smallMetrics.height());
+    const QRect subtitleRect(titleRect.left(), titleRect.bottom() + 1, titleRect.width(),
+                             smallMetrics.height());
     painter->drawText(subtitleRect, Qt::AlignHCenter | Qt::AlignVCenter,
-                      smallMetrics.elidedText(index.data(AppBoxGridModel::SubtitleRole).toString(), Qt::ElideRight,
-                                              subtitleRect.width()));
+                      smallMetrics.elidedText(index.data(AppBoxGridModel::SubtitleRole).toString(),
+                                              Qt::ElideRight, subtitleRect.width()));
     painter->restore();
 }
 
@@ -251,7 +254,8 @@ PPopoverviewConterller::PPopoverviewConterller(Services services, QWidget *paren
     sortAppMenu->addAction(tr("Used in the Last 7 Days"), this, &PPopoverviewConterller::ArrageArrayByDate);
     sortAppMenu->addAction(tr("All Applications"), this, &PPopoverviewConterller::ArrageArrayByName);
     AppMenu = new QMenu(this);
-    const auto gridAction = [this](const QString &text, const QKeySequence &key, void (PPopoverviewConterller::*slot)()) {
+    const auto gridAction = [this](const QString &text, const QKeySequence &key,
+                                   void (PPopoverviewConterller::*slot)()) {
         QAction *action = AppMenu->addAction(text, this, slot);
         action->setShortcut(key);
         action->setShortcutContext(Qt::WidgetShortcut);
@@ -261,7 +265,8 @@ PPopoverviewConterller::PPopoverviewConterller(Services services, QWidget *paren
     gridAction(tr("Open"), Qt::Key_Return, &PPopoverviewConterller::OpenAppsAction);
     gridAction(tr("Show in File Manager"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_R),
                &PPopoverviewConterller::ShowAppsInFinderAction);
-    gridAction(tr("Remove from the Box"), QKeySequence::Delete, &PPopoverviewConterller::RemoveitemFromViewAction);
+    gridAction(tr("Remove from the Box"), QKeySequence::Delete,
+               &PPopoverviewConterller::RemoveitemFromViewAction);
     auto *findAction = new QAction(this);
     findAction->setShortcut(QKeySequence::Find);
     findAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
@@ -321,7 +326,8 @@ void PPopoverviewConterller::setTableViewColor()
 void PPopoverviewConterller::restoreFromDefaults()
 {
     for (const QString &path : AppBoxStore::storedPaths(*m_services.settings))
-        AddAppItemArray(AppBoxStore::makeRecord(path, m_services.lastUsed ? m_services.lastUsed(path) : QDateTime()));
+        AddAppItemArray(
+            AppBoxStore::makeRecord(path, m_services.lastUsed ? m_services.lastUsed(path) : QDateTime()));
     freshView();
 }
 
@@ -395,7 +401,8 @@ void PPopoverviewConterller::addChosenApplications(const QStringList &paths)
             refused.append(tr("%1 (%2)").arg(displayPath(QFileInfo(path).fileName()), acceptance.reason));
             continue;
         }
-        AddAppItemArray(AppBoxStore::makeRecord(path, m_services.lastUsed ? m_services.lastUsed(path) : QDateTime()));
+        AddAppItemArray(
+            AppBoxStore::makeRecord(path, m_services.lastUsed ? m_services.lastUsed(path) : QDateTime()));
         added.append(path);
     }
     const bool stored = added.isEmpty() || AppBoxStore::appendPaths(*m_services.settings, added);
@@ -430,7 +437,8 @@ void PPopoverviewConterller::OpenAppsAction()
     if (!node)
         return;
     const ActionResult result = m_services.openApplication(toNativePath(node->appPath()));
-    setStatus(result.ok ? QString() : tr("%1 could not be opened: %2").arg(node->imageTitle(), result.reason));
+    setStatus(result.ok ? QString()
+                        : tr("%1 could not be opened: %2").arg(node->imageTitle(), result.reason));
 }
 
 void PPopoverviewConterller::ShowAppsInFinderAction()
@@ -451,8 +459,9 @@ void PPopoverviewConterller::RemoveitemFromViewAction()
     if (!node)
         return;
     const int removed = AppBoxStore::removeEveryEntry(*m_services.settings, node->appPath());
-    setStatus(removed < 0 ? tr("The box could not be saved; %1 comes back at the next start.").arg(node->imageTitle())
-                          : QString());
+    setStatus(removed < 0
+                  ? tr("The box could not be saved; %1 comes back at the next start.").arg(node->imageTitle())
+                  : QString());
     freshView();
 }
 
@@ -535,7 +544,8 @@ void PPopoverviewConterller::reloadManageTable()
     manageAppTableView->setRowCount(numberOfRowsInTableView());
     for (int row = 0; row < manageAppTableView->rowCount(); ++row) {
         for (int column = 0; column < manageAppTableView->columnCount(); ++column) {
-            const QString identifier = manageAppTableView->horizontalHeaderItem(column)->data(Qt::UserRole).toString();
+            const QString identifier =
+                manageAppTableView->horizontalHeaderItem(column)->data(Qt::UserRole).toString();
             if (QWidget *cell = tableViewForTableColumnRow(identifier, row))
                 manageAppTableView->setCellWidget(row, column, cell);
         }
@@ -546,7 +556,8 @@ void PPopoverviewConterller::tableViewSelectionDidChange()
 {
     // The selected row keeps the quiet, unfocused highlight.
     QPalette palette = manageAppTableView->palette();
-    palette.setColor(QPalette::Active, QPalette::Highlight, palette.color(QPalette::Inactive, QPalette::Highlight));
+    palette.setColor(QPalette::Active, QPalette::Highlight,
+                     palette.color(QPalette::Inactive, QPalette::Highlight));
     palette.setColor(QPalette::Active, QPalette::HighlightedText,
                      palette.color(QPalette::Inactive, QPalette::HighlightedText));
     manageAppTableView->setPalette(palette);

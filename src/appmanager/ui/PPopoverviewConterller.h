@@ -33,7 +33,11 @@ class AppBoxGridModel : public QAbstractListModel
 {
     Q_OBJECT
 public:
-    enum Role { SubtitleRole = Qt::UserRole + 1, PathRole };
+    enum Role
+    {
+        SubtitleRole = Qt::UserRole + 1,
+        PathRole
+    };
     using QAbstractListModel::QAbstractListModel;
     void setRecords(const PMAppNodeList &records);
     PMAppNodeList records() const { return m_records; }
@@ -52,7 +56,8 @@ class AppBoxCellDelegate : public QStyledItemDelegate
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
     static constexpr int kIconSize = 64;
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 };
 
@@ -78,12 +83,13 @@ public:
     {
         Settings *settings = nullptr;
         NotificationCenter *nc = nullptr;
-        std::function<int()> usedCountThreshold;                      // the preferences' threshold
-        std::function<ActionResult(const QByteArray &)> openApplication; // default: start it through the desktop
-        std::function<ActionResult(const QByteArray &)> reveal;          // default: the file manager
-        std::function<QDateTime(const QString &)> lastUsed;              // the desktop's record, when known
-        AppUsageReader usage;                                            // default: the records' own fields
-        std::function<QDateTime()> now;                                  // default: the clock
+        std::function<int()> usedCountThreshold; // the preferences' threshold
+        std::function<ActionResult(const QByteArray &)>
+            openApplication;                                    // default: start it through the desktop
+        std::function<ActionResult(const QByteArray &)> reveal; // default: the file manager
+        std::function<QDateTime(const QString &)> lastUsed;     // the desktop's record, when known
+        AppUsageReader usage;                                   // default: the records' own fields
+        std::function<QDateTime()> now;                         // default: the clock
     };
 
     explicit PPopoverviewConterller(Services services, QWidget *parent = nullptr);
