@@ -331,6 +331,7 @@ void AppDelegate::awakeFromNib()
     window->classifyFeatureBtn->setToolTip(window->classifyFeatureBtn->toolTip() + tr(" (Ctrl+Shift+Y)"));
 
     setUpPreferences();
+    setUpAppBox();
 }
 
 void AppDelegate::applicationDidFinishLaunching()

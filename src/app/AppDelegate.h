@@ -28,6 +28,7 @@ class MainWindow;
 class NotificationCenter;
 class AboutWindow;
 class PreferencesWindow;
+class PPopoverviewConterller;
 class RenameSheet;
 class ClassifySheet;
 class Settings;
@@ -48,6 +49,7 @@ public:
         std::function<bool(const QByteArray &)> openFile; // open with the default application
         std::function<void(const QByteArray &)> reveal;   // show selected in the file manager (unset: the desktop's)
         std::function<bool(const QUrl &)> openUrl;        // show a page in the default web browser
+        std::function<bool(const QByteArray &)> launchApplication; // start a box application; unset: the desktop's way
     };
 
     explicit AppDelegate(Services services, QObject *parent = nullptr);
@@ -176,6 +178,18 @@ public:
     OpenWithRows fileExtenNadeArray;
     QPointer<class OpenWithSheet> AppFileWindow;
     QPointer<class ConnectUserSheet> connectUserWindow;
+    // The tray popover and its box of favourite applications.
+    void setUpAppBox(); // creates the box's controller, restores the box and the main window's box button
+    // Shows the popover under `sender` (under the pointer when null, as for the tray icon); when the box is
+    // detached into its own window, brings that window forward instead.
+    void ClickStateBanner(QWidget *sender = nullptr);
+    void createPopover();
+    void popoverDidClose();
+    QWidget *detachableWindowForPopover();
+    void detachPopover(); // moves the box from the popover into popAttachWindow
+    PPopoverviewConterller *thePopViewController = nullptr;
+    QPointer<QWidget> thePopover; // exists while shown
+    QWidget *popAttachWindow = nullptr;
 
 Q_SIGNALS:
     void scanFinished(); // no scan is running or queued any more

@@ -76,6 +76,10 @@ MainWindow::MainWindow(NotificationCenter *nc, QWidget *parent) : QMainWindow(pa
     bar->addWidget(renameFeatureBtn);
     bar->addWidget(classifyFeatureBtn);
     bar->addWidget(movetoFeatureBtn);
+    appBoxBtn = new QPushButton(tr("Apps"), groundFolderImageView);
+    appBoxBtn->setToolTip(tr("Open the box of favourite applications (Ctrl+B)"));
+    appBoxBtn->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+    bar->addWidget(appBoxBtn);
     showFilesMenu = new QMenu(showFilesButton);
     moveToMenu = new QMenu(movetoFeatureBtn);
     centralLayout->addWidget(groundFolderImageView);

@@ -47,6 +47,7 @@ public:
     PRButton *showFilesButton;
     QMenu *showFilesMenu;
     QMenu *moveToMenu;
+    QPushButton *appBoxBtn; // opens the box of favourite applications where the desktop has no tray
     // The status line.
     QLabel *statusLabel;
     QPushButton *stopButton;

@@ -107,6 +107,13 @@ constexpr const char *kUsage =
     "                                and the reason. Any failure gives status 1.\n"
     "  defaults map                  Print each default application of the known extensions: its\n"
     "                                path, a tab and its extensions joined by \", \".\n"
+    "  box list                      Print the paths of the tray box's applications, one per line.\n"
+    "  box add PATH...               Add desktop entries or executable files to the box: added, a\n"
+    "                                tab and the path; or refused, a tab, the path, a tab and the\n"
+    "                                reason. Relative paths are taken from the working folder.\n"
+    "  box remove PATH...            Remove every entry of each path from the box: removed or\n"
+    "                                absent, a tab and the path. A refused or absent path gives\n"
+    "                                status 1.\n"
     "\n"
     "In printed paths a tab is written \\t, a newline \\n, a backslash \\\\, and each byte that is\n"
     "not part of valid UTF-8 \\xNN.\n"
@@ -607,6 +614,8 @@ int run(int argc, char *argv[])
         return classifyCommand(argc, argv, args);
     if (command == "defaults")
         return defaultsCommand(args);
+    if (command == "box")
+        return boxCommand(args);
     if (command == "trash")
         return desktopCommand(argc, argv, args, command, "trashed", &moveToTrash);
     if (command == "open")

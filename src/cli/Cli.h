@@ -27,5 +27,7 @@ std::string escaped(const QByteArray &bytes);
 
 // The commands that live in files of their own.
 int defaultsCommand(const Args &args);
+// box list | add PATH... | remove PATH...: the tray box of favourite applications.
+int boxCommand(const Args &args);
 
 } // namespace vellumry::cli

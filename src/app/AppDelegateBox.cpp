@@ -1,0 +1,178 @@
+// The controller's side of the tray popover: the box's controller, the popover that shows it, the
+// window it can be detached into, and the main window's button for desktops without a tray.
+#include "app/AppDelegate.h"
+
+#include "app/MainWindow.h"
+#include "appmanager/AppBoxStore.h"
+#include "appmanager/ui/PPopoverviewConterller.h"
+#include "platform/Settings.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QListView>
+#include <QPushButton>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QVBoxLayout>
+
+namespace vellumry {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A frameless window that closes when the user clicks anywhere else, and says when it has closed.
+class PopoverWindow : public QFrame
+{
+public:
+    explicit PopoverWindow(std::function<void()> closed)
+        : QFrame(nullptr, Qt::Popup), m_closed(std::move(closed))
+    {
+        setFrameShape(QFrame::StyledPanel);
+        auto *layout = new QVBoxLayout(this);
+        layout->setContentsMargins(1, 1, 1, 1);
+    }
+
+protected:
+    void hideEvent(QHideEvent *event) override
+    {
+        QFrame::hideEvent(event);
+        if (m_closed)
+            std::exchange(m_closed, nullptr)();
+    }
+
+private:
+    std::function<void()> m_closed;
+};
+
+// Deletes the box's top-level widgets with the controller (they have no parent widget to do it).
+class AppBoxWidgets : public QObject
+{
+public:
+    AppBoxWidgets(AppDelegate *owner) : QObject(owner), m_owner(owner) {}
+    ~AppBoxWidgets() override
+    {
+        delete m_owner->thePopViewController;
+        delete m_owner->thePopover.data();
+        delete m_owner->popAttachWindow;
+    }
+
+private:
+    AppDelegate *m_owner;
+};
+
+// The preferences' use-count threshold: the leading whole number of the stored text, 10 when none is stored.
+int usedCountThreshold(Settings &settings)
+{
+    const QVariant stored = settings.value(u"usedNum"_s);
+    const QString text = stored.isValid() ? settings.string(u"usedNum"_s).trimmed() : u"10"_s;
+    qsizetype end = 0;
+    if (end < text.size() && (text[end] == u'-' || text[end] == u'+'))
+        ++end;
+    while (end < text.size() && text[end].isDigit())
+        ++end;
+    bool ok = false;
+    const int value = text.left(end).toInt(&ok);
+    return ok ? value : 0;
+}
+
+} // namespace
+
+void AppDelegate::setUpAppBox()
+{
+    new AppBoxWidgets(this);
+    PPopoverviewConterller::Services services;
+    services.settings = m_services.settings;
+    services.nc = m_services.nc;
+    services.usedCountThreshold = [this] { return usedCountThreshold(*m_services.settings); };
+    if (m_services.launchApplication) {
+        services.openApplication = [launch = m_services.launchApplication](const QByteArray &path) {
+            return launch(path) ? ActionResult{true, {}} : ActionResult{false, tr("it did not start")};
+        };
+    }
+    thePopViewController = new PPopoverviewConterller(services);
+    thePopViewController->restoreFromDefaults();
+    connect(thePopViewController, &PPopoverviewConterller::detachRequested, this,
+            &AppDelegate::detachPopover);
+
+    popAttachWindow = new QWidget(nullptr, Qt::Window);
+    popAttachWindow->setWindowTitle(tr("Application Box"));
+    auto *layout = new QVBoxLayout(popAttachWindow);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    // Where the desktop shows no tray icons, the main window opens the box itself.
+    window->appBoxBtn->setVisible(!QSystemTrayIcon::isSystemTrayAvailable());
+    connect(window->appBoxBtn, &QPushButton::clicked, this, [this] { ClickStateBanner(window->appBoxBtn); });
+}
+
+void AppDelegate::createPopover()
+{
+    if (thePopover)
+        return;
+    auto *popover = new PopoverWindow([this] { popoverDidClose(); });
+    popover->layout()->addWidget(thePopViewController);
+    thePopViewController->show();
+    thePopover = popover;
+}
+
+void AppDelegate::ClickStateBanner(QWidget *sender)
+{
+    if (popAttachWindow->isVisible()) {
+        popAttachWindow->raise();
+        popAttachWindow->activateWindow();
+        return;
+    }
+    createPopover();
+    thePopViewController->freshView();
+    thePopover->adjustSize();
+
+    // Below the anchor, kept on its screen; above it when there is no room below.
+    const QRect anchor = sender ? QRect(sender->mapToGlobal(QPoint(0, 0)), sender->size())
+                                : QRect(QCursor::pos(), QSize(1, 1));
+    const QSize size = thePopover->size();
+    QPoint place(anchor.center().x() - size.width() / 2, anchor.bottom() + 1);
+    if (QScreen *screen = QGuiApplication::screenAt(anchor.center())) {
+        const QRect area = screen->availableGeometry();
+        if (place.y() + size.height() > area.bottom() && anchor.top() - size.height() >= area.top())
+            place.setY(anchor.top() - size.height());
+        place.setX(std::clamp(place.x(), area.left(), std::max(area.left(), area.right() - size.width())));
+        place.setY(std::clamp(place.y(), area.top(), std::max(area.top(), area.bottom() - size.height())));
+    }
+    thePopover->move(place);
+    thePopover->show();
+    thePopViewController->imageBrowserView->setFocus();
+}
+
+void AppDelegate::popoverDidClose()
+{
+    // The controller outlives every popover: take it out before the popover goes.
+    if (thePopViewController->parentWidget() == thePopover.data()) {
+        thePopViewController->hide();
+        thePopViewController->setParent(nullptr);
+    }
+    if (thePopover)
+        thePopover->deleteLater();
+    thePopover = nullptr;
+}
+
+QWidget *AppDelegate::detachableWindowForPopover()
+{
+    return popAttachWindow;
+}
+
+void AppDelegate::detachPopover()
+{
+    QWidget *attached = detachableWindowForPopover();
+    const QPoint where = thePopover ? thePopover->pos() : QPoint();
+    if (thePopover)
+        thePopover->close(); // hands the controller back first
+    attached->layout()->addWidget(thePopViewController);
+    thePopViewController->show();
+    if (!where.isNull())
+        attached->move(where);
+    attached->show();
+    attached->raise();
+    attached->activateWindow();
+}
+
+} // namespace vellumry

@@ -1,0 +1,94 @@
+// The tray box's lists: every application of the box, the ones shown now, the three narrowing orders
+// and the search that narrows what is shown, run off the GUI thread.
+#pragma once
+
+#include "appmanager/PMAppNode.h"
+
+#include <QDateTime>
+#include <QMutex>
+#include <QObject>
+#include <QThreadPool>
+
+#include <functional>
+
+namespace vellumry {
+
+// How much and how recently an application was used.
+struct AppUsage
+{
+    int count = 0;
+    QDateTime lastUsed; // invalid: never
+};
+// Where the narrowing orders learn an application's use. The default reads the record's own fields.
+using AppUsageReader = std::function<AppUsage(const PMAppNode &)>;
+AppUsage recordedUsage(const PMAppNode &node);
+
+// The seven days of the recently-used order, in seconds; a use exactly this long ago still counts.
+inline constexpr qint64 kRecentUseSeconds = 604800;
+
+// The narrowing orders as plain functions.
+// Most used first (equal counts keep their order), only those used more than `threshold` times.
+PMAppNodeList narrowByUsedCount(const PMAppNodeList &shown, int threshold,
+                                const AppUsageReader &usage = recordedUsage);
+// Most recent first (equal dates keep their order), only those used at most seven days before `now`.
+PMAppNodeList narrowByDate(const PMAppNodeList &all, const QDateTime &now,
+                           const AppUsageReader &usage = recordedUsage);
+// The records whose name holds `text`, ignoring case.
+PMAppNodeList narrowBySearch(const PMAppNodeList &shown, const QString &text);
+
+// "12 minute(s) ago" and so on for the whole seconds from `from` to `now` (a month is 30 days, a year
+// 360). A minute or less gives "just now", a time after `now` "in the future".
+QString elapsedTimeText(qint64 seconds);
+QString elapsedTimeText(const QDateTime &from, const QDateTime &now);
+
+class AppBox : public QObject
+{
+    Q_OBJECT
+public:
+    explicit AppBox(QObject *parent = nullptr);
+    ~AppBox() override; // waits for a running search
+
+    void setUsageReader(AppUsageReader reader) { m_usage = std::move(reader); }
+
+    // What the grid shows now, and every application of the box in the order added.
+    PMAppNodeList getAppItemArray() const;
+    PMAppNodeList backupArray() const { return m_backupArray; }
+
+    // Appends a record to both lists.
+    void AddAppItemArray(const PMAppNodeRef &node);
+    // Takes the shown record at `index` off the grid (it stays among every application); null when the
+    // index is out of range.
+    PMAppNodeRef removeShownAt(int index);
+
+    void ArrageArrayByUsedCount(int threshold);
+    void ArrageArrayByDate(const QDateTime &now = QDateTime::currentDateTimeUtc());
+    void ArrageArrayByName();
+
+    // The search field's text changed: empty shows every application again; anything else narrows what is
+    // shown now, on a thread of its own. A narrowing never brings records back, so deleting characters
+    // keeps the result until the field is emptied.
+    void controlTextDidChange(const QString &text);
+    // Narrows what is shown to the records whose name holds `text`. Searches run one after another,
+    // in the order they were asked for; one asked for before the list was replaced on the GUI thread is
+    // dropped, so a late result never undoes what the user did since.
+    void StartSearchThread(const QString &text);
+    // Blocks until no search is running or waiting (for tests and for quitting).
+    void waitForSearches();
+
+Q_SIGNALS:
+    // The shown list changed: reload the grid. Always delivered on the GUI thread.
+    void initFilterViewThreadHandle();
+
+private:
+    void replaceShown(const PMAppNodeList &list); // on the GUI thread
+
+    PMAppNodeList m_backupArray;
+    PMAppNodeList m_appItemArray; // guarded by m_searchLock
+    PMAppNodeList m_filterArray;  // guarded by m_searchLock
+    quint64 m_generation = 0;     // guarded by m_searchLock; a GUI-thread replacement moves it on
+    mutable QMutex m_searchLock;
+    QThreadPool m_searchThread; // one thread, so searches run in the order asked
+    AppUsageReader m_usage = recordedUsage;
+};
+
+} // namespace vellumry

@@ -1,0 +1,151 @@
+// The box's stored list of paths, its acceptance rule and the launching of its applications.
+#include "appmanager/AppBoxStore.h"
+
+#include "platform/NativePath.h"
+#include "platform/Settings.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <gio/gdesktopappinfo.h>
+#include <gio/gio.h>
+
+#include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vellumry::AppBoxStore {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct GObjectDeleter
+{
+    void operator()(gpointer object) const { g_object_unref(object); }
+};
+using DesktopEntryPtr = std::unique_ptr<GDesktopAppInfo, GObjectDeleter>;
+
+struct GFreeDeleter
+{
+    void operator()(gpointer memory) const { g_free(memory); }
+};
+using GCharPtr = std::unique_ptr<char, GFreeDeleter>;
+
+bool isDesktopEntryName(const QString &path)
+{
+    return path.endsWith(u".desktop"_s);
+}
+
+DesktopEntryPtr loadDesktopEntry(const QString &path)
+{
+    return DesktopEntryPtr(g_desktop_app_info_new_from_filename(toNativePath(path).constData()));
+}
+
+bool storeList(Settings &settings, const QStringList &paths)
+{
+    settings.setValue(kKey, paths);
+    return settings.synchronize();
+}
+
+} // namespace
+
+Acceptance accepts(const QString &path)
+{
+    const QByteArray native = toNativePath(path);
+    struct stat st;
+    if (native.isEmpty() || ::stat(native.constData(), &st) != 0)
+        return {false, u"no such file"_s};
+    if (S_ISDIR(st.st_mode))
+        return {false, u"a folder"_s};
+    if (isDesktopEntryName(path))
+        return loadDesktopEntry(path) ? Acceptance{true, {}}
+                                      : Acceptance{false, u"not a usable desktop entry"_s};
+    if (S_ISREG(st.st_mode) && ::access(native.constData(), X_OK) == 0)
+        return {true, {}};
+    return {false, u"not executable"_s};
+}
+
+QStringList storedPaths(Settings &settings)
+{
+    return settings.stringList(kKey);
+}
+
+bool appendPaths(Settings &settings, const QStringList &paths)
+{
+    return storeList(settings, storedPaths(settings) + paths);
+}
+
+int removeEveryEntry(Settings &settings, const QString &path)
+{
+    QStringList paths = storedPaths(settings);
+    const int removed = int(paths.removeAll(path));
+    if (removed == 0)
+        return 0;
+    return storeList(settings, paths) ? removed : -1;
+}
+
+PMAppNodeRef makeRecord(const QString &path, const QDateTime &lastUsed)
+{
+    auto record = PMAppNodeRef::create();
+    record->setAppPath(path);
+    record->setAppName(path.mid(path.lastIndexOf(u'/') + 1));
+    if (isDesktopEntryName(path)) {
+        if (const DesktopEntryPtr entry = loadDesktopEntry(path)) {
+            if (GIcon *icon = g_app_info_get_icon(G_APP_INFO(entry.get()))) {
+                const GCharPtr text(g_icon_to_string(icon));
+                record->setAppImage(text ? QString::fromUtf8(text.get()) : QString());
+            }
+        }
+    }
+    const QFileInfo info(fromNativePath(toNativePath(path)));
+    const QDateTime modified = info.exists() ? info.lastModified().toUTC() : QDateTime();
+    record->setModifyDate(modified);
+    record->setLastOpenDate(lastUsed.isValid() ? lastUsed : modified);
+    return record;
+}
+
+QString displayName(const QString &path)
+{
+    if (!isDesktopEntryName(path))
+        return {};
+    const DesktopEntryPtr entry = loadDesktopEntry(path);
+    return entry ? QString::fromUtf8(g_app_info_get_display_name(G_APP_INFO(entry.get()))) : QString();
+}
+
+ActionResult launchApplication(const QByteArray &nativePath)
+{
+    const Acceptance acceptance = accepts(fromNativePath(nativePath));
+    if (!acceptance.ok)
+        return {false, acceptance.reason};
+    GError *error = nullptr;
+    gboolean started = FALSE;
+    if (isDesktopEntryName(fromNativePath(nativePath))) {
+        const DesktopEntryPtr entry(g_desktop_app_info_new_from_filename(nativePath.constData()));
+        // The application's output goes nowhere, so a script waiting on ours is not held up by it.
+        const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+        started = g_desktop_app_info_launch_uris_as_manager_with_fds(
+            entry.get(), nullptr, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, nullptr, devNull,
+            devNull, -1, &error);
+        if (devNull >= 0)
+            ::close(devNull);
+    } else {
+        const QByteArray home = toNativePath(QDir::homePath());
+        char *argv[] = {const_cast<char *>(nativePath.constData()), nullptr};
+        // Without DO_NOT_REAP_CHILD, GLib detaches the program so that it never lingers as our child.
+        started = g_spawn_async(home.constData(), argv, nullptr,
+                                GSpawnFlags(G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDIN_FROM_DEV_NULL),
+                                nullptr, nullptr, nullptr, &error);
+    }
+    QString reason;
+    if (!started)
+        reason = error ? u"the application could not be started: "_s + QString::fromUtf8(error->message)
+                       : u"the application could not be started"_s;
+    if (error)
+        g_error_free(error);
+    return {bool(started), reason};
+}
+
+} // namespace vellumry::AppBoxStore
