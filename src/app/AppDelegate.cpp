@@ -330,6 +330,8 @@ void AppDelegate::awakeFromNib()
     connect(classify, &QAction::triggered, this, &AppDelegate::ClassfyFolderAction);
     window->renameFeatureBtn->setToolTip(window->renameFeatureBtn->toolTip() + tr(" (F2)"));
     window->classifyFeatureBtn->setToolTip(window->classifyFeatureBtn->toolTip() + tr(" (Ctrl+Shift+Y)"));
+
+    setupApplications();
 }
 
 void AppDelegate::applicationDidFinishLaunching()

@@ -2,6 +2,10 @@
 // what the user asks for.
 #pragma once
 
+#include "appmanager/AppSorting.h"
+#include "appmanager/PMAppNode.h"
+#include "appmanager/PRUninstallFileNode.h"
+#include "appmanager/ui/BackgroundJob.h"
 #include "model/FileLists.h"
 #include "reorganise/ClassifyExecutor.h"
 #include "reorganise/MovePlanner.h"
@@ -15,7 +19,13 @@
 
 class QFileDialog;
 class QMessageBox;
+class QMenu;
 class QMimeData;
+class QProgressBar;
+class QPushButton;
+class QSystemTrayIcon;
+class QTabWidget;
+class QTableView;
 class QTimer;
 
 namespace vellumry {
@@ -29,6 +39,11 @@ class Settings;
 class ShownListModel;
 class StartWindow;
 class ThumbnailLoader;
+
+class AppFileListModel;
+class AppFileSheet;
+class AppTableModel;
+class ApplicationsPage;
 
 class AppDelegate : public QObject
 {
@@ -189,6 +204,68 @@ private:
         std::unique_ptr<MoveJournal> journal;
     };
     std::shared_ptr<Batch> m_batch; // the batch running now, if any // the outcome of the last per-file action, shown before the counts
+
+    // ---- Applications: the applications page and its sorts, the tray item, the application file sheet.
+public:
+    void setupApplications(); // builds the page, the sheet and the tray item (part of awakeFromNib)
+    void StartScanAppInformation(); // empties the table's list and fills it again on its own thread
+    void scanAllApplicationFolder(); // appends the installed applications, on its own thread
+    bool isAppScanRunning() const { return m_appListThread && m_appListThread->isRunning(); }
+    void LoadTableViewOnMainThread();
+    void ScanFinsihOnMainThread();
+    void CheckDarkTimer_hander();
+    void SortAppAction();
+    QPoint sortMenuPoint() const; // where the sort menu pops up, in screen coordinates
+    void SortAllAppArrayFrom32to64Action();
+    void SortAllAppArrayRecentUsedCountAction();
+    void SortAllAppArrayLastUsedDateAction();
+    void SortAllAppArrayAppNameAction();
+    void StartScanApplicationHandle(QObject *note); // the note is a PMAppNodeNote
+    void StartScanApplicationHandle(const PMAppNodeRef &node);
+    void showAppFileWindowAndScan(); // once access is granted: the sheet with its rows being built
+    void AnAppScanhandlethreader();  // runs on the sheet's own thread
+    void FinishAppFileItemonMainThread();
+    void CloseAppFileWindow();
+    QString statusItemImageName() const { return m_statusItemImage; }
+
+    PMAppNodeList fileNadeArray;
+    PRUninstallFileNodeList fileExtenNadeArray;
+    PMAppNodeRef currentNode;
+    QString userdatabookmarkFileURL; // the granted folder, from "KestrowUserData"
+    QTabWidget *appTabs = nullptr;   // the files page and the applications page
+    ApplicationsPage *appsPage = nullptr;
+    AppTableModel *appController = nullptr;
+    QTableView *appTableview = nullptr;
+    QProgressBar *scanProgressor = nullptr;
+    QPushButton *SortButton = nullptr;
+    QMenu *sortAppToolMenu = nullptr;
+    AppFileSheet *AppFileWindow = nullptr;
+    QTableView *appFileTableview = nullptr;
+    AppFileListModel *appFileController = nullptr;
+    QProgressBar *scanAppFileProgressor = nullptr;
+    QSystemTrayIcon *_statusItem = nullptr; // only where the desktop has a tray
+    QTimer *checkDarkTimer = nullptr;
+    bool statusImageDarkMode = false; // the look last applied to the tray image
+    // Where a refresh takes its records from (runs on the refresh thread); unset: the installed applications.
+    std::function<PMAppNodeList()> appRecordSource;
+    // Shows the sheet that asks for access to a folder, when no usable grant is stored.
+    std::function<void()> showConnectUserWindow;
+
+Q_SIGNALS:
+    void statusItemActivated();
+    void appScanFinished();        // a refresh or inventory thread ended
+    void appFileRowsFinished();    // the application file sheet shows its rows
+
+private:
+    void startAppListThread(bool emptyFirst);
+    void appListThreadEnded();
+    void sortApps(AppSortOrder order);
+    bool m_appRescanPending = false;
+    bool m_appsScannedOnce = false;
+    QString m_statusItemImage;
+    // Declared after the lists they write, so they stop before the lists go.
+    std::unique_ptr<BackgroundJob> m_appListThread;
+    std::unique_ptr<BackgroundJob> anAppScanThreader;
 };
 
 } // namespace vellumry
