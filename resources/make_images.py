@@ -456,6 +456,27 @@ def app_icon():
     return c.result()
 
 
+def banner_icon(color):
+    """The tray icon, 44 x 44: a folder with an application tile, one flat colour for a panel."""
+    c = Canvas(44, 44, 1)
+    c.rect(4, 9, 20, 15, color, radius=2)
+    c.rect(4, 12, 34, 34, color, radius=3)
+    c.rect(7, 17, 31, 19.5, (0, 0, 0), radius=1)
+    hole = c.layer()
+    ImageDraw.Draw(hole).rounded_rectangle(c.box(22, 22, 42, 42), radius=c.s(5), fill=(0, 0, 0, 255))
+    c.image = ImageChops.subtract(c.image, Image.merge("RGBA", [Image.new("L", hole.size, 0)] * 3 +
+                                                       [hole.getchannel("A")]))
+    c.rect(24, 24, 40, 40, color, radius=4)
+    c.rect(28.5, 28.5, 35.5, 35.5, (0, 0, 0), radius=1.5)
+    # The black marks are cut out: the icon has one colour and transparent gaps.
+    alpha = c.image.getchannel("A")
+    lum = c.image.convert("L").point(lambda v: 255 if v > 8 else 0)
+    flat = Image.new("RGBA", c.image.size, rgba(color))
+    flat.putalpha(ImageChops.multiply(alpha, lum))
+    c.image = flat
+    return c.result()
+
+
 # ---------------------------------------------------------------------------
 
 
@@ -476,6 +497,8 @@ def build(out):
     images["smartFolder.png"] = folder_icon()
     images["fileimage.png"] = file_icon()
     images["vellumry.png"] = app_icon()
+    images["bannerIcon.png"] = banner_icon((46, 52, 64))
+    images["darkbannerIcon.png"] = banner_icon((236, 239, 244))
 
     os.makedirs(out, exist_ok=True)
     for name, image in sorted(images.items()):

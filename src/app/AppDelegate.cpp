@@ -332,6 +332,7 @@ void AppDelegate::awakeFromNib()
 
     setUpPreferences();
     setUpAppBox();
+    setupApplications();
 }
 
 void AppDelegate::applicationDidFinishLaunching()

@@ -2,7 +2,10 @@
 // what the user asks for.
 #pragma once
 
-#include "defaultapps/OpenWith.h"
+#include "appmanager/AppSorting.h"
+#include "appmanager/PMAppNode.h"
+#include "appmanager/PRUninstallFileNode.h"
+#include "appmanager/ui/BackgroundJob.h"
 #include "model/FileLists.h"
 #include "reorganise/ClassifyExecutor.h"
 #include "platform/DesktopServices.h"
@@ -17,7 +20,13 @@
 
 class QFileDialog;
 class QMessageBox;
+class QMenu;
 class QMimeData;
+class QProgressBar;
+class QPushButton;
+class QSystemTrayIcon;
+class QTabWidget;
+class QTableView;
 class QTimer;
 class QUrl;
 
@@ -35,6 +44,11 @@ class Settings;
 class ShownListModel;
 class StartWindow;
 class ThumbnailLoader;
+
+class AppFileListModel;
+class AppFileSheet;
+class AppTableModel;
+class ApplicationsPage;
 
 class AppDelegate : public QObject
 {
@@ -161,22 +175,14 @@ public:
     QPointer<QMessageBox> startupHint;
     QPointer<QFileDialog> openHomePanel;
 
-    // Open-with editor: hands ticked extensions of one application to another (AppDelegateOpenWith.cpp).
-    // showOpenWithEditor() is the entry point for an application of the table; the grant sheet comes
-    // first while no granted folder is stored. After a change (or Cancel) refreshApplicationList runs, so
-    // whoever fills the applications table connects it to its refresh.
-    void showOpenWithEditor(const PMAppNodeRef &node);
+    // Open-with editor (AppDelegateOpenWith.cpp): the one-time grant of a folder that comes before the
+    // application file sheet, and handing the ticked extensions of the sheet to another application.
+    // After a change (or Cancel) the applications table is refreshed.
+    void askForUserFolderGrant(); // shows connectUserWindow
     void clickConnectUserDataAction();
     void openPanelDidEnd3(QFileDialog *panel, int returnCode);
-    void AnAppScanhandlethreader(); // fills the sheet with currentNode's extensions
     void ChangeOenWithApplicationAction();
     void changePanelDidEnd(int returnCode, const QString &chosenPath, const QStringList &extensions);
-    void CloseAppFileWindow();
-    std::function<void()> refreshApplicationList;
-    PMAppNodeRef currentNode;
-    QString userdatabookmarkFileURL;
-    OpenWithRows fileExtenNadeArray;
-    QPointer<class OpenWithSheet> AppFileWindow;
     QPointer<class ConnectUserSheet> connectUserWindow;
     // The tray popover and its box of favourite applications.
     void setUpAppBox(); // creates the box's controller, restores the box and the main window's box button
@@ -242,6 +248,71 @@ private:
         std::unique_ptr<MoveJournal> journal;
     };
     std::shared_ptr<Batch> m_batch; // the batch running now, if any // the outcome of the last per-file action, shown before the counts
+
+    // ---- Applications: the applications page and its sorts, the tray item, the application file sheet.
+public:
+    void setupApplications(); // builds the page, the sheet and the tray item (part of awakeFromNib)
+    // Both empty the table's list and fill it again on their own thread: the refresh with appRecordSource
+    // (the default applications with their extensions), the inventory with the installed applications.
+    void StartScanAppInformation();
+    void scanAllApplicationFolder();
+    bool isAppScanRunning() const { return m_appListThread && m_appListThread->isRunning(); }
+    void LoadTableViewOnMainThread();
+    void ScanFinsihOnMainThread();
+    void CheckDarkTimer_hander();
+    void SortAppAction();
+    QPoint sortMenuPoint() const; // where the sort menu pops up, in screen coordinates
+    void SortAllAppArrayFrom32to64Action();
+    void SortAllAppArrayRecentUsedCountAction();
+    void SortAllAppArrayLastUsedDateAction();
+    void SortAllAppArrayAppNameAction();
+    void StartScanApplicationHandle(QObject *note); // the note is a PMAppNodeNote
+    void StartScanApplicationHandle(const PMAppNodeRef &node);
+    void showAppFileWindowAndScan(); // once access is granted: the sheet with its rows being built
+    void AnAppScanhandlethreader();  // runs on the sheet's own thread
+    void FinishAppFileItemonMainThread();
+    void CloseAppFileWindow();
+    QString statusItemImageName() const { return m_statusItemImage; }
+
+    PMAppNodeList fileNadeArray;
+    PRUninstallFileNodeList fileExtenNadeArray;
+    PMAppNodeRef currentNode;
+    QString userdatabookmarkFileURL; // the granted folder, from "KestrowUserData"
+    QTabWidget *appTabs = nullptr;   // the files page and the applications page
+    ApplicationsPage *appsPage = nullptr;
+    AppTableModel *appController = nullptr;
+    QTableView *appTableview = nullptr;
+    QProgressBar *scanProgressor = nullptr;
+    QPushButton *SortButton = nullptr;
+    QMenu *sortAppToolMenu = nullptr;
+    AppFileSheet *AppFileWindow = nullptr;
+    QTableView *appFileTableview = nullptr;
+    AppFileListModel *appFileController = nullptr;
+    QProgressBar *scanAppFileProgressor = nullptr;
+    QSystemTrayIcon *_statusItem = nullptr; // only where the desktop has a tray
+    QTimer *checkDarkTimer = nullptr;
+    bool statusImageDarkMode = false; // the look last applied to the tray image
+    // Where a refresh takes its records from (runs on the refresh thread): the open-with scan; unset: the
+    // installed applications.
+    std::function<PMAppNodeList()> appRecordSource;
+    // Shows the sheet that asks for access to a folder, when no usable grant is stored: askForUserFolderGrant.
+    std::function<void()> showConnectUserWindow;
+
+Q_SIGNALS:
+    void statusItemActivated();
+    void appScanFinished();        // a refresh or inventory thread ended
+    void appFileRowsFinished();    // the application file sheet shows its rows
+
+private:
+    void startAppListThread(bool inventory);
+    void appListThreadEnded();
+    void sortApps(AppSortOrder order);
+    bool m_appRescanPending = false;
+    bool m_appsScannedOnce = false;
+    QString m_statusItemImage;
+    // Declared after the lists they write, so they stop before the lists go.
+    std::unique_ptr<BackgroundJob> m_appListThread;
+    std::unique_ptr<BackgroundJob> anAppScanThreader;
 };
 
 } // namespace vellumry

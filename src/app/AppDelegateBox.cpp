@@ -4,6 +4,7 @@
 
 #include "app/MainWindow.h"
 #include "appmanager/AppBoxStore.h"
+#include "appmanager/AppInventory.h"
 #include "appmanager/ui/PPopoverviewConterller.h"
 #include "platform/Settings.h"
 
@@ -61,21 +62,6 @@ private:
     AppDelegate *m_owner;
 };
 
-// The preferences' use-count threshold: the leading whole number of the stored text, 10 when none is stored.
-int usedCountThreshold(Settings &settings)
-{
-    const QVariant stored = settings.value(u"usedNum"_s);
-    const QString text = stored.isValid() ? settings.string(u"usedNum"_s).trimmed() : u"10"_s;
-    qsizetype end = 0;
-    if (end < text.size() && (text[end] == u'-' || text[end] == u'+'))
-        ++end;
-    while (end < text.size() && text[end].isDigit())
-        ++end;
-    bool ok = false;
-    const int value = text.left(end).toInt(&ok);
-    return ok ? value : 0;
-}
-
 } // namespace
 
 void AppDelegate::setUpAppBox()
@@ -84,7 +70,14 @@ void AppDelegate::setUpAppBox()
     PPopoverviewConterller::Services services;
     services.settings = m_services.settings;
     services.nc = m_services.nc;
-    services.usedCountThreshold = [this] { return usedCountThreshold(*m_services.settings); };
+    services.usedCountThreshold = [this] { return getUsedAppCountSetting(); };
+    // The box's use counts and last uses come from the desktop's record of recent use, read afresh; a
+    // record never used keeps the date it was given (its file's modification time).
+    services.usage = [](const PMAppNode &node) {
+        const RecentUseStore::Use use = recentUseOf(node.appPath(), RecentUseStore::load());
+        return AppUsage{use.count, use.lastUsed.isValid() ? use.lastUsed : node.lastOpenDate()};
+    };
+    services.lastUsed = [](const QString &path) { return recentUseOf(path, RecentUseStore::load()).lastUsed; };
     if (m_services.launchApplication) {
         services.openApplication = [launch = m_services.launchApplication](const QByteArray &path) {
             return launch(path) ? ActionResult{true, {}} : ActionResult{false, tr("it did not start")};

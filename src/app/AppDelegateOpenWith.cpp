@@ -1,15 +1,17 @@
-// The open-with editor: the grant of a folder, the sheet of an application's extensions, and handing the
-// ticked ones to another application.
+// The open-with editor: the grant of a folder that comes before the application file sheet, and handing
+// the ticked extensions of the sheet to another application.
 #include "app/AppDelegate.h"
 
 #include "app/MainWindow.h"
-#include "defaultapps/ui/OpenWithSheet.h"
+#include "appmanager/AppInventory.h"
+#include "appmanager/ui/AppFileSheet.h"
+#include "defaultapps/OpenWith.h"
+#include "defaultapps/ui/ConnectUserSheet.h"
 #include "platform/Settings.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLabel>
 #include <QPushButton>
 #include <QUrl>
 
@@ -17,24 +19,15 @@ namespace vellumry {
 
 using namespace Qt::StringLiterals;
 
-void AppDelegate::showOpenWithEditor(const PMAppNodeRef &node)
+void AppDelegate::askForUserFolderGrant()
 {
-    if (!node)
-        return;
-    currentNode = node;
-    userdatabookmarkFileURL = grantedUserFolder(*m_services.settings);
-    if (userdatabookmarkFileURL.isEmpty()) {
-        // No grant yet, or the granted folder is gone: ask for one first.
-        if (!connectUserWindow) {
-            connectUserWindow = new ConnectUserSheet(window);
-            connect(connectUserWindow->connectButton, &QPushButton::clicked, this,
-                    &AppDelegate::clickConnectUserDataAction);
-        }
-        connectUserWindow->show();
-        positionSheet(connectUserWindow);
-        return;
+    if (!connectUserWindow) {
+        connectUserWindow = new ConnectUserSheet(window);
+        connect(connectUserWindow->connectButton, &QPushButton::clicked, this,
+                &AppDelegate::clickConnectUserDataAction);
     }
-    AnAppScanhandlethreader();
+    connectUserWindow->show();
+    positionSheet(connectUserWindow);
 }
 
 void AppDelegate::clickConnectUserDataAction()
@@ -63,34 +56,15 @@ void AppDelegate::openPanelDidEnd3(QFileDialog *panel, int returnCode)
     if (!chosen.isEmpty() && QFileInfo(chosen).isDir())
         storeUserFolderGrant(*m_services.settings, chosen); // one that cannot be stored is asked for next time
     userdatabookmarkFileURL = grantedUserFolder(*m_services.settings);
-    AnAppScanhandlethreader();
-}
-
-void AppDelegate::AnAppScanhandlethreader()
-{
-    if (!currentNode)
-        return;
-    if (!AppFileWindow) {
-        AppFileWindow = new OpenWithSheet(window);
-        connect(AppFileWindow->changeButton, &QPushButton::clicked, this,
-                &AppDelegate::ChangeOenWithApplicationAction);
-        connect(AppFileWindow->cancelButton, &QPushButton::clicked, AppFileWindow.data(), &QDialog::reject);
-        connect(AppFileWindow, &QDialog::rejected, this, &AppDelegate::CloseAppFileWindow);
-    }
-    // A few rows from the record in memory: made here at once rather than on a thread.
-    fileExtenNadeArray = openWithRowsFor(*currentNode);
-    AppFileWindow->showMessage({});
-    AppFileWindow->setRows(currentNode->appName(), fileExtenNadeArray);
-    AppFileWindow->show();
-    positionSheet(AppFileWindow);
+    showAppFileWindowAndScan();
 }
 
 void AppDelegate::ChangeOenWithApplicationAction()
 {
-    if (!AppFileWindow)
+    if (!AppFileWindow->isVisible())
         return;
     // The ticks are kept in the rows, so a cell the table made again has not lost its row's tick.
-    const QStringList extensions = tickedExtensions(AppFileWindow->appFileController->rows());
+    const QStringList extensions = tickedExtensions(appFileController->content());
 
     QString start;
     QList<QUrl> places;
@@ -124,29 +98,18 @@ void AppDelegate::changePanelDidEnd(int returnCode, const QString &chosenPath, c
         if (id.isEmpty()) {
             // Nothing valid to hand the extensions to: say so and leave the sheet open for another choice.
             const QString name = chosenPath.mid(chosenPath.lastIndexOf(u'/') + 1);
-            if (AppFileWindow)
-                AppFileWindow->showMessage(
-                    name.isEmpty() ? tr("No application was chosen, so nothing changed.")
-                                   : tr("“%1” is not an application installed for this desktop, so nothing "
-                                        "changed. Choose another application, or Cancel.")
-                                         .arg(name));
+            AppFileWindow->showMessage(name.isEmpty()
+                                           ? tr("No application was chosen, so nothing changed.")
+                                           : tr("“%1” is not an application installed for this desktop, so "
+                                                "nothing changed. Choose another application, or Close.")
+                                                 .arg(name));
             return;
         }
         m_actionStatus = handOverSummary(handExtensionsTo(extensions, id), id);
         updateStatus();
     }
-    if (refreshApplicationList)
-        refreshApplicationList();
+    StartScanAppInformation();
     CloseAppFileWindow();
-}
-
-void AppDelegate::CloseAppFileWindow()
-{
-    if (!AppFileWindow)
-        return;
-    AppFileWindow->hide();
-    AppFileWindow->showMessage({});
-    AppFileWindow->appFileController->setRows({});
 }
 
 } // namespace vellumry

@@ -90,6 +90,12 @@ constexpr const char *kUsage =
     "                                its top level to the Trash: trashed lines, or kept with the reason\n"
     "                                (an entry still holding a file that was not moved is always kept).\n"
     "                                With --dry-run the clean-up prints plan, the path and (Trash).\n"
+    "  apps [--sort arch|count|date|name]\n"
+    "                                List the installed applications, one per line: desktop file\n"
+    "                                name, its path, version, YES or NO for a 64-bit x86 program,\n"
+    "                                use count (-1: unreadable record of use) and last use (UTC),\n"
+    "                                separated by tabs. Sorted 32-bit first, most used first, most\n"
+    "                                recently used first or by name; otherwise in search order.\n"
     "  trash PATH...                 Move each file or folder to the Trash.\n"
     "  open PATH...                  Open each file with its default application.\n"
     "  reveal PATH...                Show each file selected in the file manager.\n"
@@ -584,6 +590,7 @@ int classifyCommand(int argc, char *argv[], const Args &args)
 } // namespace
 
 int loginCommand(const Args &args); // LoginCommand.cpp
+int appsCommand(const Args &args);
 
 int run(int argc, char *argv[])
 {
@@ -616,6 +623,8 @@ int run(int argc, char *argv[])
         return defaultsCommand(args);
     if (command == "box")
         return boxCommand(args);
+    if (command == "apps")
+        return appsCommand(args);
     if (command == "trash")
         return desktopCommand(argc, argv, args, command, "trashed", &moveToTrash);
     if (command == "open")

@@ -1,6 +1,7 @@
-// The open-with editor's core: application records from the map, the grant, rows and the hand-over.
+// The open-with editor's core: application records from the map, the grant, ticked rows and the hand-over.
 #include "defaultapps/OpenWith.h"
 
+#include "appmanager/AppInventory.h"
 #include "model/FileKinds.h"
 #include "platform/NativePath.h"
 #include "platform/Settings.h"
@@ -12,22 +13,6 @@
 namespace vellumry {
 
 using namespace Qt::StringLiterals;
-
-namespace {
-
-// An absolute folder from an XDG variable, or the fallback when it is unset, empty or relative.
-QStringList xdgFolders(const char *variable, const QStringList &fallback)
-{
-    QStringList folders;
-    const QStringList listed = qEnvironmentVariable(variable).split(u':', Qt::SkipEmptyParts);
-    for (const QString &folder : listed) {
-        if (QDir::isAbsolutePath(folder))
-            folders.append(QDir::cleanPath(folder));
-    }
-    return folders.isEmpty() ? fallback : folders;
-}
-
-} // namespace
 
 QString getAppType(const QStringList &extensions)
 {
@@ -81,35 +66,14 @@ bool storeUserFolderGrant(Settings &settings, const QString &folder)
     return settings.synchronize();
 }
 
-OpenWithRows openWithRowsFor(const PMAppNode &node)
-{
-    OpenWithRows rows;
-    const QStringList extensions = node.fileChildren();
-    rows.reserve(extensions.size());
-    for (const QString &extension : extensions)
-        rows.append(OpenWithRowRef::create(OpenWithRow{extension, node.appName(), false}));
-    return rows;
-}
-
-QStringList tickedExtensions(const OpenWithRows &rows)
+QStringList tickedExtensions(const PRUninstallFileNodeList &rows)
 {
     QStringList ticked;
-    for (const OpenWithRowRef &row : rows) {
-        if (row->bSelected)
-            ticked.append(row->fileName);
+    for (const PRUninstallFileNodeRef &row : rows) {
+        if (row->bSelected())
+            ticked.append(row->fileName());
     }
     return ticked;
-}
-
-QStringList applicationFolders()
-{
-    const QStringList dataHome = xdgFolders("XDG_DATA_HOME", {QDir::homePath() + u"/.local/share"_s});
-    const QStringList dataDirs = xdgFolders("XDG_DATA_DIRS", {u"/usr/local/share"_s, u"/usr/share"_s});
-    QStringList folders{dataHome.first() + u"/applications"_s};
-    for (const QString &dir : dataDirs)
-        folders.append(dir + u"/applications"_s);
-    folders.removeDuplicates();
-    return folders;
 }
 
 QString desktopIdForChosenFile(const QString &path)

@@ -1,8 +1,9 @@
 // The open-with editor's work that needs no window: the application list it edits, the one-time grant
-// of a folder, the rows of its sheet, and handing extensions from one application to another.
+// of a folder, and handing extensions from one application to another.
 #pragma once
 
 #include "appmanager/PMAppNode.h"
+#include "appmanager/PRUninstallFileNode.h"
 #include "defaultapps/LaunchServices.h"
 
 #include <QFuture>
@@ -35,26 +36,8 @@ QString grantedUserFolder(const Settings &settings);
 // Stores the folder and writes the defaults to disk at once. False when the defaults could not be written.
 bool storeUserFolderGrant(Settings &settings, const QString &folder);
 
-// One row of the editor's sheet: an extension of the application being edited, that application's name,
-// and whether the user ticked the row. The tick lives here, not in the row's cell, so it survives the
-// table making its cells again.
-struct OpenWithRow
-{
-    QString fileName; // the extension
-    QString filePath; // the application's appName
-    bool bSelected = false;
-};
-using OpenWithRowRef = QSharedPointer<OpenWithRow>;
-using OpenWithRows = QList<OpenWithRowRef>;
-
-// The rows for an application: one per entry of its fileChildren, in order, none ticked.
-OpenWithRows openWithRowsFor(const PMAppNode &node);
-// The extensions of the ticked rows, in row order.
-QStringList tickedExtensions(const OpenWithRows &rows);
-
-// The XDG application folders, in the order GIO searches them: $XDG_DATA_HOME/applications, then the
-// applications folder of each of $XDG_DATA_DIRS.
-QStringList applicationFolders();
+// The extensions of the ticked rows of the application file sheet, in row order.
+QStringList tickedExtensions(const PRUninstallFileNodeList &rows);
 
 // The desktop-file ID of the application whose desktop file the user chose, as GIO resolves it: inside
 // an application folder by the ID its place there gives (a file in a subfolder "kde/viewer.desktop" is

@@ -1,8 +1,7 @@
-// The cell of the open-with sheet's table: a row's extension with the tick that says whether it takes
-// part in the change.
+// A cell of the application file sheet: a row's name on the check box that ticks the row.
 #pragma once
 
-#include "defaultapps/OpenWith.h"
+#include "appmanager/PRUninstallFileNode.h"
 
 #include <QCheckBox>
 #include <QPointer>
@@ -19,18 +18,18 @@ public:
     // The check box; the cell makes its own, a caller may hand it another.
     QCheckBox *relatedBtn() const { return m_relatedBtn; }
     void setRelatedBtn(QCheckBox *button);
-    // The row the cell shows; the check box takes the row's text and tick.
-    OpenWithRowRef fileNode() const { return m_fileNode; }
-    void setFileNode(const OpenWithRowRef &row);
+    // The row the cell shows. The check box shows the row's tick, which lives in the row, so a cell the
+    // table makes again shows the same tick.
+    PRUninstallFileNodeRef fileNode() const { return m_fileNode; }
+    void setFileNode(const PRUninstallFileNodeRef &node);
 
-    // The check box's action: the row's tick follows the check box.
+    // The check box was ticked or unticked: the row follows it.
     void SelectAction();
-    // Kept for the cell's second column, which opens nothing.
     void OpenFileInFinderAction() {}
 
 private:
     QPointer<QCheckBox> m_relatedBtn;
-    OpenWithRowRef m_fileNode;
+    PRUninstallFileNodeRef m_fileNode;
 };
 
 } // namespace vellumry

@@ -1,5 +1,5 @@
-// The open-with sheet's cell: a check box bound to one row's tick.
-#include "defaultapps/ui/SHTableCellView.h"
+// A ticked cell of the application file sheet.
+#include "appmanager/ui/SHTableCellView.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -9,8 +9,7 @@ namespace vellumry {
 SHTableCellView::SHTableCellView(QWidget *parent) : QWidget(parent)
 {
     auto *layout = new QHBoxLayout(this);
-    layout->setContentsMargins(6, 0, 6, 0);
-    setAutoFillBackground(true); // covers the table's own painting of the cell
+    layout->setContentsMargins(6, 0, 4, 0);
     setRelatedBtn(new QCheckBox(this));
 }
 
@@ -25,25 +24,23 @@ void SHTableCellView::setRelatedBtn(QCheckBox *button)
         return;
     if (button->parentWidget() == this)
         layout()->addWidget(button);
-    button->setToolTip(tr("Tick to hand this extension to another application"));
     connect(button, &QCheckBox::toggled, this, &SHTableCellView::SelectAction);
     setFileNode(m_fileNode);
 }
 
-void SHTableCellView::setFileNode(const OpenWithRowRef &row)
+void SHTableCellView::setFileNode(const PRUninstallFileNodeRef &node)
 {
-    m_fileNode = row;
+    m_fileNode = node;
     if (!m_relatedBtn)
         return;
     const QSignalBlocker quiet(m_relatedBtn.data()); // showing the row is not the user ticking it
-    m_relatedBtn->setText(row ? row->fileName : QString());
-    m_relatedBtn->setChecked(row && row->bSelected);
+    m_relatedBtn->setChecked(node && node->bSelected());
 }
 
 void SHTableCellView::SelectAction()
 {
     if (m_fileNode && m_relatedBtn)
-        m_fileNode->bSelected = m_relatedBtn->checkState() == Qt::Checked;
+        m_fileNode->setBSelected(m_relatedBtn->isChecked());
 }
 
 } // namespace vellumry

@@ -1,0 +1,45 @@
+// The applications page of the main window: the applications table with its scan and sort controls.
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QTableView;
+
+namespace vellumry {
+
+class AppTableModel;
+class NotificationCenter;
+class PSTableCellView;
+
+class ApplicationsPage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit ApplicationsPage(NotificationCenter *nc, QWidget *parent = nullptr);
+
+    // Shows the model's records; every row gets its use cell.
+    void setModel(AppTableModel *model);
+    // The use cell of a row (null when the row has none).
+    PSTableCellView *cellAt(int row) const;
+
+    QTableView *appTableview;
+    QProgressBar *scanProgressor;
+    QPushButton *SortButton;
+    QMenu *sortAppToolMenu;
+    QPushButton *scanButton;      // the refresh: default applications and their extensions
+    QPushButton *inventoryButton; // the inventory of the installed applications
+    QLabel *countLabel;
+
+private:
+    void makeCells(int first, int last);
+    void updateCount();
+
+    NotificationCenter *m_nc;
+    AppTableModel *m_model = nullptr;
+};
+
+} // namespace vellumry
