@@ -3,9 +3,15 @@
 //   vellumry-screenshots OUTDIR FOLDER [NAME...]
 //
 // Writes OUTDIR/start.png, main-light.png, main-dark.png, list.png and preview-<NAME>.png for every file
-// NAME (a file name inside FOLDER's tree) selected in turn.
+// NAME (a file name inside FOLDER's tree) selected in turn; then applications.png (this desktop's default
+// applications) and app-files.png (the extension sheet of the first one, its first row ticked).
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
+#include "appmanager/ui/AppFileSheet.h"
+#include "appmanager/ui/AppTableModel.h"
+#include "appmanager/ui/ApplicationsPage.h"
+#include "appmanager/ui/PSTableCellView.h"
+#include "appmanager/ui/SHTableCellView.h"
 #include "platform/NativePath.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Settings.h"
@@ -16,7 +22,9 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QIcon>
+#include <QPushButton>
 #include <QStyleFactory>
+#include <QTabWidget>
 #include <QTemporaryDir>
 
 using namespace vellumry;
@@ -90,5 +98,23 @@ int main(int argc, char *argv[])
     controller.ChangetoListViewModeAction();
     settle(500);
     controller.window->grab().save(out + QStringLiteral("/list.png"));
+
+    QEventLoop apps;
+    QObject::connect(&controller, &AppDelegate::appScanFinished, &apps, &QEventLoop::quit);
+    controller.appTabs->setCurrentWidget(controller.appsPage);
+    apps.exec();
+    settle(500);
+    controller.window->grab().save(out + QStringLiteral("/applications.png"));
+    if (controller.appController->rowCount() > 0) {
+        settings.setValue(QStringLiteral("KestrowUserData"), home.path()); // as if granted before
+        QEventLoop rows;
+        QObject::connect(&controller, &AppDelegate::appFileRowsFinished, &rows, &QEventLoop::quit);
+        controller.appsPage->cellAt(0)->relatedBtn()->click();
+        rows.exec();
+        if (SHTableCellView *cell = controller.AppFileWindow->cellAt(0, AppFileListModel::NameColumn))
+            cell->relatedBtn()->click();
+        settle(500);
+        controller.AppFileWindow->grab().save(out + QStringLiteral("/app-files.png"));
+    }
     return 0;
 }

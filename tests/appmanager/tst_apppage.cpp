@@ -116,9 +116,11 @@ private Q_SLOTS:
         QCOMPARE(launched.shownNames(), (QStringList{u"Viewer"_s, u"Editor"_s}));
         QCOMPARE(app.appController->index(0, AppTableModel::DateColumn).data().toString(), u"JPG, PNG"_s);
         QCOMPARE(app.appController->index(1, AppTableModel::DateColumn).data().toString(), QString());
+        QCOMPARE(app.appController->index(0, AppTableModel::MDateColumn).data(Qt::ToolTipRole).toString(), QString()); // no use known
 
         QVERIFY(launched.refreshed([&] { app.appsPage->inventoryButton->click(); }));
         QCOMPARE(launched.shownNames(), (QStringList{u"_z.desktop"_s, u"a.desktop"_s, u"b.desktop"_s}));
+        QVERIFY(app.appController->index(0, AppTableModel::MDateColumn).data(Qt::ToolTipRole).toString().startsWith(u"Used 0 times, last "_s));
         QCOMPARE(app.fileNadeArray.size(), 3);
         QVERIFY(!app.scanProgressor->isVisibleTo(app.window));
         QVERIFY(app.SortButton->isVisibleTo(app.window));

@@ -103,7 +103,8 @@ AppFileSheet::AppFileSheet(QWidget *parent) : QDialog(parent)
     header->setHighlightSections(false);
     header->resizeSection(AppFileListModel::NameColumn, 200);
     header->setSectionResizeMode(AppFileListModel::SizeColumn, QHeaderView::Stretch);
-    header->resizeSection(AppFileListModel::LocationColumn, 40);
+    // The location cells only carry their rows; nothing in them is worth a column on screen.
+    appFileTableview->setColumnHidden(AppFileListModel::LocationColumn, true);
     layout->addWidget(appFileTableview, 1);
     // Every reset drops the table's cells; new ones take their ticks from the rows.
     connect(appFileController, &QAbstractItemModel::modelReset, this, &AppFileSheet::makeCells);

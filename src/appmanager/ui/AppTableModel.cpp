@@ -64,6 +64,10 @@ QIcon appNodeIcon(const PMAppNode &node)
 
 QString appUsageText(const PMAppNode &node)
 {
+    // A record of the default-applications list carries no use at all (not even a date): say nothing
+    // rather than "Used 0 times".
+    if (node.usedCount() == 0 && !node.lastOpenDate().isValid())
+        return {};
     QString text = node.usedCount() < 0    ? AppTableModel::tr("Use unknown")
                    : node.usedCount() == 1 ? AppTableModel::tr("Used once")
                                            : AppTableModel::tr("Used %1 times").arg(node.usedCount());
