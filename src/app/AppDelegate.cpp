@@ -922,16 +922,22 @@ void AppDelegate::revealPath(const QByteArray &path)
         revealInFileManager(path);
 }
 
+AppDelegate::BatchWork AppDelegate::planWork(const Plan &plan)
+{
+    return [plan](const std::atomic<bool> *cancelled, MoveJournal *journal,
+                  const std::function<void(int, int)> &progress) {
+        ClassifyOutcome outcome;
+        outcome.moves = executePlan(plan, journal, cancelled, progress);
+        outcome.cancelled = cancelled->load();
+        return outcome;
+    };
+}
+
 void AppDelegate::runPlan(const Plan &plan, const QList<IKImageItemRef> &items, const QByteArray &showAfterwards)
 {
     runBatch(
         tr("Moving files…"), u"move"_s,
-        [plan](const std::atomic<bool> *cancelled, MoveJournal *journal, const std::function<void(int, int)> &progress) {
-            ClassifyOutcome outcome;
-            outcome.moves = executePlan(plan, journal, cancelled, progress);
-            outcome.cancelled = cancelled->load();
-            return outcome;
-        },
+        planWork(plan),
         [this, items, showAfterwards](const ClassifyOutcome &outcome) {
             applyMoves(outcome.moves, items);
             m_actionStatus = summaryText(outcome.moves) + (outcome.cancelled ? tr(" (cancelled)") : QString());
