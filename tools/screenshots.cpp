@@ -15,10 +15,13 @@
 #include "platform/NativePath.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Settings.h"
+#include "reorganise/ui/RenameSheet.h"
 #include "views/ui/NSDragImageBrowserView.h"
 #include "views/ui/ShownListModel.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QScreen>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QIcon>
@@ -89,6 +92,21 @@ int main(int argc, char *argv[])
             }
         }
     }
+    // The two batch sheets over the window, as the screen shows them.
+    const auto screenShot = [&](const QString &file) {
+        settle(400);
+        QGuiApplication::primaryScreen()->grabWindow(0).save(out + file);
+    };
+    grid->selectionModel()->select(model->index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    controller.RenameFolderAction();
+    controller.renameSheet->renameTypeBtn->setCurrentIndex(1);
+    controller.ChangeRenameTypeAction();
+    screenShot(QStringLiteral("/rename-sheet.png"));
+    controller.CancelRenameFolderAction();
+    controller.ClassfyFolderAction();
+    screenShot(QStringLiteral("/classify-sheet.png"));
+    controller.CancelClassfyFolder();
+
     style = QStringLiteral("Dark");
     controller.BMakeModeTimer_hander();
     settle(500);

@@ -215,7 +215,7 @@ void AppDelegate::awakeFromNib()
     window->showFilesButton->setStyleSheet(u"QPushButton { border: none; padding: 0; background: transparent; }"_s);
     for (QObject *watched : std::initializer_list<QObject *>{
              window->fodlerfileBroswerView, window->fileListTableview, window->fodlerfileBroswerView->viewport(),
-             window->fileListTableview->viewport()})
+             window->fileListTableview->viewport(), window->renameFeatureBtn})
         watched->installEventFilter(this);
     connect(m_thumbnails, &ThumbnailLoader::thumbnailReady, window->fodlerfileBroswerView->viewport(),
             qOverload<>(&QWidget::update));
@@ -658,7 +658,9 @@ void AppDelegate::placeShowFilesButton()
     PRButton *button = window->showFilesButton;
     const int y = button->y() > 0 ? button->y() : (window->groundFolderImageView->height() - 24) / 2;
     button->setFixedSize(m_showFilesWidth, 24);
-    button->setGeometry(window->fodlerfileBroswerView->width() - m_showFilesWidth + 5, y, m_showFilesWidth, 24);
+    // Never under the feature buttons on the right when the window is narrow.
+    const int right = std::min(window->fodlerfileBroswerView->width() + 5, window->renameFeatureBtn->x() - 8);
+    button->setGeometry(right - m_showFilesWidth, y, m_showFilesWidth, 24);
 }
 
 void AppDelegate::ShowAllFilesBtnAction()
@@ -771,7 +773,8 @@ void AppDelegate::MoveFilesToTrashAction()
 
 bool AppDelegate::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == window->fodlerfileBroswerView && event->type() == QEvent::Resize) {
+    if ((watched == window->fodlerfileBroswerView && event->type() == QEvent::Resize) ||
+        (watched == window->renameFeatureBtn && event->type() == QEvent::Move)) {
         placeShowFilesButton();
     } else if ((watched == window->fodlerfileBroswerView || watched == window->fileListTableview) &&
                event->type() == QEvent::KeyPress) {
@@ -920,16 +923,22 @@ void AppDelegate::revealPath(const QByteArray &path)
         revealInFileManager(path);
 }
 
+AppDelegate::BatchWork AppDelegate::planWork(const Plan &plan)
+{
+    return [plan](const std::atomic<bool> *cancelled, MoveJournal *journal,
+                  const std::function<void(int, int)> &progress) {
+        ClassifyOutcome outcome;
+        outcome.moves = executePlan(plan, journal, cancelled, progress);
+        outcome.cancelled = cancelled->load();
+        return outcome;
+    };
+}
+
 void AppDelegate::runPlan(const Plan &plan, const QList<IKImageItemRef> &items, const QByteArray &showAfterwards)
 {
     runBatch(
         tr("Moving files…"), u"move"_s,
-        [plan](const std::atomic<bool> *cancelled, MoveJournal *journal, const std::function<void(int, int)> &progress) {
-            ClassifyOutcome outcome;
-            outcome.moves = executePlan(plan, journal, cancelled, progress);
-            outcome.cancelled = cancelled->load();
-            return outcome;
-        },
+        planWork(plan),
         [this, items, showAfterwards](const ClassifyOutcome &outcome) {
             applyMoves(outcome.moves, items);
             m_actionStatus = summaryText(outcome.moves) + (outcome.cancelled ? tr(" (cancelled)") : QString());

@@ -226,6 +226,7 @@ private:
                                                     const std::function<void(int, int)> &progress)>;
     void runBatch(const QString &label, const QString &operation, BatchWork work,
                   std::function<void(const ClassifyOutcome &)> finished);
+    static BatchWork planWork(const Plan &plan); // the plan's moves, one at a time
     bool refuseBatch(); // says why when a batch cannot start now (a scan or another batch runs)
     void applyMoves(const QList<StepOutcome> &outcomes, const QList<IKImageItemRef> &items);
     void revealPath(const QByteArray &path);

@@ -126,12 +126,7 @@ void AppDelegate::SaveRenameFolderAction()
         plan[i].itemIndex = i;
     runBatch(
         tr("Renaming files…"), u"rename"_s,
-        [plan](const std::atomic<bool> *cancelled, MoveJournal *journal, const std::function<void(int, int)> &progress) {
-            ClassifyOutcome outcome;
-            outcome.moves = executePlan(plan, journal, cancelled, progress);
-            outcome.cancelled = cancelled->load();
-            return outcome;
-        },
+        planWork(plan),
         [this, items](const ClassifyOutcome &outcome) {
             applyMoves(outcome.moves, items);
             m_actionStatus = summaryText(outcome.moves).replace(u"moved"_s, tr("renamed")) +

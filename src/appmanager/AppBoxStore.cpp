@@ -1,6 +1,7 @@
 // The box's stored list of paths, its acceptance rule and the launching of its applications.
 #include "appmanager/AppBoxStore.h"
 
+#include "platform/GLibPointers.h"
 #include "platform/NativePath.h"
 #include "platform/Settings.h"
 
@@ -22,17 +23,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct GObjectDeleter
-{
-    void operator()(gpointer object) const { g_object_unref(object); }
-};
 using DesktopEntryPtr = std::unique_ptr<GDesktopAppInfo, GObjectDeleter>;
-
-struct GFreeDeleter
-{
-    void operator()(gpointer memory) const { g_free(memory); }
-};
-using GCharPtr = std::unique_ptr<char, GFreeDeleter>;
 
 bool isDesktopEntryName(const QString &path)
 {

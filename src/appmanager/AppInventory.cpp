@@ -2,6 +2,7 @@
 #include "appmanager/AppInventory.h"
 
 #include "platform/ChildProcess.h"
+#include "platform/GLibPointers.h"
 #include "platform/NativePath.h"
 
 #include <QDir>
@@ -25,12 +26,6 @@ namespace vellumry {
 using namespace Qt::StringLiterals;
 
 namespace {
-
-struct GFreeDeleter
-{
-    void operator()(gpointer memory) const { g_free(memory); }
-};
-using GCharPtr = std::unique_ptr<char, GFreeDeleter>;
 
 struct GStrvDeleter
 {

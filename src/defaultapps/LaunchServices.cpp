@@ -2,6 +2,7 @@
 #include "defaultapps/LaunchServices.h"
 
 #include "model/FileKinds.h"
+#include "platform/GLibPointers.h"
 #include "platform/Logging.h"
 #include "platform/NativePath.h"
 
@@ -17,18 +18,6 @@ namespace vellumry {
 using namespace Qt::StringLiterals;
 
 namespace {
-
-struct GObjectDeleter
-{
-    void operator()(gpointer object) const { g_object_unref(object); }
-};
-template <typename T> using GObjectPtr = std::unique_ptr<T, GObjectDeleter>;
-
-struct GFreeDeleter
-{
-    void operator()(gpointer memory) const { g_free(memory); }
-};
-using GCharPtr = std::unique_ptr<char, GFreeDeleter>;
 
 // An extension that can stand in a file name and, as part of a type, as a key of mimeapps.list.
 bool isUsableExtension(const QString &extension)
@@ -108,7 +97,8 @@ int setMyselfAsDefaultApplicationForFileExtension(const QString &extension, cons
     GError *error = nullptr;
     // GIO rewrites mimeapps.list in place of the old one and drops its own cached copy, so the next
     // query in this process sees the new default.
-    if (!g_app_info_set_as_default_for_type(G_APP_INFO(application.get()), type.toUtf8().constData(), &error)) {
+    if (!g_app_info_set_as_default_for_type(G_APP_INFO(application.get()), type.toUtf8().constData(),
+                                            &error)) {
         QString text = error ? QString::fromUtf8(error->message) : u"the setting could not be written"_s;
         text.replace(u'\n', u' ').replace(u'\t', u' ');
         if (error)

@@ -2,6 +2,8 @@
 // applications, file manager and Trash apply.
 #include "platform/DesktopServices.h"
 
+#include "platform/GLibPointers.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QStringList>
@@ -16,18 +18,6 @@
 
 namespace vellumry {
 namespace {
-
-struct GObjectDeleter
-{
-    void operator()(gpointer object) const { g_object_unref(object); }
-};
-template <typename T> using GObjectPtr = std::unique_ptr<T, GObjectDeleter>;
-
-struct GFreeDeleter
-{
-    void operator()(gpointer memory) const { g_free(memory); }
-};
-using GCharPtr = std::unique_ptr<char, GFreeDeleter>;
 
 struct GErrorDeleter
 {

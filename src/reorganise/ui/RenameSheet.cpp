@@ -24,6 +24,8 @@ QDialogButtonBox *sheetButtons(QDialog *sheet, QWidget *parent, const QString &c
     *cancelButton = buttons->addButton(QDialogButtonBox::Cancel);
     *confirmButton = buttons->addButton(confirm, QDialogButtonBox::AcceptRole);
     (*confirmButton)->setDefault(true);
+    (*cancelButton)->setIcon({}); // plain words, like the confirming button
+
     return buttons;
 }
 
@@ -81,7 +83,7 @@ ClassifySheet::ClassifySheet(QWidget *parent) : QDialog(parent)
                              classifyImageView);
     intro->setWordWrap(true);
     inner->addWidget(intro);
-    selectClassfiyTypeButton = new QCheckBox(tr("By kind: Image, Video, Audio& Music, Document, …"), classifyImageView);
+    selectClassfiyTypeButton = new QCheckBox(tr("By kind: Image, Video, Audio&& Music, Document, …"), classifyImageView);
     selectClassfiyTypeButton->setToolTip(tr("One folder for each kind of file"));
     selectClassfiyDateButton = new QCheckBox(tr("By date: year / month / day of the last change"), classifyImageView);
     selectClassfiyDateButton->setToolTip(tr("Folders such as 2019/7/4, in your time zone"));
