@@ -102,9 +102,7 @@ AppFileSheet::AppFileSheet(QWidget *parent) : QDialog(parent)
     QHeaderView *header = appFileTableview->horizontalHeader();
     header->setHighlightSections(false);
     header->resizeSection(AppFileListModel::NameColumn, 200);
-    header->setSectionResizeMode(AppFileListModel::SizeColumn, QHeaderView::Stretch);
-    // The location cells only carry their rows; nothing in them is worth a column on screen.
-    appFileTableview->setColumnHidden(AppFileListModel::LocationColumn, true);
+    header->setStretchLastSection(true); // the last shown one: "Opened by"
     layout->addWidget(appFileTableview, 1);
     // Every reset drops the table's cells; new ones take their ticks from the rows.
     connect(appFileController, &QAbstractItemModel::modelReset, this, &AppFileSheet::makeCells);
@@ -174,6 +172,9 @@ SHTableCellView *AppFileSheet::makeCell(int row, int column)
 
 void AppFileSheet::makeCells()
 {
+    // The location cells only carry their rows; nothing in them is worth a column on screen. Hidden
+    // here, after each reset of the model, so no reset brings the column back.
+    appFileTableview->setColumnHidden(AppFileListModel::LocationColumn, true);
     for (int row = 0; row < appFileController->rowCount(); ++row) {
         makeCell(row, AppFileListModel::NameColumn);
         makeCell(row, AppFileListModel::LocationColumn);
