@@ -44,7 +44,8 @@ void AppDelegate::setupApplications()
     appTabs->setDocumentMode(true);
     appTabs->addTab(files, tr("Files"));
     appTabs->addTab(appsPage, tr("Applications"));
-    appTabs->setTabToolTip(1, tr("The applications: which file extensions each opens, or how often and when each was used (Ctrl+4)"));
+    appTabs->setTabToolTip(1, tr("The applications: which file extensions each opens, or how often and when "
+                                 "each was used (Ctrl+4)"));
     window->setCentralWidget(appTabs);
     // Nothing fills the table before the page is first looked at.
     connect(appTabs, &QTabWidget::currentChanged, this, [this](int index) {
@@ -52,7 +53,8 @@ void AppDelegate::setupApplications()
             StartScanAppInformation();
     });
 
-    sortAppToolMenu->addAction(tr("Architecture (32-bit first)"), this, &AppDelegate::SortAllAppArrayFrom32to64Action);
+    sortAppToolMenu->addAction(tr("Architecture (32-bit first)"), this,
+                               &AppDelegate::SortAllAppArrayFrom32to64Action);
     sortAppToolMenu->addAction(tr("Use Count (most used first)"), this,
                                &AppDelegate::SortAllAppArrayRecentUsedCountAction);
     sortAppToolMenu->addAction(tr("Last Used (most recent first)"), this,
@@ -84,7 +86,8 @@ void AppDelegate::setupApplications()
     appFileController = AppFileWindow->appFileController;
     scanAppFileProgressor = AppFileWindow->scanAppFileProgressor;
     connect(AppFileWindow->closeButton, &QPushButton::clicked, this, &AppDelegate::CloseAppFileWindow);
-    connect(AppFileWindow->changeButton, &QPushButton::clicked, this, &AppDelegate::ChangeOenWithApplicationAction);
+    connect(AppFileWindow->changeButton, &QPushButton::clicked, this,
+            &AppDelegate::ChangeOenWithApplicationAction);
     connect(AppFileWindow, &QDialog::rejected, this, &AppDelegate::CloseAppFileWindow); // Esc
     m_services.nc->observe(Notification::StartScanApplication, this,
                            [this](QObject *note) { StartScanApplicationHandle(note); });

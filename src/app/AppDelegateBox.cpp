@@ -77,7 +77,9 @@ void AppDelegate::setUpAppBox()
         const RecentUseStore::Use use = recentUseOf(node.appPath(), RecentUseStore::load());
         return AppUsage{use.count, use.lastUsed.isValid() ? use.lastUsed : node.lastOpenDate()};
     };
-    services.lastUsed = [](const QString &path) { return recentUseOf(path, RecentUseStore::load()).lastUsed; };
+    services.lastUsed = [](const QString &path) {
+        return recentUseOf(path, RecentUseStore::load()).lastUsed;
+    };
     if (m_services.launchApplication) {
         services.openApplication = [launch = m_services.launchApplication](const QByteArray &path) {
             return launch(path) ? ActionResult{true, {}} : ActionResult{false, tr("it did not start")};

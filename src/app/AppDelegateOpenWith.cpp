@@ -54,7 +54,8 @@ void AppDelegate::openPanelDidEnd3(QFileDialog *panel, int returnCode)
         return;
     const QString chosen = panel->selectedFiles().value(0);
     if (!chosen.isEmpty() && QFileInfo(chosen).isDir())
-        storeUserFolderGrant(*m_services.settings, chosen); // one that cannot be stored is asked for next time
+        storeUserFolderGrant(*m_services.settings,
+                             chosen); // one that cannot be stored is asked for next time
     userdatabookmarkFileURL = grantedUserFolder(*m_services.settings);
     showAppFileWindowAndScan();
 }
@@ -75,7 +76,8 @@ void AppDelegate::ChangeOenWithApplicationAction()
         if (start.isEmpty() || folder.startsWith(u"/usr/share"_s)) // the installed applications first
             start = folder;
     }
-    auto *panel = new QFileDialog(AppFileWindow, tr("Choose the Application"), start.isEmpty() ? u"/"_s : start);
+    auto *panel =
+        new QFileDialog(AppFileWindow, tr("Choose the Application"), start.isEmpty() ? u"/"_s : start);
     panel->setAttribute(Qt::WA_DeleteOnClose);
     panel->setFileMode(QFileDialog::ExistingFile);
     panel->setNameFilter(tr("Applications (*.desktop)"));

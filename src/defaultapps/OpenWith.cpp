@@ -47,9 +47,15 @@ PMAppNodeList openWithNodes(const ApplicationMap &map)
     return nodes;
 }
 
-PMAppNodeList ScanOpenWithApplications() { return openWithNodes(getImageApplicationDiction()); }
+PMAppNodeList ScanOpenWithApplications()
+{
+    return openWithNodes(getImageApplicationDiction());
+}
 
-QFuture<PMAppNodeList> ScanOpenWithApplicationsAsync() { return QtConcurrent::run(&ScanOpenWithApplications); }
+QFuture<PMAppNodeList> ScanOpenWithApplicationsAsync()
+{
+    return QtConcurrent::run(&ScanOpenWithApplications);
+}
 
 QString grantedUserFolder(const Settings &settings)
 {
@@ -105,7 +111,8 @@ QList<HandOverOutcome> handExtensionsTo(const QStringList &extensions, const QSt
     QList<HandOverOutcome> outcomes;
     for (const QString &extension : extensions) {
         HandOverOutcome outcome{extension, kDefaultSet, {}};
-        outcome.status = setMyselfAsDefaultApplicationForFileExtension(extension, bundleIdentifier, &outcome.reason);
+        outcome.status =
+            setMyselfAsDefaultApplicationForFileExtension(extension, bundleIdentifier, &outcome.reason);
         outcomes.append(outcome);
     }
     return outcomes;

@@ -1,4 +1,5 @@
-// The applications page, its sorts, the tray image and the application file sheet, driven as a user drives them.
+// The applications page, its sorts, the tray image and the application file sheet, driven as a user drives
+// them.
 #include "AppFixtures.h"
 
 #include "app/AppDelegate.h"
@@ -21,8 +22,8 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 
 #include <thread>
 
@@ -105,7 +106,8 @@ private Q_SLOTS:
         writeEntry(apps, u"a.desktop"_s, u"Exec=a"_s);
         writeEntry(apps, u"_z.desktop"_s, u"Exec=z\nIcon=no-such-icon-anywhere"_s);
         AppDelegate &app = launched.launch();
-        QAbstractItemModelTester tester(app.appController, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(app.appController,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         QVERIFY(!app.SortButton->isVisibleTo(app.window)); // nothing to sort before the first scan
         app.appRecordSource = [] {
             return PMAppNodeList{record(u"Viewer"_s, {u"JPG"_s, u"PNG"_s}), record(u"Editor"_s, {})};
@@ -116,17 +118,23 @@ private Q_SLOTS:
         QCOMPARE(launched.shownNames(), (QStringList{u"Viewer"_s, u"Editor"_s}));
         QCOMPARE(app.appController->index(0, AppTableModel::DateColumn).data().toString(), u"JPG, PNG"_s);
         QCOMPARE(app.appController->index(1, AppTableModel::DateColumn).data().toString(), QString());
-        QCOMPARE(app.appController->index(0, AppTableModel::MDateColumn).data(Qt::ToolTipRole).toString(), QString()); // no use known
+        QCOMPARE(app.appController->index(0, AppTableModel::MDateColumn).data(Qt::ToolTipRole).toString(),
+                 QString()); // no use known
 
         QVERIFY(launched.refreshed([&] { app.appsPage->inventoryButton->click(); }));
         QCOMPARE(launched.shownNames(), (QStringList{u"_z.desktop"_s, u"a.desktop"_s, u"b.desktop"_s}));
-        QVERIFY(app.appController->index(0, AppTableModel::MDateColumn).data(Qt::ToolTipRole).toString().startsWith(u"Used 0 times, last "_s));
+        QVERIFY(app.appController->index(0, AppTableModel::MDateColumn)
+                    .data(Qt::ToolTipRole)
+                    .toString()
+                    .startsWith(u"Used 0 times, last "_s));
         QCOMPARE(app.fileNadeArray.size(), 3);
         QVERIFY(!app.scanProgressor->isVisibleTo(app.window));
         QVERIFY(app.SortButton->isVisibleTo(app.window));
         const QImage fallback = iconImage(QIcon(u":/images/fileimage.png"_s));
         const auto icon = [&](int row) {
-            return iconImage(app.appController->index(row, AppTableModel::NameColumn).data(Qt::DecorationRole).value<QIcon>());
+            return iconImage(app.appController->index(row, AppTableModel::NameColumn)
+                                 .data(Qt::DecorationRole)
+                                 .value<QIcon>());
         };
         QCOMPARE(icon(0), fallback);
         QCOMPARE(icon(2).pixelColor(8, 8), QColor(Qt::red));
@@ -227,7 +235,8 @@ private Q_SLOTS:
             return;
         QCOMPARE(app.userdatabookmarkFileURL, launched.home.home());
         QVERIFY(rows.wait(10000));
-        QAbstractItemModelTester tester(app.appFileController, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(app.appFileController,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(app.appFileController->rowCount(), 2);
         QStringList names;
         for (int row = 0; row < 2; ++row) {
@@ -235,8 +244,10 @@ private Q_SLOTS:
             names << cell->relatedBtn()->text();
             QVERIFY(!cell->relatedBtn()->isChecked());
             QVERIFY(!cell->fileNode()->bSelected());
-            QCOMPARE(app.appFileController->index(row, AppFileListModel::SizeColumn).data().toString(), u"Viewer"_s);
-            QCOMPARE(app.AppFileWindow->cellAt(row, AppFileListModel::LocationColumn)->fileNode(), cell->fileNode());
+            QCOMPARE(app.appFileController->index(row, AppFileListModel::SizeColumn).data().toString(),
+                     u"Viewer"_s);
+            QCOMPARE(app.AppFileWindow->cellAt(row, AppFileListModel::LocationColumn)->fileNode(),
+                     cell->fileNode());
         }
         QCOMPARE(names, (QStringList{u"JPG"_s, u"PNG"_s}));
         QVERIFY(!app.AppFileWindow->cellAt(2, AppFileListModel::NameColumn));

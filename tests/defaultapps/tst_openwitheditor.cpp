@@ -30,9 +30,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QByteArray kMimeapps = "[Default Applications]\nimage/gif=oldapp.desktop\nimage/vnd.microsoft.icon=oldapp.desktop\n"
-                             "image/png=oldapp.desktop\nimage/webp=oldapp.desktop\nimage/x-xcf=oldapp.desktop\n"
-                             "\n[Added Associations]\nx-scheme-handler/x-test=viewer.desktop;\n";
+const QByteArray kMimeapps =
+    "[Default Applications]\nimage/gif=oldapp.desktop\nimage/vnd.microsoft.icon=oldapp.desktop\n"
+    "image/png=oldapp.desktop\nimage/webp=oldapp.desktop\nimage/x-xcf=oldapp.desktop\n"
+    "\n[Added Associations]\nx-scheme-handler/x-test=viewer.desktop;\n";
 
 } // namespace
 
@@ -80,7 +81,8 @@ class TestOpenWithEditor : public QObject
     {
         SHTableCellView *cell = sheet()->cellAt(row, AppFileListModel::NameColumn);
         QVERIFY(cell);
-        QTest::mouseClick(cell->relatedBtn(), Qt::LeftButton, {}, QPoint(4, cell->relatedBtn()->height() / 2));
+        QTest::mouseClick(cell->relatedBtn(), Qt::LeftButton, {},
+                          QPoint(4, cell->relatedBtn()->height() / 2));
     }
 
 private Q_SLOTS:
@@ -105,7 +107,9 @@ private Q_SLOTS:
         QVERIFY(finished.wait(30000));
         QCOMPARE(shownExtensions(u"oldapp.desktop"_s),
                  (QStringList{u"GIF"_s, u"ICO"_s, u"PNG"_s, u"WEBP"_s, u"XCF"_s}));
-        QCOMPARE(app->appController->index(rowOf(u"oldapp.desktop"_s), AppTableModel::DateColumn).data().toString(),
+        QCOMPARE(app->appController->index(rowOf(u"oldapp.desktop"_s), AppTableModel::DateColumn)
+                     .data()
+                     .toString(),
                  u"GIF, ICO, PNG, WEBP, XCF"_s);
     }
     void cleanupTestCase()
@@ -175,7 +179,7 @@ private Q_SLOTS:
         tick(1); // ICO
         tick(3); // WEBP
         tick(4);
-        tick(4); // XCF on and off again
+        tick(4);                                                               // XCF on and off again
         app->appFileController->setContent(app->appFileController->content()); // new cells for every row
         QVERIFY(sheet()->cellAt(1, AppFileListModel::NameColumn)->relatedBtn()->isChecked());
         QVERIFY(!sheet()->cellAt(4, AppFileListModel::NameColumn)->relatedBtn()->isChecked());

@@ -149,7 +149,8 @@ SHTableCellView *AppFileSheet::cellAt(int row, int column)
     if (!appFileController->nodeAt(row) ||
         (column != AppFileListModel::NameColumn && column != AppFileListModel::LocationColumn))
         return nullptr;
-    if (auto *cell = qobject_cast<SHTableCellView *>(appFileTableview->indexWidget(appFileController->index(row, column))))
+    if (auto *cell = qobject_cast<SHTableCellView *>(
+            appFileTableview->indexWidget(appFileController->index(row, column))))
         return cell;
     return makeCell(row, column);
 }
@@ -160,7 +161,8 @@ SHTableCellView *AppFileSheet::makeCell(int row, int column)
     auto *cell = new SHTableCellView;
     cell->setFileNode(node);
     if (column == AppFileListModel::NameColumn) {
-        const QString name = node->fileName().isEmpty() ? node->filePath().section(u'/', -1) : node->fileName();
+        const QString name =
+            node->fileName().isEmpty() ? node->filePath().section(u'/', -1) : node->fileName();
         cell->relatedBtn()->setText(name);
         cell->relatedBtn()->setToolTip(tr("Tick to hand %1 to another application").arg(name));
     } else {

@@ -22,8 +22,17 @@ class AppFileListModel : public QAbstractTableModel
     Q_OBJECT
 public:
     // The columns, known by their identifiers "Name", "Size" and "Location".
-    enum Column { NameColumn, SizeColumn, LocationColumn, ColumnCount };
-    enum Role { IdentifierRole = Qt::UserRole + 1 };
+    enum Column
+    {
+        NameColumn,
+        SizeColumn,
+        LocationColumn,
+        ColumnCount
+    };
+    enum Role
+    {
+        IdentifierRole = Qt::UserRole + 1
+    };
 
     using QAbstractTableModel::QAbstractTableModel;
     static QString columnIdentifier(int column);
