@@ -231,6 +231,13 @@ def glyph_all(c, x, y, color, background):
     c.rect(x + 4.5, y + 10.5, x + 8.5, y + 11.75, color)
 
 
+def glyph_apps(c, x, y, color):
+    # Four application tiles.
+    for dx in (0.5, 9):
+        for dy in (0.5, 9):
+            c.rect(x + dx, y + dy, x + dx + 6.5, y + dy + 6.5, color, radius=1.6)
+
+
 def glyph_images(c, x, y, color, background):
     c.ring(x + 0.5, y + 2, x + 15.5, y + 14, color, 1.5, radius=2)
     c.ellipse(x + 9.5, y + 4.5, x + 12.5, y + 7.5, color)
@@ -325,6 +332,7 @@ FEATURES = [
     ("whiterename", "renameblackbtn", adapt(glyph_rename), "Rename"),
     ("whiteclassify", "classifyblackbtn", adapt(glyph_classify), "Classify"),
     ("whitemove", "movetoblackbtn", glyph_move, "Move To"),
+    ("whiteapps", "appsblackbtn", adapt(glyph_apps), "Apps"),
 ]
 
 # The show-files button takes the width of the kind chosen last.

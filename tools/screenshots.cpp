@@ -4,7 +4,8 @@
 //
 // Writes OUTDIR/start.png, main-light.png, main-dark.png, list.png and preview-<NAME>.png for every file
 // NAME (a file name inside FOLDER's tree) selected in turn; then applications.png (this desktop's default
-// applications) and app-files.png (the extension sheet of the first one, its first row ticked).
+// applications), app-files.png (the extension sheet of the first one, its first row ticked) and app-box.png (the
+// box of favourite applications over the window).
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
 #include "appmanager/ui/AppFileSheet.h"
@@ -133,6 +134,11 @@ int main(int argc, char *argv[])
             cell->relatedBtn()->click();
         settle(500);
         controller.AppFileWindow->grab().save(out + QStringLiteral("/app-files.png"));
+        controller.CloseAppFileWindow();
     }
+    // The box of favourite applications, popped up from the main window's button.
+    controller.appTabs->setCurrentIndex(0);
+    controller.ClickStateBanner(controller.window->appBoxBtn);
+    screenShot(QStringLiteral("/app-box.png"));
     return 0;
 }

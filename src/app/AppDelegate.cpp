@@ -330,9 +330,9 @@ void AppDelegate::awakeFromNib()
     window->renameFeatureBtn->setToolTip(window->renameFeatureBtn->toolTip() + tr(" (F2)"));
     window->classifyFeatureBtn->setToolTip(window->classifyFeatureBtn->toolTip() + tr(" (Ctrl+Shift+Y)"));
 
-    setUpPreferences();
     setUpAppBox();
     setupApplications();
+    setUpPreferences(); // last: its Settings and Help menus close the menu bar
 }
 
 void AppDelegate::applicationDidFinishLaunching()
@@ -1044,6 +1044,7 @@ void AppDelegate::applyFeatureImages(bool dark)
     setButtonImage(window->iconViewModeBtn, dark ? u"iconviewblackbtn.png"_s : u"iconviewbtn.png"_s);
     setButtonImage(window->renameFeatureBtn, dark ? u"renameblackbtn.png"_s : u"whiterename.png"_s);
     setButtonImage(window->classifyFeatureBtn, dark ? u"classifyblackbtn.png"_s : u"whiteclassify.png"_s);
+    setButtonImage(window->appBoxBtn, dark ? u"appsblackbtn.png"_s : u"whiteapps.png"_s);
     setButtonImage(window->movetoFeatureBtn, dark ? u"movetoblackbtn.png"_s : u"whitemove.png"_s);
     setButtonImage(window->folderViewModeBtn, dark ? u"folderviewblackbtn.png"_s : u"folderviewbtn.png"_s);
 }

@@ -12,6 +12,7 @@
 #include <QCursor>
 #include <QListView>
 #include <QPushButton>
+#include <QLayout>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QVBoxLayout>
@@ -119,19 +120,23 @@ void AppDelegate::ClickStateBanner(QWidget *sender)
     }
     createPopover();
     thePopViewController->freshView();
+    // The size the popover will have once shown: its layout settled first, or it grows past the screen.
+    thePopover->ensurePolished();
+    if (thePopover->layout())
+        thePopover->layout()->activate();
     thePopover->adjustSize();
 
     // Below the anchor, kept on its screen; above it when there is no room below.
     const QRect anchor = sender ? QRect(sender->mapToGlobal(QPoint(0, 0)), sender->size())
                                 : QRect(QCursor::pos(), QSize(1, 1));
-    const QSize size = thePopover->size();
+    const QSize size = thePopover->size().expandedTo(thePopover->minimumSizeHint());
     QPoint place(anchor.center().x() - size.width() / 2, anchor.bottom() + 1);
     if (QScreen *screen = QGuiApplication::screenAt(anchor.center())) {
         const QRect area = screen->availableGeometry();
         if (place.y() + size.height() > area.bottom() && anchor.top() - size.height() >= area.top())
             place.setY(anchor.top() - size.height());
-        place.setX(std::clamp(place.x(), area.left(), std::max(area.left(), area.right() - size.width())));
-        place.setY(std::clamp(place.y(), area.top(), std::max(area.top(), area.bottom() - size.height())));
+        place.setX(std::clamp(place.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width())));
+        place.setY(std::clamp(place.y(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height())));
     }
     thePopover->move(place);
     thePopover->show();

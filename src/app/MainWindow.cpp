@@ -76,8 +76,8 @@ MainWindow::MainWindow(NotificationCenter *nc, QWidget *parent) : QMainWindow(pa
     bar->addWidget(renameFeatureBtn);
     bar->addWidget(classifyFeatureBtn);
     bar->addWidget(movetoFeatureBtn);
-    appBoxBtn = new QPushButton(tr("Apps"), groundFolderImageView);
-    appBoxBtn->setToolTip(tr("Open the box of favourite applications (Ctrl+B)"));
+    appBoxBtn = featureButton(new QPushButton(groundFolderImageView), tr("Apps"),
+                              tr("Open the box of favourite applications (Ctrl+B)"));
     appBoxBtn->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
     bar->addWidget(appBoxBtn);
     showFilesMenu = new QMenu(showFilesButton);

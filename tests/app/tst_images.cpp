@@ -18,6 +18,7 @@ private Q_SLOTS:
         QTest::newRow("list view") << u"listviewbtn"_s << u"listviewblackbtn"_s << feature;
         QTest::newRow("icon view") << u"iconviewbtn"_s << u"iconviewblackbtn"_s << feature;
         QTest::newRow("rename") << u"whiterename"_s << u"renameblackbtn"_s << feature;
+        QTest::newRow("apps") << u"whiteapps"_s << u"appsblackbtn"_s << feature;
         QTest::newRow("classify") << u"whiteclassify"_s << u"classifyblackbtn"_s << feature;
         QTest::newRow("move to") << u"whitemove"_s << u"movetoblackbtn"_s << feature;
         QTest::newRow("folder view") << u"folderviewbtn"_s << u"folderviewblackbtn"_s << feature;

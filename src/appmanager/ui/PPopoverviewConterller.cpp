@@ -215,6 +215,13 @@ PPopoverviewConterller::PPopoverviewConterller(Services services, QWidget *paren
     imageBrowserView->setMouseTracking(true);
     imageBrowserView->setContextMenuPolicy(Qt::CustomContextMenu);
     accessLayout->addWidget(imageBrowserView, 1);
+    // What an empty box or an empty search shows in place of the grid.
+    emptyHintlab = new QLabel(imageBrowserView->viewport());
+    emptyHintlab->setAlignment(Qt::AlignCenter);
+    emptyHintlab->setWordWrap(true);
+    emptyHintlab->setEnabled(false);
+    auto *hintLayout = new QVBoxLayout(imageBrowserView->viewport());
+    hintLayout->addWidget(emptyHintlab);
     boxStatuslab = new QLabel(accessAppView);
     boxStatuslab->setContentsMargins(8, 2, 8, 4);
     boxStatuslab->setWordWrap(true);
@@ -334,6 +341,18 @@ void PPopoverviewConterller::restoreFromDefaults()
 void PPopoverviewConterller::freshView()
 {
     gridModel->setRecords(box->getAppItemArray());
+    updateEmptyHint();
+}
+
+void PPopoverviewConterller::updateEmptyHint()
+{
+    if (gridModel->rowCount() > 0)
+        emptyHintlab->clear();
+    else if (box->backupArray().isEmpty())
+        emptyHintlab->setText(tr("Your box is empty.\nAdd… puts your favourite applications here."));
+    else
+        emptyHintlab->setText(tr("Nothing to show in this order or for this search."));
+    emptyHintlab->setVisible(gridModel->rowCount() == 0);
 }
 
 void PPopoverviewConterller::ChangeToAppManageView()

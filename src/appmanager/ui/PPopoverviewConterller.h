@@ -105,6 +105,7 @@ public:
     void initView();
     void setTableViewColor();
     void freshView(); // reloads the grid
+    void updateEmptyHint(); // the hint an empty grid shows
     void ChangeToAppManageView();
     void ChangeToAppAccessView();
     bool isManageViewShown() const;
@@ -147,6 +148,7 @@ public:
     QPushButton *detachBtn;
     QPushButton *backBtn;
     QLabel *boxStatuslab;
+    QLabel *emptyHintlab;
     QMenu *sortAppMenu;
     QMenu *AppMenu;
     QTableWidget *manageAppTableView;
