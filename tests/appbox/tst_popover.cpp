@@ -130,6 +130,8 @@ private Q_SLOTS:
         QMetaObject::invokeMethod(panel, "accept");
         QCOMPARE(f.box->gridModel->rowCount(), 4);
         QCOMPARE(AppBoxStore::storedPaths(f.settings).size(), 4);
+        // The closed panel goes (saving its state) while the test's home is still there.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     void sortMenuAndContextMenu()
