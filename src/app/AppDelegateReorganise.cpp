@@ -129,7 +129,7 @@ void AppDelegate::SaveRenameFolderAction()
         planWork(plan),
         [this, items](const ClassifyOutcome &outcome) {
             applyMoves(outcome.moves, items);
-            m_actionStatus = summaryText(outcome.moves).replace(u"moved"_s, tr("renamed")) +
+            m_actionStatus = summaryText(outcome.moves, tr("renamed")) +
                              (outcome.cancelled ? tr(" (cancelled)") : QString());
             updateStatus();
             // The file manager shows the last file renamed, selected in its folder.

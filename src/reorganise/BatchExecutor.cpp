@@ -119,7 +119,7 @@ QList<StepOutcome> executePlan(const Plan &plan, MoveJournal *journal, const std
     return outcomes;
 }
 
-QString summaryText(const QList<StepOutcome> &outcomes)
+QString summaryText(const QList<StepOutcome> &outcomes, const QString &done)
 {
     int moved = 0;
     QMap<QString, int> reasons;
@@ -130,7 +130,7 @@ QString summaryText(const QList<StepOutcome> &outcomes)
             ++reasons[outcome.reason];
     }
     const int skipped = int(outcomes.size()) - moved;
-    QString text = u"%1 moved"_s.arg(moved);
+    QString text = u"%1 "_s.arg(moved) + done;
     if (skipped == 0)
         return text;
     text += u", %1 skipped"_s.arg(skipped);

@@ -59,7 +59,8 @@ private:
 QList<StepOutcome> executePlan(const Plan &plan, MoveJournal *journal, const std::atomic<bool> *cancelled = nullptr,
                                const std::function<void(int, int)> &progress = {});
 
-// "12 moved, 1 skipped: name taken" (the most frequent reasons, most frequent first).
-QString summaryText(const QList<StepOutcome> &outcomes);
+// "12 moved, 1 skipped: name taken" (the most frequent reasons, most frequent first); `done` names what
+// happened to the files that were not skipped ("renamed" for a rename).
+QString summaryText(const QList<StepOutcome> &outcomes, const QString &done = QStringLiteral("moved"));
 
 } // namespace vellumry
