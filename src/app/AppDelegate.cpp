@@ -131,6 +131,10 @@ AppDelegate::~AppDelegate()
 {
     if (g_controller == this)
         g_controller = nullptr;
+    // A batch still running stops between two files; the step under way finishes, so no file is left
+    // half moved, and a stopped classification sends nothing to the Trash.
+    if (m_batch)
+        m_batch->cancelled = true;
     delete openFolderWindow;
     delete window;
 }

@@ -30,6 +30,7 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+#include <QThreadPool>
 #include <QUrl>
 
 #include <unistd.h>
@@ -131,6 +132,7 @@ private Q_SLOTS:
     void renameSheetShowsWhatEachModeNeeds();
     void renameActsOnTheShownSelection();
     void classifySheetSortsEveryFileAndKeepsTheRest();
+    void quittingDuringAClassificationLosesNothing();
 };
 
 void TestAppDelegate::firstStartShowsTheStartWindowAlone()
@@ -742,6 +744,23 @@ void TestAppDelegate::classifySheetSortsEveryFileAndKeepsTheRest()
     app.ClassfyFolderAction();
     QVERIFY(!sheet->isVisible());
     QVERIFY(app.statusText().startsWith(u"No main folder to classify"_s));
+}
+
+void TestAppDelegate::quittingDuringAClassificationLosesNothing()
+{
+    Launched run(true, true);
+    TreeBuilder tree(QFile::encodeName(run.home.home()) + "/work");
+    for (int d = 0; d < 30; ++d)
+        makeFiles(tree, "M/d" + QByteArray::number(d), 100);
+    const QList<QByteArray> before = TreeBuilder::fileChecksums(tree.snapshot());
+    AppDelegate &app = run.launch();
+    QVERIFY(run.dropAndWait({tree.path("M")}));
+    app.ClassfyFolderAction();
+    app.classifySheet->classifyButton->click();
+    QVERIFY(app.isBatchRunning());
+    run.app.reset(); // the program quits with the batch under way
+    QThreadPool::globalInstance()->waitForDone();
+    QCOMPARE(TreeBuilder::fileChecksums(tree.snapshot()), before); // every file still below the main folder
 }
 
 QTEST_MAIN(TestAppDelegate)
