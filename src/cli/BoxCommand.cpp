@@ -39,16 +39,8 @@ int boxCommand(const Args &args)
         return usageError("box needs list, add or remove");
     const std::string_view action = args.front();
     std::vector<std::string_view> paths;
-    bool optionsEnded = false;
-    for (size_t i = 1; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-")
-            paths.push_back(arg);
-        else if (arg == "--")
-            optionsEnded = true;
-        else
-            return usageError("unknown option '" + std::string(arg) + "'");
-    }
+    if (std::string unknown; !operands(args, 1, paths, unknown))
+        return usageError("unknown option '" + unknown + "'");
 
     Settings settings;
     if (action == "list") {

@@ -56,6 +56,24 @@ std::string escaped(const QByteArray &bytes)
     return out;
 }
 
+bool operands(const Args &args, size_t from, std::vector<std::string_view> &out, std::string &unknown)
+{
+    bool optionsEnded = false;
+    for (size_t i = from; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            out.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else {
+            unknown = std::string(arg);
+            return false;
+        }
+    }
+    return true;
+}
+
+
 namespace {
 
 constexpr const char *kUsage =
@@ -281,15 +299,8 @@ int desktopCommand(int argc, char *argv[], const Args &args, std::string_view co
                    ActionResult (*action)(const QByteArray &))
 {
     std::vector<std::string_view> paths;
-    bool optionsEnded = false;
-    for (std::string_view arg : args) {
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-")
-            paths.push_back(arg);
-        else if (arg == "--")
-            optionsEnded = true;
-        else
-            return usageError("unknown option '" + std::string(arg) + "'");
-    }
+    if (std::string unknown; !operands(args, 0, paths, unknown))
+        return usageError("unknown option '" + unknown + "'");
     if (paths.empty())
         return usageError(std::string(command) + " needs at least one path");
 

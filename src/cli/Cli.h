@@ -25,6 +25,10 @@ int finish(bool wroteAll);
 // A path or name as the output shows it: tab \t, newline \n, backslash \\, invalid UTF-8 bytes \xNN.
 std::string escaped(const QByteArray &bytes);
 
+// The words of args from `from` on, into `out`; "--" ends the options, and there are no others: false, with
+// the option in `unknown`, when one is given.
+bool operands(const Args &args, size_t from, std::vector<std::string_view> &out, std::string &unknown);
+
 // The commands that live in files of their own.
 int defaultsCommand(const Args &args);
 // box list | add PATH... | remove PATH...: the tray box of favourite applications.

@@ -17,24 +17,6 @@ QString argText(std::string_view arg) { return fromNativePath(QByteArrayView(arg
 
 std::string lineText(const QString &text) { return escaped(toNativePath(text)); }
 
-// The words after the subcommand; "--" ends the options, and there are no others.
-bool operands(const Args &args, size_t from, std::vector<std::string_view> &out, std::string &unknown)
-{
-    bool optionsEnded = false;
-    for (size_t i = from; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            out.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else {
-            unknown = std::string(arg);
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace
 
 // defaults type EXT... | get EXT... | set DESKTOP_ID EXT... | map
