@@ -976,6 +976,9 @@ void AppDelegate::runBatch(const QString &label, const QString &operation, Batch
     MoveJournal *journal = batch->journal->isOpen() ? batch->journal.get() : nullptr;
     watcher->setFuture(QtConcurrent::run([work, journal, batch, progress = QPointer<QProgressDialog>(progress)] {
         return work(&batch->cancelled, journal, [progress](int done, int total) {
+            // About 200 updates a batch at most: one queued event per file would flood the GUI thread.
+            if (done != total && done % std::max(1, total / 200) != 0)
+                return;
             QMetaObject::invokeMethod(progress, [progress, done, total] {
                 if (!progress)
                     return;
