@@ -179,19 +179,6 @@ private Q_SLOTS:
         QCOMPARE(got.reason, reason);
     }
 
-    void recordOfAnEntry()
-    {
-        TempHome home;
-        const QString path = home.home() + u"/org.example.Calc.desktop"_s;
-        writeFile(path, kEntry);
-        const PMAppNodeRef record = AppBoxStore::makeRecord(path);
-        QCOMPARE(record->imageTitle(), u"org.example.Calc"_s);
-        QCOMPARE(record->appImage(), u"accessories-calculator"_s);
-        QCOMPARE(record->lastOpenDate(), QFileInfo(path).lastModified().toUTC()); // no recorded use
-        QCOMPARE(AppBoxStore::makeRecord(path, kNow)->lastOpenDate(), kNow);
-        QCOMPARE(AppBoxStore::displayName(path), u"Calculator"_s);
-    }
-
     void storedListAfterAddAndRemove()
     {
         TempHome home;

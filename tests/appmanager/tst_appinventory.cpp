@@ -1,15 +1,35 @@
-// The inventory of installed applications, in a temporary home with its own application folders.
+// The inventory of installed applications in a temporary home with its own application folders, its
+// orders, and vellumry-cli apps as scripts see it.
 #include "AppFixtures.h"
 
 #include "appmanager/AppInventory.h"
+#include "appmanager/AppSorting.h"
 #include "platform/ChildProcess.h"
 #include "support/TempHome.h"
 
 #include <QTest>
 
+Q_DECLARE_METATYPE(vellumry::AppSortOrder)
+
 using namespace vellumry;
 using namespace vellumry::test;
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// A record from a short description: name, 64-bit, use count and last-use day (0: never).
+PMAppNodeRef app(const QString &name, bool x64, int count, int day)
+{
+    auto node = PMAppNodeRef::create();
+    node->setAppName(name);
+    node->setB64bit(x64);
+    node->setUsedCount(count);
+    if (day)
+        node->setLastOpenDate(QDateTime(QDate(2024, 1, day), QTime(12, 0), QTimeZone::utc()));
+    return node;
+}
+
+} // namespace
 
 class TestAppInventory : public QObject
 {
@@ -167,6 +187,65 @@ private Q_SLOTS:
         if (!owner.succeeded() || !QFileInfo::exists(u"/usr/bin/file"_s))
             QSKIP("no dpkg database with the file package here");
         QCOMPARE(packageVersionForPath(u"/usr/bin/file"_s), QString::fromUtf8(owner.standardOutput));
+    }
+
+    void orders_data()
+    {
+        QTest::addColumn<AppSortOrder>("order");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("32-bit first, each group in its order") << AppSortOrder::Architecture
+                                                               << QStringList{u"Zebra"_s, u".hidden"_s, u"_Tool"_s, u"apple"_s, u"Éclair"_s};
+        QTest::newRow("most used first, unreadable last") << AppSortOrder::UsedCount
+                                                          << QStringList{u"Éclair"_s, u"_Tool"_s, u"Zebra"_s, u".hidden"_s, u"apple"_s};
+        QTest::newRow("most recent first, ties kept, never last") << AppSortOrder::LastUsedDate
+                                                                  << QStringList{u"Zebra"_s, u"_Tool"_s, u"apple"_s, u"Éclair"_s, u".hidden"_s};
+        QTest::newRow("punctuation first, then ignoring case and accents")
+            << AppSortOrder::Name << QStringList{u".hidden"_s, u"_Tool"_s, u"apple"_s, u"Éclair"_s, u"Zebra"_s};
+    }
+    void orders()
+    {
+        QFETCH(AppSortOrder, order);
+        QFETCH(QStringList, expected);
+        const PMAppNodeList apps{app(u"_Tool"_s, true, 5, 3), app(u"apple"_s, true, -1, 3), app(u"Zebra"_s, false, 5, 9),
+                                 app(u"Éclair"_s, true, 12, 2), app(u".hidden"_s, false, 0, 0)};
+        QStringList names;
+        for (const PMAppNodeRef &node : sortedApps(apps, order))
+            names << node->appName();
+        QCOMPARE(names, expected);
+        // A nameless record sorts as a name without punctuation.
+        QVERIFY(compareAppsByName(*app({}, false, 0, 0), *app(u"_a"_s, false, 0, 0)) > 0);
+        QVERIFY(compareAppsByName(*app({}, false, 0, 0), *app(u"a"_s, false, 0, 0)) < 0);
+    }
+
+    void commandLine()
+    {
+        TempHome home;
+        const QString apps = home.dataHome() + u"/applications"_s;
+        const QString script = writeScript(home.root() + u"/bin/tool.sh"_s);
+        writeEntry(apps, u"binary.desktop"_s, u"Exec=/bin/true"_s, utc("2023-01-02T03:04:05Z"));
+        writeEntry(apps, u"script.desktop"_s, u"Exec="_s + script + u" %f\nX-AppImage-Version=0.9"_s,
+                   utc("2022-01-01T00:00:00Z"));
+        writeRecentUses(home.dataHome() + u"/recently-used.xbel"_s,
+                        {{"file:///a", "tool", "&apos;tool.sh %u&apos;", "2024-07-08T09:10:11Z", 3}});
+        const QByteArray bits = isX86_64() ? "YES" : "NO";
+        const QByteArray binary = "binary.desktop\t" + apps.toUtf8() + "/binary.desktop\t1.0.0\t" + bits +
+                                  "\t0\t2023-01-02 03:04:05\n";
+        const QByteArray tool = "script.desktop\t" + apps.toUtf8() + "/script.desktop\t0.9\tNO\t3\t2024-07-08 09:10:11\n";
+        const auto cli = [](const QList<QByteArray> &arguments) {
+            return runProcess(qgetenv("VELLUMRY_CLI"), arguments, 60000);
+        };
+        const ProcessResult plain = cli({"apps"});
+        QVERIFY(plain.succeeded());
+        QCOMPARE(plain.standardOutput, binary + tool);
+        QCOMPARE(cli({"apps", "--sort", "count"}).standardOutput, tool + binary);
+        QCOMPARE(cli({"apps", "--sort=date"}).standardOutput, tool + binary);
+        QCOMPARE(cli({"apps", "--sort", "name"}).standardOutput, binary + tool);
+        for (const QList<QByteArray> &wrong : QList<QList<QByteArray>>{
+                 {"apps", "--sort"}, {"apps", "--sort", "size"}, {"apps", "--all"}, {"apps", "extra"}}) {
+            const ProcessResult run = cli(wrong);
+            QCOMPARE(run.exitCode, 2);
+            QVERIFY(run.standardOutput.isEmpty());
+        }
     }
 };
 
