@@ -4,13 +4,13 @@
 #include "platform/NativePath.h"
 
 #include <QCryptographicHash>
+#include <QFile>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -28,19 +28,6 @@ namespace {
     qFatal("TreeBuilder: %s %s: %s", what, shown.c_str(), std::strerror(error));
 }
 
-// Closes a descriptor when the scope ends.
-class FdCloser
-{
-public:
-    explicit FdCloser(int fd) : m_fd(fd) {}
-    ~FdCloser() { ::close(m_fd); }
-    FdCloser(const FdCloser &) = delete;
-    FdCloser &operator=(const FdCloser &) = delete;
-
-private:
-    int m_fd;
-};
-
 // mkdir -p: every missing component of `full` is created; existing folders are fine.
 void makeFolders(const QByteArray &full)
 {
@@ -57,60 +44,21 @@ void makeFolders(const QByteArray &full)
 }
 
 // FNV-1a of the relative path seeds a splitmix64 stream: cheap, deterministic and different per path.
-class ContentStream
+QByteArray contentFor(QByteArrayView seed, qint64 size)
 {
-public:
-    explicit ContentStream(QByteArrayView seedBytes)
-    {
-        for (char c : seedBytes) {
-            m_state ^= static_cast<unsigned char>(c);
-            m_state *= 0x100000001b3ULL;
-        }
+    quint64 state = 0xcbf29ce484222325ULL;
+    for (char c : seed)
+        state = (state ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
+    QByteArray out(size, Qt::Uninitialized);
+    for (qint64 i = 0; i < size; i += 8) {
+        quint64 z = (state += 0x9e3779b97f4a7c15ULL);
+        z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+        z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+        z ^= z >> 31;
+        for (qint64 k = 0; k < 8 && i + k < size; ++k)
+            out[i + k] = static_cast<char>(z >> (8 * k));
     }
-
-    void fill(unsigned char *out, size_t n)
-    {
-        for (size_t i = 0; i < n; i += 8) {
-            quint64 z = (m_state += 0x9e3779b97f4a7c15ULL);
-            z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-            z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-            z ^= z >> 31;
-            for (size_t k = 0; k < 8 && i + k < n; ++k)
-                out[i + k] = static_cast<unsigned char>(z >> (8 * k));
-        }
-    }
-
-private:
-    quint64 m_state = 0xcbf29ce484222325ULL;
-};
-
-void writeAll(int fd, const unsigned char *data, size_t n, const QByteArray &full)
-{
-    while (n > 0) {
-        const ssize_t written = ::write(fd, data, n);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            fail("cannot write", full);
-        data += written;
-        n -= static_cast<size_t>(written);
-    }
-}
-
-QByteArray hashDescriptor(int fd, QByteArrayView shown)
-{
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    std::vector<char> buffer(1 << 20);
-    while (true) {
-        const ssize_t n = ::read(fd, buffer.data(), buffer.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            fail("cannot read", shown);
-        if (n == 0)
-            return hash.result().toHex();
-        hash.addData(QByteArrayView(buffer.data(), n));
-    }
+    return out;
 }
 
 // Records every entry of the open folder `folderFd` (which this call closes) under `prefix`.
@@ -119,11 +67,10 @@ void snapshotFolder(int folderFd, const QByteArray &prefix, const QByteArray &sh
 {
     DIR *folder = ::fdopendir(folderFd);
     if (!folder) {
-        const int error = errno;
         ::close(folderFd);
-        errno = error;
         fail("cannot list", shownFolder);
     }
+    const int dirFd = ::dirfd(folder);
     while (true) {
         errno = 0;
         const dirent *item = ::readdir(folder);
@@ -138,22 +85,24 @@ void snapshotFolder(int folderFd, const QByteArray &prefix, const QByteArray &sh
         const QByteArray rel = prefix.isEmpty() ? name : prefix + '/' + name;
         const QByteArray shown = shownFolder + '/' + name;
         struct stat st;
-        if (::fstatat(::dirfd(folder), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
             fail("cannot stat", shown);
 
         TreeBuilder::Entry entry;
         if (S_ISREG(st.st_mode)) {
             entry.type = 'f';
             entry.size = st.st_size;
-            const int fd = ::openat(::dirfd(folder), name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-            if (fd < 0)
-                fail("cannot open", shown);
-            FdCloser closer(fd);
-            entry.sha256 = hashDescriptor(fd, shown);
+            QFile file;
+            QCryptographicHash hash(QCryptographicHash::Sha256);
+            const int fd = ::openat(dirFd, name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+            if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) ||
+                !hash.addData(&file))
+                fail("cannot read", shown);
+            entry.sha256 = hash.result().toHex();
         } else if (S_ISLNK(st.st_mode)) {
             entry.type = 'l';
             QByteArray target(st.st_size + 1, '\0');
-            const ssize_t n = ::readlinkat(::dirfd(folder), name.constData(), target.data(), target.size());
+            const ssize_t n = ::readlinkat(dirFd, name.constData(), target.data(), target.size());
             if (n < 0 || n >= target.size()) // changed while we looked: not a state a fixture should be in
                 fail("cannot read link", shown);
             target.truncate(n);
@@ -161,8 +110,7 @@ void snapshotFolder(int folderFd, const QByteArray &prefix, const QByteArray &sh
             entry.linkTarget = target;
         } else if (S_ISDIR(st.st_mode)) {
             entry.type = 'd';
-            const int fd =
-                ::openat(::dirfd(folder), name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+            const int fd = ::openat(dirFd, name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
             if (fd < 0)
                 fail("cannot open folder", shown);
             snapshotFolder(fd, rel, shown, out);
@@ -185,9 +133,7 @@ TreeBuilder::TreeBuilder(QByteArray root) : m_root(std::move(root))
 
 QByteArray TreeBuilder::path(QByteArrayView rel) const
 {
-    if (rel.isEmpty())
-        return m_root;
-    return joinNativePath(m_root, rel);
+    return rel.isEmpty() ? m_root : joinNativePath(m_root, rel);
 }
 
 void TreeBuilder::makeParents(QByteArrayView rel) const
@@ -201,18 +147,13 @@ QByteArray TreeBuilder::file(QByteArrayView rel, qint64 size, std::optional<qint
 {
     makeParents(rel);
     const QByteArray full = path(rel);
+    const QByteArray content = contentFor(rel, size);
+    QFile file;
     const int fd = ::open(full.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        fail("cannot create file", full);
-    FdCloser closer(fd);
-    ContentStream content(rel);
-    std::vector<unsigned char> buffer(static_cast<size_t>(qMin<qint64>(size, 1 << 20)));
-    for (qint64 left = size; left > 0;) {
-        const size_t n = static_cast<size_t>(qMin<qint64>(left, static_cast<qint64>(buffer.size())));
-        content.fill(buffer.data(), n);
-        writeAll(fd, buffer.data(), n, full);
-        left -= static_cast<qint64>(n);
-    }
+    if (fd < 0 || !file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle) ||
+        file.write(content) != content.size() || !file.flush())
+        fail("cannot write", full);
+    file.close();
     const timespec time{static_cast<time_t>(mtimeSecs.value_or(0)), 0};
     const timespec times[2] = {time, time};
     if (mtimeSecs && ::utimensat(AT_FDCWD, full.constData(), times, 0) != 0)
