@@ -1,12 +1,15 @@
 // vellumry-cli as scripts see it: exact lines, escapes, exit statuses.
 #include "model/ItemTexts.h"
 #include "platform/ChildProcess.h"
+#include "platform/LoginItems.h"
 #include "platform/NativePath.h"
+#include "platform/Settings.h"
 #include "support/TempDir.h"
 #include "support/TempHome.h"
 #include "support/TreeBuilder.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTest>
 
 #include <fcntl.h>
@@ -275,6 +278,9 @@ private Q_SLOTS:
         usage("rename without mode", {"rename", "--variant", "end", "/tmp/x"});
         usage("rename unknown mode", {"rename", "--mode", "bogus", "--variant", "end", "/tmp/x"});
         usage("rename depth out of range", {"rename", "--mode", "components", "--variant", "end", "--depth", "6", "/tmp/x"});
+        usage("login without action", {"login"});
+        usage("login unknown action", {"login", "on"});
+        usage("login extra argument", {"login", "add", "now"});
     }
 
     void commands()
@@ -282,6 +288,7 @@ private Q_SLOTS:
         QFETCH(QByteArrayList, arguments);
         QFETCH(int, exitCode);
         QFETCH(QByteArray, output);
+        TempHome home; // nothing reaches the user's own files, whatever the command does
         TempDir tmp;
         TreeBuilder tree(tmp.path());
         tree.file("song.mp3", 3);
@@ -291,6 +298,34 @@ private Q_SLOTS:
         QVERIFY(run.started && run.exitedNormally);
         QCOMPARE(run.exitCode, exitCode);
         QCOMPARE(run.standardOutput, output);
+    }
+
+    // One word on standard output; the autostart entry starts the window program and the preference follows.
+    void loginAddStatusRemove()
+    {
+        TempHome home; // the child writes this home's autostart folder and settings
+        const LoginItems items(qgetenv("VELLUMRY_APP"));
+        const auto stored = [] { return Settings().string(u"BAutoLogin"_s); };
+        const QList<std::pair<QByteArray, QByteArray>> steps{
+            {"status", "disabled\n"}, {"add", "enabled\n"},     {"add", "enabled\n"},
+            {"status", "enabled\n"},  {"remove", "disabled\n"}, {"remove", "disabled\n"},
+        };
+        for (const auto &[command, output] : steps) {
+            const ProcessResult run = cli({"login", command});
+            QVERIFY(run.succeeded());
+            QCOMPARE(run.standardOutput, output);
+            QCOMPARE(items.isEnabled(), output == "enabled\n");
+            if (command != "status")
+                QCOMPARE(stored(), output == "enabled\n" ? u"YES"_s : u"NO"_s);
+        }
+        // An autostart folder whose place is taken by a file: a failure, and no word printed.
+        QVERIFY(QDir(home.configHome() + u"/autostart"_s).removeRecursively());
+        QFile blocker(home.configHome() + u"/autostart"_s);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        const ProcessResult run = cli({"login", "add"});
+        QVERIFY(run.exitedNormally);
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.standardOutput, QByteArray());
     }
 
     void writeFailureIsReported()

@@ -148,27 +148,22 @@ private Q_SLOTS:
     void actions_data()
     {
         QTest::addColumn<QByteArray>("action");
-        QTest::addColumn<QByteArray>(
-            "name");                         // made as a file; a folder when it ends in '/'; "missing" is not
-        QTest::addColumn<QString>("reason"); // empty: succeeds
+        // The name is made as a file, as a folder when it ends in '/', and not at all when it is "missing".
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QString>("reason");    // empty: succeeds
         QTest::addColumn<QByteArray>("opened"); // what the default application is started with
-        QTest::newRow("open registered type")
-            << "open"_ba
-            << "report.vellumrytest"_ba << QString() << "report.vellumrytest"_ba;
-        QTest::newRow("open space and a byte not UTF-8")
-            << "open"_ba
-            << "my r\xe9sum\xe9.vellumrytest"_ba << QString() << "my r\xe9sum\xe9.vellumrytest"_ba;
-        QTest::newRow("open folder") << "open"_ba
-                                     << "a folder/"_ba << QString() << "a folder"_ba;
-        QTest::newRow("reveal without a file manager")
-            << "reveal"_ba
-            << "alone here/x y.txt"_ba << QString() << "alone here"_ba;
-        for (const QByteArray &action : {"open"_ba, "reveal"_ba, "trash"_ba})
-            QTest::addRow("%s missing", action.constData())
-                << action << "missing"_ba << u"no such file"_s << QByteArray();
-        QTest::newRow("open unknown kind")
-            << "open"_ba
-            << "data.unknownkind"_ba << u"no application opens this kind of file"_s << QByteArray();
+        const auto row = [](const char *tag, const QByteArray &action, const QByteArray &name,
+                            const QString &reason, const QByteArray &opened) {
+            QTest::newRow(tag) << action << name << reason << opened;
+        };
+        row("open registered type", "open", "my r\xe9sum\xe9.vellumrytest", {},
+            "my r\xe9sum\xe9.vellumrytest");
+        row("open folder", "open", "a folder/", {}, "a folder");
+        row("reveal without a file manager", "reveal", "alone here/x y.txt", {}, "alone here");
+        row("open missing", "open", "missing", u"no such file"_s, {});
+        row("reveal missing", "reveal", "missing", u"no such file"_s, {});
+        row("trash missing", "trash", "missing", u"no such file"_s, {});
+        row("open unknown kind", "open", "data.unknownkind", u"no application opens this kind of file"_s, {});
     }
     void actions()
     {

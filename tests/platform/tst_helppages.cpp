@@ -45,12 +45,6 @@ private Q_SLOTS:
         // From an installed program nothing outside its own prefix or the sources is offered.
         QVERIFY(helpPageUrl(u"missing.html"_s, bin, QString()).isEmpty());
     }
-
-    void aWebSiteNamedAtBuildTimeWins()
-    {
-        QCOMPARE(helpPageUrl(u"support.html"_s, u"/nowhere"_s, u"https://example.org/vellumry"_s),
-                 QUrl(u"https://example.org/vellumry/support.html"_s));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestHelpPages)

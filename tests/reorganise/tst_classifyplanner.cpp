@@ -8,9 +8,6 @@
 
 #include <ctime>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 using namespace vellumry;
 using namespace Qt::StringLiterals;
 using vellumry::test::TempDir;
@@ -30,10 +27,7 @@ void setTimeZone(const QByteArray &zone)
 
 IKImageItemRef entry(const QByteArray &folder, const QByteArray &name)
 {
-    // Bundles are told apart by the scan, not by their names.
-    const FileKind kind = name.endsWith(".app")
-                              ? FileKind::Application
-                              : kindForFileName(std::string_view(name.constData(), name.size()));
+    const FileKind kind = kindForFileName(std::string_view(name.constData(), name.size()));
     return IKImageItem::makeEntry(ScanFolderRef(new ScanFolder(folder)), name, kind, 1, qint64(0));
 }
 
@@ -43,8 +37,7 @@ ItemList entries(const QByteArray &root, const QList<QByteArray> &rels)
     ItemList items;
     for (const QByteArray &rel : rels) {
         const qsizetype slash = rel.lastIndexOf('/');
-        const QByteArray folder = slash < 0 ? root : root + '/' + rel.left(slash);
-        items.append(entry(folder, rel.mid(slash + 1)));
+        items.append(entry(slash < 0 ? root : root + '/' + rel.left(slash), rel.mid(slash + 1)));
     }
     return items;
 }
@@ -87,8 +80,6 @@ private Q_SLOTS:
     void numberedNames_data();
     void numberedNames();
     void takenNamesNumbered();
-    void classifyPlans_data();
-    void classifyPlans();
     void keepRules_data();
     void keepRules();
     void failedMoveKeepsItsFolder();
@@ -174,50 +165,6 @@ void TestClassifyPlanner::takenNamesNumbered()
     QCOMPARE(targetsBelow(plan, root),
              (QList<QByteArray>{"Image/x 2.jpg", "Image/x 3.jpg", "Image/x 2 1.jpg", {}}));
     QCOMPARE(plan.moves.last().skipReason, u"already in its folder"_s);
-}
-
-void TestClassifyPlanner::classifyPlans_data()
-{
-    QTest::addColumn<ClassifyBy>("by");
-    QTest::addColumn<QList<QByteArray>>("targets");
-    QTest::addColumn<QList<QByteArray>>("cleanUp");
-    QTest::addColumn<QList<QByteArray>>("kept");
-    QTest::newRow("by kind") << ClassifyBy::Kind
-                             << QList<QByteArray>{"Image/x.jpg", "Audio& Music/y.mp3", "Document/z.pdf",
-                                                  "Application/Tool.app"}
-                             << QList<QByteArray>{".settings", "2019", "a", "h"}
-                             << QList<QByteArray>{"Image"};
-    QTest::newRow("by date") << ClassifyBy::Date
-                             << QList<QByteArray>{"2019/7/4/x.jpg", "2019/7/4/y.mp3", "2019/7/4/z.pdf",
-                                                  "2019/7/4/Tool.app"}
-                             << QList<QByteArray>{"Image", "a", "h"}
-                             << QList<QByteArray>{".settings", "2019"};
-}
-
-// A main folder with the files of the last scan in sub-folders and at the top, a bundle, a hidden file at
-// the top and one inside a folder, and an empty year folder and kind folder.
-void TestClassifyPlanner::classifyPlans()
-{
-    QFETCH(ClassifyBy, by);
-    QFETCH(QList<QByteArray>, targets);
-    QFETCH(QList<QByteArray>, cleanUp);
-    QFETCH(QList<QByteArray>, kept);
-    TempDir temp;
-    TreeBuilder tree(temp.path() + "/M");
-    for (const char *rel : {"a/x.jpg", "a/b/y.mp3", "z.pdf", "h/Tool.app/bin/tool"})
-        tree.file(rel, 5, july4th2019);
-    tree.file(".settings", 1);
-    tree.file("h/.hidden", 1);
-    tree.dir("2019");
-    tree.dir("Image");
-    const timespec times[2] = {{july4th2019, 0}, {july4th2019, 0}};
-    QCOMPARE(::utimensat(AT_FDCWD, tree.path("h/Tool.app").constData(), times, AT_SYMLINK_NOFOLLOW), 0);
-    const QByteArray root = tree.root();
-    const ClassifyPlan plan =
-        planClassification(entries(root, {"a/x.jpg", "a/b/y.mp3", "z.pdf", "h/Tool.app"}), root, by);
-    QCOMPARE(targetsBelow(plan, root), targets);
-    QCOMPARE(namesBelow(plan.cleanUp, root), cleanUp);
-    QCOMPARE(keptNames(plan, root), kept);
 }
 
 void TestClassifyPlanner::keepRules_data()

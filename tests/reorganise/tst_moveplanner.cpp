@@ -4,37 +4,15 @@
 #include <QTest>
 
 using namespace vellumry;
-using namespace Qt::StringLiterals;
 
 class TestMovePlanner : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void lastComponentRemoved_data();
-    void lastComponentRemoved();
     void upLevels_data();
     void upLevels();
     void intoAFolder();
 };
-
-void TestMovePlanner::lastComponentRemoved_data()
-{
-    QTest::addColumn<QByteArray>("path");
-    QTest::addColumn<QByteArray>("parent");
-    QTest::newRow("file") << QByteArray("/M/A/f.txt") << QByteArray("/M/A");
-    QTest::newRow("trailing slash") << QByteArray("/M/A/") << QByteArray("/M");
-    QTest::newRow("top") << QByteArray("/M") << QByteArray("/");
-    QTest::newRow("root stays") << QByteArray("/") << QByteArray("/");
-    QTest::newRow("relative name") << QByteArray("f.txt") << QByteArray();
-    QTest::newRow("relative path") << QByteArray("a/f.txt") << QByteArray("a");
-}
-
-void TestMovePlanner::lastComponentRemoved()
-{
-    QFETCH(QByteArray, path);
-    QFETCH(QByteArray, parent);
-    QCOMPARE(removingLastPathComponent(path), parent);
-}
 
 void TestMovePlanner::upLevels_data()
 {

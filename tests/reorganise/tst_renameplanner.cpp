@@ -48,81 +48,57 @@ void TestRenamePlanner::newNames_data()
     QTest::addColumn<RenameOptions>("options");
     QTest::addColumn<QByteArray>("expected"); // empty: the file keeps its name
 
-    // P1 Day1, P2 Trip, P3 Photos, P4 u, P5 Users
     const QByteArray img = "/Users/u/Photos/Trip/Day1/IMG.jpg";
     const QByteArray readme = "/Users/u/Photos/Trip/Day1/README";
-    QTest::newRow("parent, beginning") << img << folders(Parent, Begin) << QByteArray("Day1_IMG.jpg");
-    QTest::newRow("parent, end") << img << folders(Parent, End) << QByteArray("IMG_Day1.jpg");
-    QTest::newRow("parent, replace") << img << folders(Parent, Replace) << QByteArray("Day1.jpg");
-    QTest::newRow("parent, depth ignored") << img << folders(Parent, End, 3) << QByteArray("IMG_Day1.jpg");
-    QTest::newRow("parent, beginning, no extension")
-        << readme << folders(Parent, Begin) << QByteArray("Day1_README");
-    QTest::newRow("parent, end, no extension")
-        << readme << folders(Parent, End) << QByteArray("README_Day1.");
-    QTest::newRow("parent, replace, no extension")
-        << readme << folders(Parent, Replace) << QByteArray("Day1.");
-    QTest::newRow("parent, end, hidden file")
-        << QByteArray("/M/D/.profile") << folders(Parent, End) << QByteArray(".profile_D.");
+    const auto row = [](const char *tag, const QByteArray &path, const RenameOptions &options,
+                        const QByteArray &expected) { QTest::newRow(tag) << path << options << expected; };
+    row("parent, beginning", img, folders(Parent, Begin), "Day1_IMG.jpg");
+    row("parent, end", img, folders(Parent, End), "IMG_Day1.jpg");
+    row("parent, replace", img, folders(Parent, Replace), "Day1.jpg");
+    row("parent, depth ignored", img, folders(Parent, End, 3), "IMG_Day1.jpg");
+    row("parent, beginning, no extension", readme, folders(Parent, Begin), "Day1_README");
+    row("parent, end, no extension", readme, folders(Parent, End), "README_Day1.");
+    row("parent, replace, no extension", readme, folders(Parent, Replace), "Day1.");
+    row("parent, end, hidden file", "/M/D/.profile", folders(Parent, End), ".profile_D.");
 
-    QTest::newRow("components, beginning 1")
-        << img << folders(Components, Begin, 1) << QByteArray("Day1_IMG.jpg");
-    QTest::newRow("components, beginning 2")
-        << img << folders(Components, Begin, 2) << QByteArray("Trip_Day1 IMG.jpg");
-    QTest::newRow("components, beginning 3")
-        << img << folders(Components, Begin, 3) << QByteArray("Photos_Trip_Day1 IMG.jpg");
-    QTest::newRow("components, beginning 5")
-        << img << folders(Components, Begin, 5) << QByteArray("Users_u_Photos_Trip_Day1 IMG.jpg");
-    QTest::newRow("components, end 1") << img << folders(Components, End, 1) << QByteArray("IMG_Day1.jpg");
-    QTest::newRow("components, end 2")
-        << img << folders(Components, End, 2) << QByteArray("IMG Trip_Day1.jpg");
-    QTest::newRow("components, end 3")
-        << img << folders(Components, End, 3) << QByteArray("IMG Photos_Trip_Day1.jpg");
-    QTest::newRow("components, end 4")
-        << img << folders(Components, End, 4) << QByteArray("IMG u_Photos_Trip_Day1.jpg");
-    QTest::newRow("components, end 2, no extension")
-        << readme << folders(Components, End, 2) << QByteArray("README Trip_Day1.");
-    QTest::newRow("components, replace 1")
-        << img << folders(Components, Replace, 1) << QByteArray("Day1.jpg");
-    QTest::newRow("components, replace 2")
-        << img << folders(Components, Replace, 2) << QByteArray("Trip_Day1.jpg");
-    QTest::newRow("components, replace 5")
-        << img << folders(Components, Replace, 5) << QByteArray("Users_u_Photos_Trip_Day1.jpg");
+    row("components, beginning 1", img, folders(Components, Begin, 1), "Day1_IMG.jpg");
+    row("components, beginning 2", img, folders(Components, Begin, 2), "Trip_Day1 IMG.jpg");
+    row("components, beginning 3", img, folders(Components, Begin, 3), "Photos_Trip_Day1 IMG.jpg");
+    row("components, beginning 5", img, folders(Components, Begin, 5), "Users_u_Photos_Trip_Day1 IMG.jpg");
+    row("components, end 1", img, folders(Components, End, 1), "IMG_Day1.jpg");
+    row("components, end 2", img, folders(Components, End, 2), "IMG Trip_Day1.jpg");
+    row("components, end 3", img, folders(Components, End, 3), "IMG Photos_Trip_Day1.jpg");
+    row("components, end 4", img, folders(Components, End, 4), "IMG u_Photos_Trip_Day1.jpg");
+    row("components, end 2, no extension", readme, folders(Components, End, 2), "README Trip_Day1.");
+    row("components, replace 1", img, folders(Components, Replace, 1), "Day1.jpg");
+    row("components, replace 2", img, folders(Components, Replace, 2), "Trip_Day1.jpg");
+    row("components, replace 5", img, folders(Components, Replace, 5), "Users_u_Photos_Trip_Day1.jpg");
 
-    QTest::newRow("text, beginning") << img << text(Begin, u"new"_s) << QByteArray("new IMG.jpg");
-    QTest::newRow("text, beginning, empty text") << img << text(Begin, {}) << QByteArray(" IMG.jpg");
-    QTest::newRow("text, end") << img << text(End, u"new"_s) << QByteArray("IMG new.jpg");
-    QTest::newRow("text, end, no extension") << readme << text(End, u"new"_s) << QByteArray("README new.");
-    QTest::newRow("text, replace, base only")
-        << QByteArray("/M/IMG_IMG.jpg.IMG") << text(Replace, {}, u"IMG"_s, u"Photo"_s)
-        << QByteArray("Photo_Photo.jpg.IMG");
-    QTest::newRow("text, replace, case-sensitive")
-        << QByteArray("/M/imgIMG.jpg") << text(Replace, {}, u"IMG"_s, u"X"_s) << QByteArray("imgX.jpg");
-    QTest::newRow("text, replace, literal")
-        << QByteArray("/M/a.b.c.jpg") << text(Replace, {}, u"."_s, u"-"_s) << QByteArray("a-b-c.jpg");
+    row("text, beginning", img, text(Begin, u"new"_s), "new IMG.jpg");
+    row("text, beginning, empty text", img, text(Begin, {}), " IMG.jpg");
+    row("text, end", img, text(End, u"new"_s), "IMG new.jpg");
+    row("text, end, no extension", readme, text(End, u"new"_s), "README new.");
+    row("text, replace, base only", "/M/IMG_IMG.jpg.IMG", text(Replace, {}, u"IMG"_s, u"Photo"_s),
+        "Photo_Photo.jpg.IMG");
+    row("text, replace, case-sensitive", "/M/imgIMG.jpg", text(Replace, {}, u"IMG"_s, u"X"_s), "imgX.jpg");
+    row("text, replace, literal", "/M/a.b.c.jpg", text(Replace, {}, u"."_s, u"-"_s), "a-b-c.jpg");
 
-    QTest::newRow("bytes that are not UTF-8")
-        << QByteArray("/M/\xff\xfe/f\xe9.jpg") << folders(Parent, End) << QByteArray("f\xe9_\xff\xfe.jpg");
-    QTest::newRow("text round-trips odd bytes")
-        << QByteArray("/M/f\xe9.jpg") << text(Begin, u"caf\u00e9"_s) << QByteArray("caf\xc3\xa9 f\xe9.jpg");
+    row("bytes that are not UTF-8", "/M/\xff\xfe/f\xe9.jpg", folders(Parent, End), "f\xe9_\xff\xfe.jpg");
+    row("text round-trips odd bytes", "/M/f\xe9.jpg", text(Begin, u"caf\u00e9"_s), "caf\xc3\xa9 f\xe9.jpg");
 
-    QTest::newRow("skip: parent is the root")
-        << QByteArray("/IMG.jpg") << folders(Parent, Begin) << QByteArray();
-    QTest::newRow("skip: no parent in a relative path")
-        << QByteArray("IMG.jpg") << folders(Parent, Begin) << QByteArray();
-    QTest::newRow("skip: root at depth 2")
-        << QByteArray("/Day1/IMG.jpg") << folders(Components, Begin, 2) << QByteArray();
-    QTest::newRow("skip: root at depth 4")
-        << QByteArray("/a/b/c/IMG.jpg") << folders(Components, End, 4) << QByteArray();
-    QTest::newRow("skip: depth 6") << img << folders(Components, End, 6) << QByteArray();
-    QTest::newRow("skip: unchanged") << img << text(Replace, {}, u"xyz"_s, u"abc"_s) << QByteArray();
-    QTest::newRow("skip: empty find text") << img << text(Replace, {}, {}, u"abc"_s) << QByteArray();
-    QTest::newRow("skip: slash in the text") << img << text(Begin, u"a/b"_s) << QByteArray();
-    QTest::newRow("skip: dot-dot") << QByteArray("/M/IMG") << text(Replace, {}, u"IMG"_s, u"."_s)
-                                   << QByteArray();
+    // An empty expectation: the file keeps its name.
+    row("skip: parent is the root", "/IMG.jpg", folders(Parent, Begin), {});
+    row("skip: no parent in a relative path", "IMG.jpg", folders(Parent, Begin), {});
+    row("skip: root at depth 2", "/Day1/IMG.jpg", folders(Components, Begin, 2), {});
+    row("skip: root at depth 4", "/a/b/c/IMG.jpg", folders(Components, End, 4), {});
+    row("skip: depth 6", img, folders(Components, End, 6), {});
+    row("skip: unchanged", img, text(Replace, {}, u"xyz"_s, u"abc"_s), {});
+    row("skip: empty find text", img, text(Replace, {}, {}, u"abc"_s), {});
+    row("skip: slash in the text", img, text(Begin, u"a/b"_s), {});
+    row("skip: dot-dot", "/M/IMG", text(Replace, {}, u"IMG"_s, u"."_s), {});
     // "IMG.jpg" is 7 bytes, the text and its space the rest
-    QTest::newRow("255 bytes kept") << img << text(Begin, QString(247, u'x'))
-                                    << QByteArray(QByteArray(247, 'x') + " IMG.jpg");
-    QTest::newRow("skip: 256 bytes") << img << text(Begin, QString(248, u'x')) << QByteArray();
+    row("255 bytes kept", img, text(Begin, QString(247, u'x')), QByteArray(247, 'x') + " IMG.jpg");
+    row("skip: 256 bytes", img, text(Begin, QString(248, u'x')), {});
 }
 
 void TestRenamePlanner::newNames()
