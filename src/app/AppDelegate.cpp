@@ -754,11 +754,19 @@ void AppDelegate::MoveFilesToTrashAction()
 {
     int trashed = 0;
     QStringList failures;
+    std::optional<MoveJournal> journal; // opened with the first file: trashing is journaled like any batch
     for (int row : selectedRows()) {
         const IKImageItemRef item = FileListController->itemAt(row);
         if (!item || item->bDir())
             continue; // folder items are never trashed from here: their path is the folder icon
-        const ActionResult result = moveToTrash(item->nativeFilePath());
+        if (!journal)
+            journal.emplace(MoveJournal::defaultFolder(), u"trash"_s);
+        if (!journal->isOpen()) {
+            m_actionStatus = tr("Nothing moved to the Trash: the journal cannot be written (%1)").arg(journal->errorText());
+            updateStatus();
+            return;
+        }
+        const ActionResult result = trashJournaled(item->nativeFilePath(), &*journal);
         if (result.ok)
             ++trashed;
         else
@@ -957,6 +965,11 @@ void AppDelegate::runBatch(const QString &label, const QString &operation, Batch
 {
     auto batch = std::make_shared<Batch>();
     batch->journal = std::make_unique<MoveJournal>(MoveJournal::defaultFolder(), operation);
+    if (!batch->journal->isOpen()) { // every step is journaled before it is taken: no journal, no batch
+        m_actionStatus = tr("Nothing was changed: the journal cannot be written (%1)").arg(batch->journal->errorText());
+        updateStatus();
+        return;
+    }
     m_batch = batch;
     // Long batches run off the GUI thread with a progress dialog whose Cancel stops between two files.
     auto *progress = new QProgressDialog(label, tr("Cancel"), 0, 0, window);
@@ -973,7 +986,7 @@ void AppDelegate::runBatch(const QString &label, const QString &operation, Batch
         finished(outcome);
         Q_EMIT batchFinished();
     });
-    MoveJournal *journal = batch->journal->isOpen() ? batch->journal.get() : nullptr;
+    MoveJournal *journal = batch->journal.get();
     watcher->setFuture(QtConcurrent::run([work, journal, batch, progress = QPointer<QProgressDialog>(progress)] {
         return work(&batch->cancelled, journal, [progress](int done, int total) {
             // About 200 updates a batch at most: one queued event per file would flood the GUI thread.

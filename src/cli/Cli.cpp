@@ -20,6 +20,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -95,7 +96,11 @@ constexpr const char *kUsage =
     "  move (--up N | --to FOLDER | --to-main MAINFOLDER) [--dry-run] FILE...\n"
     "                                Move each file N (1-3) folders up, into FOLDER or into the main\n"
     "                                folder, never replacing anything: moved, skipped or (with\n"
-    "                                --dry-run, nothing touched) plan lines, then a count line.\n"
+    "                                --dry-run, nothing touched) plan lines, then a count line. A\n"
+    "                                copy across file systems whose original cannot be removed prints\n"
+    "                                copied, the paths and the reason, and counts as skipped. Every\n"
+    "                                step is journaled before it is taken, in\n"
+    "                                $XDG_DATA_HOME/Vellumry/journal; without a journal nothing is done.\n"
     "  rename --mode parent|components|text --variant begin|end|replace [--depth 1-5]\n"
     "         [--text T] [--find F] [--replace R] [--dry-run] FILE...\n"
     "                                Rename each file from its parent folders' names, its path\n"
@@ -104,10 +109,12 @@ constexpr const char *kUsage =
     "  classify --by kind|date [--dry-run] MAINFOLDER\n"
     "                                Scan MAINFOLDER, move every file into a kind folder (Image,\n"
     "                                Document, Audio& Music, ...) or a year/month/day folder of its\n"
-    "                                modification date directly inside it, then move what is left at\n"
-    "                                its top level to the Trash: trashed lines, or kept with the reason\n"
-    "                                (an entry still holding a file that was not moved is always kept).\n"
-    "                                With --dry-run the clean-up prints plan, the path and (Trash).\n"
+    "                                modification date directly inside it, then remove the top-level\n"
+    "                                folders left holding nothing but empty folders: removed lines, or\n"
+    "                                kept with the reason (hidden entries, and entries still holding a\n"
+    "                                hidden entry or a file or link that was not moved, are kept).\n"
+    "                                The count line ends in K removed. With --dry-run the clean-up\n"
+    "                                prints plan, the path and (remove).\n"
     "  apps [--sort arch|count|date|name]\n"
     "                                List the installed applications, one per line: desktop file\n"
     "                                name, its path, version, YES or NO for a 64-bit x86 program,\n"
@@ -328,16 +335,27 @@ int desktopCommand(int argc, char *argv[], const Args &args, std::string_view co
 struct PlanOutput
 {
     bool wroteAll = true;
-    int moved = 0, skipped = 0, trashed = 0;
+    int moved = 0, skipped = 0, cleanedUp = 0;
+    const char *cleanUpWord = "trashed"; // what the closing line calls the clean-up's count
 
     void line(const std::string &text) { wroteAll = writeOut(text) && std::fflush(stdout) == 0 && wroteAll; }
     int finishWithCounts()
     {
-        line(std::to_string(moved) + " moved, " + std::to_string(skipped) + " skipped, " + std::to_string(trashed) +
-             " trashed\n");
+        line(std::to_string(moved) + " moved, " + std::to_string(skipped) + " skipped, " + std::to_string(cleanedUp) +
+             ' ' + cleanUpWord + '\n');
         return finish(wroteAll);
     }
 };
+
+// The journal a batch writes before each step; without one nothing is done (status 1).
+std::unique_ptr<MoveJournal> openJournal(const QString &operation)
+{
+    auto journal = std::make_unique<MoveJournal>(MoveJournal::defaultFolder(), operation);
+    if (journal->isOpen())
+        return journal;
+    std::fprintf(stderr, "vellumry-cli: cannot write the journal: %s\n", journal->errorText().toStdString().c_str());
+    return nullptr;
+}
 
 // Prints a plan (--dry-run: what would happen, the skips it can foresee included) or carries it out one
 // step at a time with the journal, a line per step as it happens. Returns the outcomes of a real run.
@@ -367,6 +385,11 @@ QList<StepOutcome> runPlanSteps(const Plan &plan, bool dryRun, MoveJournal *jour
         if (outcome.moved) {
             ++out.moved;
             out.line("moved\t" + escaped(step.source) + '\t' + escaped(step.target) + '\n');
+        } else if (outcome.copied) {
+            // Not a move: the copy is complete at the target, and the original is still where it was.
+            ++out.skipped;
+            out.line("copied\t" + escaped(step.source) + '\t' + escaped(step.target) + '\t' +
+                     outcome.reason.toStdString() + '\n');
         } else {
             ++out.skipped;
             out.line("skipped\t" + escaped(step.source) + '\t' + outcome.reason.toStdString() + '\n');
@@ -378,10 +401,10 @@ QList<StepOutcome> runPlanSteps(const Plan &plan, bool dryRun, MoveJournal *jour
 int runPlanCommand(const Plan &plan, bool dryRun, const QString &operation)
 {
     PlanOutput out;
-    std::optional<MoveJournal> journal;
-    if (!dryRun)
-        journal.emplace(MoveJournal::defaultFolder(), operation);
-    runPlanSteps(plan, dryRun, journal && journal->isOpen() ? &*journal : nullptr, out);
+    std::unique_ptr<MoveJournal> journal;
+    if (!dryRun && !(journal = openJournal(operation)))
+        return Failure;
+    runPlanSteps(plan, dryRun, journal.get(), out);
     return out.finishWithCounts();
 }
 
@@ -568,6 +591,7 @@ int classifyCommand(int argc, char *argv[], const Args &args)
 
     const ClassifyPlan plan = planClassification(lists.filesItemArray, main, *by);
     PlanOutput out;
+    out.cleanUpWord = "removed";
     const auto keptLine = [&](const QByteArray &path, const QString &reason) {
         out.line("kept\t" + escaped(path) + '\t' + reason.toStdString() + '\n');
     };
@@ -579,23 +603,34 @@ int classifyCommand(int argc, char *argv[], const Args &args)
         std::sort(entries.begin(), entries.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
         for (const auto &[path, reason] : entries) {
             if (reason.isEmpty())
-                out.line("plan\t" + escaped(path) + "\t(Trash)\n");
+                out.line("plan\t" + escaped(path) + "\t(remove)\n");
             else
                 keptLine(path, reason);
         }
         return out.finishWithCounts();
     }
-    MoveJournal journal(MoveJournal::defaultFolder(), QStringLiteral("classify"));
-    const QList<StepOutcome> outcomes = runPlanSteps(plan.moves, false, journal.isOpen() ? &journal : nullptr, out);
-    for (const CleanUpOutcome &entry : cleanUpTopLevel(outcomes, main, *by)) {
-        if (entry.trashed) {
-            ++out.trashed;
-            out.line("trashed\t" + escaped(entry.path) + '\n');
+    const std::unique_ptr<MoveJournal> journal = openJournal(QStringLiteral("classify"));
+    if (!journal)
+        return Failure;
+    const QList<StepOutcome> outcomes = runPlanSteps(plan.moves, false, journal.get(), out);
+    for (const CleanUpOutcome &entry : cleanUpTopLevel(outcomes, main, *by, journal.get())) {
+        if (entry.removed) {
+            ++out.cleanedUp;
+            out.line("removed\t" + escaped(entry.path) + '\n');
         } else {
             keptLine(entry.path, entry.reason);
         }
     }
     return out.finishWithCounts();
+}
+
+// The Trash through the journal: a trash run is a batch like the others.
+ActionResult trashWithJournal(const QByteArray &path)
+{
+    static const std::unique_ptr<MoveJournal> journal = openJournal(QStringLiteral("trash"));
+    if (!journal)
+        return {false, QStringLiteral("the journal cannot be written")};
+    return trashJournaled(path, journal.get());
 }
 
 } // namespace
@@ -637,7 +672,7 @@ int run(int argc, char *argv[])
     if (command == "apps")
         return appsCommand(args);
     if (command == "trash")
-        return desktopCommand(argc, argv, args, command, "trashed", &moveToTrash);
+        return desktopCommand(argc, argv, args, command, "trashed", &trashWithJournal);
     if (command == "open")
         return desktopCommand(argc, argv, args, command, "opened", &openWithDefaultApplication);
     if (command == "reveal")

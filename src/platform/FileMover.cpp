@@ -39,26 +39,29 @@ QString reasonFor(int error)
 
 MoveResult failure(int error) { return {false, error, reasonFor(error)}; }
 
-// Removes a file, link or whole folder; answers whether everything went.
-bool removeTree(const QByteArray &path)
+// Removes a file, link or whole folder; answers 0 when everything went, else the first errno met.
+int removeTree(const QByteArray &path)
 {
     struct stat st;
     if (::lstat(path.constData(), &st) != 0)
-        return errno == ENOENT;
+        return errno == ENOENT ? 0 : errno;
     if (!S_ISDIR(st.st_mode))
-        return ::unlink(path.constData()) == 0;
-    bool all = true;
+        return ::unlink(path.constData()) == 0 ? 0 : errno;
+    int first = 0;
     if (DIR *dir = ::opendir(path.constData())) {
         while (const dirent *entry = ::readdir(dir)) {
             if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
                 continue;
-            all = removeTree(path + '/' + entry->d_name) && all;
+            if (const int error = removeTree(path + '/' + entry->d_name); error != 0 && first == 0)
+                first = error;
         }
         ::closedir(dir);
     } else {
-        all = false;
+        first = errno;
     }
-    return ::rmdir(path.constData()) == 0 && all;
+    if (::rmdir(path.constData()) != 0 && first == 0)
+        first = errno;
+    return first;
 }
 
 int copyFileData(int in, int out)
@@ -170,7 +173,8 @@ QByteArray parentOf(const QByteArray &path)
 
 } // namespace
 
-MoveResult moveItemAtPath(const QByteArray &from, const QByteArray &to)
+MoveResult moveItemAtPath(const QByteArray &from, const QByteArray &to,
+                          const std::function<void(const QByteArray &temporary)> &beforeCopy)
 {
     if (from.isEmpty() || to.isEmpty())
         return failure(ENOENT);
@@ -195,8 +199,10 @@ MoveResult moveItemAtPath(const QByteArray &from, const QByteArray &to)
         return failure(errno);
     if (::lstat(to.constData(), &st) == 0)
         return failure(EEXIST);
-    const QByteArray temporary = parentOf(to) + "/.vellumry-moving-" +
+    const QByteArray temporary = parentOf(to) + '/' + kPartialCopyPrefix +
                                  QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+    if (beforeCopy)
+        beforeCopy(temporary);
     if (const int copyError = copyTree(from, temporary); copyError != 0) {
         removeTree(temporary);
         return failure(copyError);
@@ -206,9 +212,17 @@ MoveResult moveItemAtPath(const QByteArray &from, const QByteArray &to)
         removeTree(temporary);
         return failure(renameError);
     }
-    if (!removeTree(from)) // the copy is complete: at worst both are there
-        return {true, 0, QStringLiteral("moved, but the original could not be removed completely")};
+    if (const int removeError = removeTree(from); removeError != 0) // the copy is complete: both are there
+        return {false, removeError, QStringLiteral("copied, the original stays: ") + reasonFor(removeError), true};
     return {true, 0, {}};
+}
+
+bool removeAbandonedCopy(const QByteArray &temporary)
+{
+    const QByteArray name = temporary.mid(temporary.lastIndexOf('/') + 1);
+    if (!temporary.startsWith('/') || !name.startsWith(kPartialCopyPrefix))
+        return false;
+    return removeTree(temporary) == 0;
 }
 
 } // namespace vellumry

@@ -4,14 +4,23 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace vellumry {
 
 struct MoveResult
 {
     bool ok = false;
     int error = 0;  // errno of the step that failed, 0 when ok
-    QString reason; // a short text for the user when !ok (or when the source could not be removed after a copy)
+    QString reason; // a short text for the user when !ok
+    // Across file systems only: the copy is complete at `to`, but the original could not be removed (in
+    // whole or in part). Not a move (ok is false): both are there, and `reason` says why the original stays.
+    bool copied = false;
 };
+
+// The name prefix of the temporary copies made beside a target during a move across file systems. A copy
+// under such a name is never a user's file: one that a killed program left behind may be removed.
+inline constexpr char kPartialCopyPrefix[] = ".vellumry-moving-";
 
 // Moves the file, link or folder at `from` to the path `to`.
 // - An existing `to` is never replaced: the move fails with EEXIST ("name taken") and nothing changes.
@@ -20,7 +29,15 @@ struct MoveResult
 // - Across file systems the item is copied to a temporary name beside `to` (contents, mode, modification
 //   times, links as links), renamed into place without replacing, and only then is the source removed.
 //   A copy that fails (disk full, unreadable file) removes what it wrote and leaves the source untouched.
+//   `beforeCopy` is told the temporary name before the first byte is written there, so that a caller can
+//   record it and a copy cut short by a kill can be found and removed later.
+// - A complete copy whose original cannot be removed is reported as `copied`, never as a move.
 // Any thread.
-MoveResult moveItemAtPath(const QByteArray &from, const QByteArray &to);
+MoveResult moveItemAtPath(const QByteArray &from, const QByteArray &to,
+                          const std::function<void(const QByteArray &temporary)> &beforeCopy = {});
+
+// Removes a temporary copy that a move cut short by a kill left behind: only a path whose last name starts
+// with kPartialCopyPrefix is touched. Answers whether nothing of it is left.
+bool removeAbandonedCopy(const QByteArray &temporary);
 
 } // namespace vellumry

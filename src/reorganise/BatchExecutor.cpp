@@ -8,10 +8,13 @@
 #include <QDir>
 #include <QFile>
 #include <QMap>
+#include <QSet>
 
 #include <cerrno>
 #include <cstring>
+#include <cstdlib>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,37 +30,42 @@ QString MoveJournal::defaultFolder()
     return data + u"/Vellumry/journal"_s;
 }
 
-MoveJournal::MoveJournal(const QString &folder, const QString &operation)
+namespace {
+
+const char *actionWord(MoveJournal::Action action)
 {
-    if (!QDir().mkpath(folder))
-        return;
-    const QString stamp = QDateTime::currentDateTimeUtc().toString(u"yyyyMMdd-HHmmss-zzz"_s);
-    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-        m_path = folder + u'/' + stamp + (attempt ? u'-' + QString::number(attempt) : QString()) + u'-' + operation +
-                 u".log"_s;
-        m_fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
-        if (m_fd < 0 && errno != EEXIST)
-            break;
+    switch (action) {
+    case MoveJournal::Action::Move:
+        return "move";
+    case MoveJournal::Action::Copy:
+        return "copy";
+    case MoveJournal::Action::Trash:
+        return "trash";
+    case MoveJournal::Action::MakeFolder:
+        return "mkdir";
+    case MoveJournal::Action::RemoveFolder:
+        return "rmdir";
     }
-    if (m_fd < 0)
-        m_path.clear();
+    return "?";
 }
 
-MoveJournal::~MoveJournal()
+QByteArray timeStamp() { return QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toLatin1(); }
+
+// A journaled path is absolute whatever the caller handed over.
+QByteArray absolute(const QByteArray &path)
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    if (path.isEmpty() || path.startsWith('/'))
+        return path;
+    char *cwd = ::getcwd(nullptr, 0);
+    const QByteArray folder = cwd ? QByteArray(cwd) : QByteArray("/");
+    std::free(cwd);
+    return joinNativePath(folder, path);
 }
 
-bool MoveJournal::record(const QByteArray &source, const QByteArray &target)
+bool writeAll(int fd, const QByteArray &bytes)
 {
-    if (m_fd < 0)
-        return false;
-    const QByteArray line = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toLatin1() + '\t' +
-                            source.toPercentEncoding("/") + '\t' + target.toPercentEncoding("/") + '\n';
-    // One write per line: the line reaches the kernel before the next step starts.
-    for (qsizetype done = 0; done < line.size();) {
-        const ssize_t n = ::write(m_fd, line.constData() + done, size_t(line.size() - done));
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -67,11 +75,135 @@ bool MoveJournal::record(const QByteArray &source, const QByteArray &target)
     return true;
 }
 
+// Whether the journal's last line closes it ("end" or "recovered"): read from its last bytes only.
+bool hasEnded(int fd)
+{
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || st.st_size == 0)
+        return false;
+    char tail[32] = {};
+    const off_t from = std::max<off_t>(0, st.st_size - off_t(sizeof tail));
+    const ssize_t n = ::pread(fd, tail, sizeof tail, from);
+    if (n <= 0)
+        return false;
+    const QByteArrayView last(tail, n);
+    return last.endsWith("\tend\n") || last.endsWith("\trecovered\n");
+}
+
+} // namespace
+
+MoveJournal::MoveJournal(const QString &folder, const QString &operation)
+{
+    if (!QDir().mkpath(folder)) {
+        m_error = u"cannot make the folder %1"_s.arg(folder);
+        return;
+    }
+    removeAbandonedCopies(folder);
+    const QString stamp = QDateTime::currentDateTimeUtc().toString(u"yyyyMMdd-HHmmss-zzz"_s);
+    int error = 0;
+    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+        m_path = folder + u'/' + stamp + (attempt ? u'-' + QString::number(attempt) : QString()) + u'-' + operation +
+                 u".log"_s;
+        m_fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
+        error = errno;
+        if (m_fd < 0 && error != EEXIST)
+            break;
+    }
+    if (m_fd < 0) {
+        m_error = u"cannot write in %1: %2"_s.arg(folder, QString::fromLocal8Bit(std::strerror(error)));
+        m_path.clear();
+        return;
+    }
+    ::flock(m_fd, LOCK_EX); // a running batch's journal: removeAbandonedCopies() in another program leaves it
+}
+
+MoveJournal::~MoveJournal()
+{
+    if (m_fd < 0)
+        return;
+    writeLine(timeStamp() + "\tend\n");
+    ::close(m_fd);
+}
+
+bool MoveJournal::writeLine(const QByteArray &line)
+{
+    return m_fd >= 0 && writeAll(m_fd, line);
+}
+
+bool MoveJournal::write(const char *state, Action action, const QByteArray &path, const QByteArray &target,
+                        const QString &reason)
+{
+    QByteArray line = timeStamp() + '\t' + state + '\t' + actionWord(action) + '\t' +
+                      absolute(path).toPercentEncoding("/");
+    if (!target.isEmpty())
+        line += '\t' + absolute(target).toPercentEncoding("/");
+    if (!reason.isEmpty()) // a reason is one field: no tab or newline in it
+        line += '\t' + reason.toUtf8().replace('\t', ' ').replace('\n', ' ');
+    // One write per line: the line reaches the kernel before the step it announces starts.
+    return writeLine(line + '\n');
+}
+
+bool MoveJournal::intend(Action action, const QByteArray &path, const QByteArray &target)
+{
+    return write("intent", action, path, target, {});
+}
+
+bool MoveJournal::done(Action action, const QByteArray &path, const QByteArray &target)
+{
+    return write("done", action, path, target, {});
+}
+
+bool MoveJournal::failed(Action action, const QByteArray &path, const QByteArray &target, const QString &reason)
+{
+    return write("failed", action, path, target, reason);
+}
+
+bool MoveJournal::copied(const QByteArray &source, const QByteArray &target, const QString &reason)
+{
+    return write("copied", Action::Move, source, target, reason);
+}
+
+int MoveJournal::removeAbandonedCopies(const QString &folder)
+{
+    int removed = 0;
+    const QStringList names = QDir(folder).entryList({u"*.log"_s}, QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QString &name : names) {
+        const QByteArray path = QFile::encodeName(folder + u'/' + name);
+        const int fd = ::open(path.constData(), O_RDWR | O_APPEND | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        struct stat st;
+        // Only our own regular files, whose batch is over (a running batch holds the lock).
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || hasEnded(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            continue;
+        }
+        QFile file;
+        QSet<QByteArray> temporaries;
+        if (file.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
+            while (!file.atEnd()) {
+                const QList<QByteArray> fields = file.readLine().chopped(1).split('\t');
+                if (fields.size() >= 5 && fields.at(1) == "intent" && fields.at(2) == "copy")
+                    temporaries.insert(QByteArray::fromPercentEncoding(fields.at(4)));
+            }
+            file.close();
+        }
+        for (const QByteArray &temporary : std::as_const(temporaries)) {
+            struct stat there;
+            if (::lstat(temporary.constData(), &there) == 0 && removeAbandonedCopy(temporary))
+                ++removed;
+        }
+        writeAll(fd, timeStamp() + "\trecovered\n");
+        ::close(fd);
+    }
+    return removed;
+}
+
 namespace {
 
-// mkdir -p for a byte path: each missing folder is made in turn; an existing folder is no error, an
-// existing file in the way is. Never makes anything in the file-system root.
-QString makeFolders(const QByteArray &folder)
+// mkdir -p for a byte path: each missing folder is made in turn (and journaled); an existing folder is no
+// error, an existing file in the way is. Never makes anything in the file-system root.
+QString makeFolders(const QByteArray &folder, MoveJournal *journal)
 {
     if (folder.isEmpty() || folder == "/")
         return u"nothing is created in the file-system root"_s;
@@ -80,12 +212,51 @@ QString makeFolders(const QByteArray &folder)
         return S_ISDIR(st.st_mode) ? QString() : u"its folder's name is taken by a file"_s;
     const qsizetype slash = folder.lastIndexOf('/');
     if (slash > 0) {
-        if (QString reason = makeFolders(folder.left(slash)); !reason.isEmpty())
+        if (QString reason = makeFolders(folder.left(slash), journal); !reason.isEmpty())
             return reason;
     }
+    if (journal && !journal->intend(MoveJournal::Action::MakeFolder, folder))
+        return u"the journal cannot be written"_s;
     if (::mkdir(folder.constData(), 0777) != 0 && errno != EEXIST)
         return u"its folder cannot be made: %1"_s.arg(QString::fromLocal8Bit(std::strerror(errno)));
+    if (journal)
+        journal->done(MoveJournal::Action::MakeFolder, folder);
     return {};
+}
+
+// One step: its folder made, its intention journaled, the move, its outcome journaled.
+StepOutcome carryOut(const PlanStep &step, MoveJournal *journal)
+{
+    StepOutcome outcome{step, false, step.skipReason};
+    if (step.skipped())
+        return outcome;
+    if (step.makeFolder) {
+        const qsizetype slash = step.target.lastIndexOf('/');
+        outcome.reason = makeFolders(slash > 0 ? step.target.left(slash) : QByteArray("/"), journal);
+        if (!outcome.reason.isEmpty())
+            return outcome;
+    }
+    using Action = MoveJournal::Action;
+    if (journal && !journal->intend(Action::Move, step.source, step.target)) {
+        outcome.reason = u"the journal cannot be written"_s;
+        return outcome;
+    }
+    const MoveResult moved = moveItemAtPath(step.source, step.target, [&](const QByteArray &temporary) {
+        if (journal)
+            journal->intend(Action::Copy, step.source, temporary);
+    });
+    outcome.moved = moved.ok;
+    outcome.copied = moved.copied;
+    outcome.reason = moved.ok ? QString() : moved.reason;
+    if (journal) {
+        if (moved.ok)
+            journal->done(Action::Move, step.source, step.target);
+        else if (moved.copied)
+            journal->copied(step.source, step.target, moved.reason);
+        else
+            journal->failed(Action::Move, step.source, step.target, moved.reason);
+    }
+    return outcome;
 }
 
 } // namespace
@@ -99,24 +270,26 @@ QList<StepOutcome> executePlan(const Plan &plan, MoveJournal *journal, const std
     for (int i = 0; i < total; ++i) {
         if (cancelled && cancelled->load())
             break;
-        const PlanStep &step = plan.at(i);
-        StepOutcome outcome{step, false, step.skipReason};
-        if (!step.skipped() && step.makeFolder) {
-            const qsizetype slash = step.target.lastIndexOf('/');
-            outcome.reason = makeFolders(slash > 0 ? step.target.left(slash) : QByteArray("/"));
-        }
-        if (!step.skipped() && outcome.reason.isEmpty()) {
-            const MoveResult moved = moveItemAtPath(step.source, step.target);
-            outcome.moved = moved.ok;
-            outcome.reason = moved.ok ? QString() : moved.reason;
-            if (moved.ok && journal)
-                journal->record(step.source, step.target);
-        }
-        outcomes.append(outcome);
+        outcomes.append(carryOut(plan.at(i), journal));
         if (progress)
             progress(i + 1, total);
     }
     return outcomes;
+}
+
+ActionResult trashJournaled(const QByteArray &path, MoveJournal *journal)
+{
+    using Action = MoveJournal::Action;
+    if (journal && !journal->intend(Action::Trash, path))
+        return {false, u"the journal cannot be written"_s};
+    const ActionResult result = moveToTrash(path);
+    if (journal) {
+        if (result.ok)
+            journal->done(Action::Trash, path);
+        else
+            journal->failed(Action::Trash, path, {}, result.reason);
+    }
+    return result;
 }
 
 QString summaryText(const QList<StepOutcome> &outcomes, const QString &done)

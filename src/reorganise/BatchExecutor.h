@@ -1,6 +1,8 @@
 // The shape every batch operation shares: a plan of moves, carried out one step at a time, journaled.
 #pragma once
 
+#include "platform/DesktopServices.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -27,15 +29,33 @@ struct StepOutcome
     PlanStep step;
     bool moved = false;
     QString reason; // why it was not moved (the plan's skip reason, or the move's failure)
+    bool copied = false; // across file systems: the copy is at the target, the original stays (see reason)
 };
 
-// Appends every completed move to a journal file, one line each, written through before the next step,
-// so that what a batch did can be read back (and undone) even if the program stops halfway.
-// Line: "<ISO time, UTC>\t<source>\t<target>", paths percent-encoded ('/' kept) so any bytes survive.
+// A journal of what a batch does to the user's files, written ahead: each step's intention reaches the
+// file before the step starts, and its outcome after it, so a batch stopped at any point (a kill, a
+// crash) leaves a journal naming every entry that may have moved. One line per record, fields separated
+// by tabs:
+//   <ISO time, UTC>  intent|done|failed|copied  move|copy|trash|mkdir|rmdir  <path>  [<target>]  [<reason>]
+// and a last line "<time>\tend" when the batch is over. Paths are absolute and percent-encoded ('/'
+// kept), so any bytes survive. "copy" names the temporary copy a move across file systems writes first.
+// Lines are written with one write() each (the kernel has them when the step starts; they survive the
+// program, not a power cut). The file stays locked while its batch runs.
 class MoveJournal
 {
 public:
-    // A new file in `folder` (made when missing), named after the time and the operation.
+    enum class Action
+    {
+        Move,
+        Copy,
+        Trash,
+        MakeFolder,
+        RemoveFolder
+    };
+
+    // A new file in `folder` (made when missing), named after the time and the operation. Before that,
+    // the temporary copies that killed batches left behind (named by their journals, see
+    // removeAbandonedCopies) are removed.
     MoveJournal(const QString &folder, const QString &operation);
     ~MoveJournal();
     MoveJournal(const MoveJournal &) = delete;
@@ -46,18 +66,39 @@ public:
 
     bool isOpen() const { return m_fd >= 0; }
     QString filePath() const { return m_path; }
-    bool record(const QByteArray &source, const QByteArray &target);
+    QString errorText() const { return m_error; } // why the journal could not be opened
+
+    // Each answers whether the line was written.
+    bool intend(Action action, const QByteArray &path, const QByteArray &target = {});
+    bool done(Action action, const QByteArray &path, const QByteArray &target = {});
+    bool failed(Action action, const QByteArray &path, const QByteArray &target, const QString &reason);
+    bool copied(const QByteArray &source, const QByteArray &target, const QString &reason);
+
+    // Goes through the journals of `folder` that did not end and whose batch no longer runs, removes the
+    // temporary copies they record and no later line finished, and marks them "recovered". Answers the
+    // number of copies removed.
+    static int removeAbandonedCopies(const QString &folder);
 
 private:
+    bool write(const char *state, Action action, const QByteArray &path, const QByteArray &target,
+               const QString &reason);
+    bool writeLine(const QByteArray &line);
+
     int m_fd = -1;
     QString m_path;
+    QString m_error;
 };
 
-// Carries the plan out in order through the never-overwriting move. A failed step is recorded and the
-// loop goes on; `cancelled` is looked at between two steps; `progress(done, total)` follows each step.
-// Any thread.
+// Carries the plan out in order through the never-overwriting move. With a journal, each step's intention
+// is journaled before the step, and a step whose intention cannot be written is not carried out. A failed
+// step is recorded and the loop goes on; `cancelled` is looked at between two steps; `progress(done,
+// total)` follows each step. Any thread.
 QList<StepOutcome> executePlan(const Plan &plan, MoveJournal *journal, const std::atomic<bool> *cancelled = nullptr,
                                const std::function<void(int, int)> &progress = {});
+
+// Moves one file or folder to the desktop's Trash (moveToTrash), journaled like a step: the intention before,
+// the outcome after; without a line of intention written it is not trashed. Any thread.
+ActionResult trashJournaled(const QByteArray &path, MoveJournal *journal);
 
 // "12 moved, 1 skipped: name taken" (the most frequent reasons, most frequent first); `done` names what
 // happened to the files that were not skipped ("renamed" for a rename).

@@ -3,14 +3,72 @@
 
 #include "platform/NativePath.h"
 
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace vellumry {
 
 using namespace Qt::StringLiterals;
 
-QList<CleanUpOutcome> cleanUpTopLevel(const QList<StepOutcome> &moves, const QByteArray &mainFolder, ClassifyBy by,
-                                      const TrashFunction &trash)
+namespace {
+
+// Removes the folder tree at `path` from the bottom up, folders only. Answers the empty text when all of it
+// went, else why not, naming the first folder (relative name `rel`) that could not go. A folder is looked
+// at afresh here, so whatever appeared since the plan stops the removal of it and of the folders above it.
+QString removeFolderTree(const QByteArray &path, const QByteArray &rel, MoveJournal *journal)
 {
-    // Only what really moved counts: a file whose move failed still lies in its old folder.
+    DIR *dir = ::opendir(path.constData());
+    if (!dir)
+        return u"cannot be read: %1: %2"_s.arg(fromNativePath(rel), QString::fromLocal8Bit(std::strerror(errno)));
+    QList<QByteArray> folders;
+    QByteArray other;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        struct stat st;
+        const QByteArray child = joinNativePath(path, name);
+        if (::lstat(child.constData(), &st) == 0 && S_ISDIR(st.st_mode))
+            folders.append(name);
+        else if (other.isEmpty())
+            other = name;
+    }
+    ::closedir(dir);
+    if (!other.isEmpty())
+        return u"not empty any more: %1"_s.arg(fromNativePath(joinNativePath(rel, other)));
+    std::sort(folders.begin(), folders.end());
+    for (const QByteArray &name : folders) {
+        if (QString reason = removeFolderTree(joinNativePath(path, name), joinNativePath(rel, name), journal);
+            !reason.isEmpty())
+            return reason;
+    }
+    using Action = MoveJournal::Action;
+    if (journal && !journal->intend(Action::RemoveFolder, path))
+        return u"the journal cannot be written"_s;
+    if (::rmdir(path.constData()) != 0) {
+        const int error = errno;
+        const QString reason = error == ENOTEMPTY || error == EEXIST
+                                   ? u"not empty any more: %1"_s.arg(fromNativePath(rel))
+                                   : u"cannot be removed: %1: %2"_s.arg(fromNativePath(rel),
+                                                                        QString::fromLocal8Bit(std::strerror(error)));
+        if (journal)
+            journal->failed(Action::RemoveFolder, path, {}, reason);
+        return reason;
+    }
+    if (journal)
+        journal->done(Action::RemoveFolder, path);
+    return {};
+}
+
+} // namespace
+
+QList<CleanUpOutcome> cleanUpTopLevel(const QList<StepOutcome> &moves, const QByteArray &mainFolder, ClassifyBy by,
+                                      MoveJournal *journal)
+{
+    // Only what really moved counts: a file whose move failed (or was only copied) still lies in its folder.
     Plan done;
     for (const StepOutcome &step : moves) {
         if (step.moved)
@@ -21,9 +79,8 @@ QList<CleanUpOutcome> cleanUpTopLevel(const QList<StepOutcome> &moves, const QBy
     for (const auto &[path, reason] : after.kept)
         entries.append({path, false, reason, after.guarded.contains(path)});
     for (const QByteArray &path : after.cleanUp) {
-        const ActionResult result = trash ? trash(path) : ActionResult{false, u"no Trash"_s};
-        entries.append({path, result.ok, result.ok ? QString() : u"not moved to the Trash: "_s + result.reason,
-                        !result.ok});
+        const QString reason = removeFolderTree(path, path.mid(path.lastIndexOf('/') + 1), journal);
+        entries.append({path, reason.isEmpty(), reason, !reason.isEmpty()});
     }
     std::sort(entries.begin(), entries.end(),
               [](const CleanUpOutcome &a, const CleanUpOutcome &b) { return a.path < b.path; });
@@ -32,13 +89,13 @@ QList<CleanUpOutcome> cleanUpTopLevel(const QList<StepOutcome> &moves, const QBy
 
 ClassifyOutcome executeClassification(const ClassifyPlan &plan, const QByteArray &mainFolder, ClassifyBy by,
                                       MoveJournal *journal, const std::atomic<bool> *cancelled,
-                                      const std::function<void(int, int)> &progress, const TrashFunction &trash)
+                                      const std::function<void(int, int)> &progress)
 {
     ClassifyOutcome outcome;
     outcome.moves = executePlan(plan.moves, journal, cancelled, progress);
     outcome.cancelled = cancelled && cancelled->load();
     if (!outcome.cancelled)
-        outcome.cleanUp = cleanUpTopLevel(outcome.moves, mainFolder, by, trash);
+        outcome.cleanUp = cleanUpTopLevel(outcome.moves, mainFolder, by, journal);
     return outcome;
 }
 
@@ -46,17 +103,17 @@ QString classifySummaryText(const ClassifyOutcome &outcome)
 {
     QString text = summaryText(outcome.moves);
     if (outcome.cancelled)
-        return text + u" (cancelled, nothing moved to the Trash)"_s;
-    int trashed = 0;
+        return text + u" (cancelled, no folder removed)"_s;
+    int removed = 0;
     QStringList guarded;
     for (const CleanUpOutcome &entry : outcome.cleanUp) {
-        if (entry.trashed)
-            ++trashed;
+        if (entry.removed)
+            ++removed;
         else if (entry.guarded)
             guarded.append(displayPath(fromNativePath(entry.path.mid(entry.path.lastIndexOf('/') + 1))) + u" ("_s +
                            entry.reason + u')');
     }
-    text += u" · %1 to the Trash"_s.arg(trashed);
+    text += removed == 1 ? u" · 1 empty folder removed"_s : u" · %1 empty folders removed"_s.arg(removed);
     if (!guarded.isEmpty())
         text += u", kept: "_s + (guarded.size() > 2 ? guarded.mid(0, 2).join(u", "_s) + u", …"_s : guarded.join(u", "_s));
     return text;

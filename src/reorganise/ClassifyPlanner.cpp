@@ -98,24 +98,25 @@ std::optional<QString> keptByMode(const QByteArray &name, ClassifyBy by)
             return u"a kind folder"_s;
         return std::nullopt;
     }
-    if (isHidden(name))
-        return u"hidden"_s;
     const int year = leadingNumber(name);
     if (year >= 1801 && year <= 2499)
         return u"a year folder"_s;
     return std::nullopt;
 }
 
-// Why `path` (relative name `rel`) must not go to the Trash: a non-hidden non-folder in it that no step moves
-// out, or a folder that cannot be read. Hidden entries are not looked into.
-std::optional<QString> holdsUnmovedFile(const QByteArray &path, const QByteArray &rel,
-                                        const QSet<QByteArray> &moved)
+// Why `path` (relative name `rel`) must not be removed: something in it other than folders once the moves
+// are done, that is a hidden entry, or a file or link that no step moves out, or a folder that cannot be
+// read through.
+std::optional<QString> holdsSomethingToKeep(const QByteArray &path, const QByteArray &rel,
+                                            const QSet<QByteArray> &moved)
 {
     if (moved.contains(path))
         return std::nullopt;
     struct stat st;
     if (::lstat(path.constData(), &st) != 0)
         return u"cannot be read: %1"_s.arg(errnoText(errno));
+    if (S_ISLNK(st.st_mode))
+        return u"holds a link that was not moved: %1"_s.arg(fromNativePath(rel));
     if (!S_ISDIR(st.st_mode))
         return u"holds a file that was not moved: %1"_s.arg(fromNativePath(rel));
     int error = 0;
@@ -124,8 +125,8 @@ std::optional<QString> holdsUnmovedFile(const QByteArray &path, const QByteArray
         return u"cannot be read: %1: %2"_s.arg(fromNativePath(rel), errnoText(error));
     for (const QByteArray &name : *names) {
         if (isHidden(name))
-            continue;
-        if (auto reason = holdsUnmovedFile(joinNativePath(path, name), joinNativePath(rel, name), moved))
+            return u"holds a hidden entry: %1"_s.arg(fromNativePath(joinNativePath(rel, name)));
+        if (auto reason = holdsSomethingToKeep(joinNativePath(path, name), joinNativePath(rel, name), moved))
             return reason;
     }
     return std::nullopt;
@@ -284,6 +285,10 @@ ClassifyPlan cleanUpAfter(const Plan &moves, const QByteArray &mainFolderPath, C
         const QByteArray path = joinNativePath(mainFolder, name);
         if (moved.contains(path))
             continue; // it leaves the top level itself
+        if (isHidden(name)) { // never looked into, never removed: a hidden entry is not ours to tidy
+            plan.kept.append({path, u"hidden"_s});
+            continue;
+        }
         if (auto reason = keptByMode(name, by)) {
             plan.kept.append({path, *reason});
             continue;
@@ -292,13 +297,10 @@ ClassifyPlan cleanUpAfter(const Plan &moves, const QByteArray &mainFolderPath, C
             plan.kept.append({path, u"receives classified files"_s});
             continue;
         }
-        // By kind a hidden top-level entry goes as it is: hidden names are never scanned, never moved.
-        if (!(by == ClassifyBy::Kind && isHidden(name))) {
-            if (auto reason = holdsUnmovedFile(path, name, moved)) {
-                plan.kept.append({path, *reason});
-                plan.guarded.append(path);
-                continue;
-            }
+        if (auto reason = holdsSomethingToKeep(path, name, moved)) {
+            plan.kept.append({path, *reason});
+            plan.guarded.append(path);
+            continue;
         }
         plan.cleanUp.append(path);
     }

@@ -27,22 +27,23 @@ QList<QByteArray> kindFolderNames();
 struct ClassifyPlan
 {
     Plan moves;
-    QList<QByteArray> cleanUp;                  // paths of top-level entries to move to the Trash afterwards
+    QList<QByteArray> cleanUp;                  // paths of top-level folders to remove once emptied
     QList<std::pair<QByteArray, QString>> kept; // paths of top-level entries kept, with the reason
-    QList<QByteArray> guarded; // those of `kept` held back only because they still hold unmoved files
+    QList<QByteArray> guarded; // those of `kept` held back only because they hold more than emptied folders
 };
 
 // Every file of `files` moves to mainFolder/<folder>/<name>; a name already taken there (on disk or by an
 // earlier step) gets the smallest free "base n.ext", n from 1. Without a main folder, or with the root as
-// main folder, every step is skipped with a reason and nothing is cleaned up. Then cleanUpAfter().
+// main folder, every step is skipped with a reason and nothing is cleaned up; a file reached through a
+// link to a folder is skipped too (it does not lie in the main folder). Then cleanUpAfter().
 ClassifyPlan planClassification(const ItemList &files, const QByteArray &mainFolder, ClassifyBy by);
 
-// The clean-up of the main folder's top level once the non-skipped steps of `moves` are done. Kept: by kind
-// the eight kind folders; by date the hidden entries and those whose leading number is 1801 to 2499; in
-// both modes any entry a step moves a file into, and any entry still holding a non-hidden file (or link)
-// that no step moves out, or that cannot be read through. Hidden entries (names beginning with '.') are
-// not looked into: they go with their folder, and by kind a hidden top-level entry goes too. After executing,
-// call it again with only the steps that succeeded, so a failed move keeps its folder out of the Trash.
+// The clean-up of the main folder's top level once the non-skipped steps of `moves` are done: which
+// top-level entries hold nothing but folders then, and can be removed. Kept: hidden entries; by kind the
+// eight kind folders, by date those whose leading number is 1801 to 2499; in both modes any entry a step
+// moves a file into, and any entry that will still hold a hidden entry, a file or a link that no step
+// moves out, or that cannot be read through. After executing, call it again with only the steps that
+// succeeded, so a failed move keeps its folder.
 ClassifyPlan cleanUpAfter(const Plan &moves, const QByteArray &mainFolder, ClassifyBy by);
 
 // "photo.jpg", 2 -> "photo 2.jpg"; "notes", 1 -> "notes 1"; a leading '.' does not start an extension.

@@ -560,7 +560,7 @@ void TestAppDelegate::classifySheetSortsEveryFileAndKeepsTheRest()
     tree.file("M/z.pdf", 5);
     AppDelegate &app = run.launch();
     QVERIFY(run.dropAndWait({tree.path("M")}));
-    tree.file("M/late/unlisted.txt", 6); // appears after the scan: never moved, so never trashed
+    tree.file("M/late/unlisted.txt", 6); // appears after the scan: never moved, so its folder stays
     IKImageItemRef xItem;
     for (const IKImageItemRef &item : app.lists.filesItemArray) {
         if (item->nativeFilePath() == x)
@@ -580,7 +580,7 @@ void TestAppDelegate::classifySheetSortsEveryFileAndKeepsTheRest()
             after.contains("M/Document/z.pdf") && after.contains("M/late/unlisted.txt"));
     QVERIFY2(!after.contains("M/a"), qPrintable(app.statusText()));
     QCOMPARE(xItem->nativeFilePath(), tree.path("M/Image/x.jpg"));
-    QVERIFY2(app.statusText().startsWith(u"3 moved · 1 to the Trash, kept: late"_s), qPrintable(app.statusText()));
+    QVERIFY2(app.statusText().startsWith(u"3 moved · 1 empty folder removed, kept: late"_s), qPrintable(app.statusText()));
     QCOMPARE(run.opened.last(), tree.path("M"));
 
     // Without a main folder the sheet does not even open.

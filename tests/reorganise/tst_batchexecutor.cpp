@@ -1,4 +1,4 @@
-// Plans are carried out in order, failures do not stop the loop, and every move is journaled at once.
+// Plans are carried out in order, failures do not stop the loop, and every step is journaled before it is taken.
 #include "reorganise/BatchExecutor.h"
 #include "support/TempDir.h"
 #include "support/TempHome.h"
@@ -26,6 +26,7 @@ class TestBatchExecutor : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void carriesOutThePlanAndJournalsEachMove();
+    void abandonedCopiesAreRemovedByTheNextBatch();
     void cancelStopsBetweenTwoSteps();
     void summaries_data();
     void summaries();
@@ -70,16 +71,51 @@ void TestBatchExecutor::carriesOutThePlanAndJournalsEachMove()
     QVERIFY(exists(clash)); // left where it was
     QCOMPARE(summaryText(outcomes), QStringLiteral("2 moved, 3 skipped: a folder item, name taken, …"));
 
+    // Written ahead: each step's intention, then its outcome; a skipped step is not journaled.
     QFile log(journal.filePath());
     QVERIFY(log.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = log.readAll().split('\n');
-    QCOMPARE(lines.size(), 3); // two moves and the final newline
-    const QList<QByteArray> first = lines.first().split('\t');
-    QCOMPARE(first.size(), 3);
-    QCOMPARE(QByteArray::fromPercentEncoding(first.at(1)), odd);
-    QCOMPARE(QByteArray::fromPercentEncoding(first.at(2)), tree.path("b/r\xe9sum\xe9.txt"));
-    QVERIFY(first.at(1).contains("%E9")); // readable as text whatever the bytes
-    QCOMPARE(QByteArray::fromPercentEncoding(lines.at(1).split('\t').at(1)), plain);
+    QByteArrayList lines;
+    for (const QByteArray &line : log.readAll().split('\n'))
+        lines.append(line.mid(line.indexOf('\t') + 1)); // without the time
+    const QByteArray oddText = odd.toPercentEncoding("/");
+    QVERIFY(oddText.contains("%E9")); // readable as text whatever the bytes
+    QCOMPARE(lines, (QByteArrayList{"intent\tmove\t" + oddText + '\t' + tree.path("b/r%E9sum%E9.txt"),
+                                   "done\tmove\t" + oddText + '\t' + tree.path("b/r%E9sum%E9.txt"),
+                                   "intent\tmove\t" + clash + '\t' + tree.path("b/clash.txt"),
+                                   "failed\tmove\t" + clash + '\t' + tree.path("b/clash.txt") + "\tname taken",
+                                   "intent\tmove\t" + tree.path("a/vanished.txt") + '\t' + tree.path("b/vanished.txt"),
+                                   "failed\tmove\t" + tree.path("a/vanished.txt") + '\t' + tree.path("b/vanished.txt") +
+                                       "\tno such file",
+                                   "intent\tmove\t" + plain + '\t' + tree.path("b/plain.txt"),
+                                   "done\tmove\t" + plain + '\t' + tree.path("b/plain.txt"), ""}));
+}
+
+// A copy across file systems that a kill cut short is removed by the next batch, when its journal names
+// it and its batch is over; a running batch's copies and anything not named as our copy stay.
+void TestBatchExecutor::abandonedCopiesAreRemovedByTheNextBatch()
+{
+    TempDir tmp;
+    TreeBuilder tree(tmp.path());
+    const QString folder = QFile::decodeName(tmp.path() + "/journal");
+    const QByteArray partial = tree.file("dst/.vellumry-moving-abc/x.jpg", 10);
+    const QByteArray running = tree.file("dst/.vellumry-moving-run", 10);
+    const QByteArray notOurs = tree.file("dst/photo.jpg", 10);
+    const auto writeJournal = [&](const QString &path, const QByteArrayList &temporaries) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        for (const QByteArray &temporary : temporaries)
+            file.write("2026-01-01T00:00:00.000Z\tintent\tcopy\t/src/x\t" + temporary.toPercentEncoding("/") + '\n');
+    };
+    MoveJournal live(folder, QStringLiteral("move")); // still running: its copy is in the making
+    QVERIFY(live.isOpen());
+    QVERIFY(live.intend(MoveJournal::Action::Copy, "/src/y", running));
+    writeJournal(folder + QStringLiteral("/killed.log"), {tree.path("dst/.vellumry-moving-abc"), notOurs});
+
+    MoveJournal next(folder, QStringLiteral("move"));
+    QVERIFY(!exists(tree.path("dst/.vellumry-moving-abc")) && !exists(partial));
+    QVERIFY(exists(running) && exists(notOurs));
+    QFile killed(folder + QStringLiteral("/killed.log"));
+    QVERIFY(killed.open(QIODevice::ReadOnly) && killed.readAll().endsWith("\trecovered\n"));
 }
 
 void TestBatchExecutor::cancelStopsBetweenTwoSteps()

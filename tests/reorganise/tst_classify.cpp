@@ -1,14 +1,20 @@
 // Classification end to end: the real command-line tool on built trees, with every file's content
-// accounted for afterwards (in the main folder or in the Trash), and faults injected along the way.
+// accounted for afterwards, and faults injected along the way: a writer beside the run, a kill, a file
+// system that keeps the originals.
 #include "platform/ChildProcess.h"
 #include "reorganise/ClassifyExecutor.h"
 #include "support/TempDir.h"
 #include "support/TempHome.h"
 #include "support/TreeBuilder.h"
 
+#include <QDir>
 #include <QFile>
+#include <QHash>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QTest>
 
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,37 +66,39 @@ private Q_SLOTS:
         m_home.reset();
     }
 
-    // Nothing is lost: what was below the main folder is afterwards in it or in the Trash, byte for byte.
-    void byKindMovesEveryFileAndTrashesTheRest()
+    // Nothing is lost: every file is afterwards in the main folder, byte for byte, and only folders left
+    // holding nothing but folders are removed. Hidden entries are never touched, nor the folders that hold one.
+    void byKindMovesEveryFileAndRemovesEmptiedFolders()
     {
         TreeBuilder &t = *m_tree;
         t.file("a/x.jpg", 10);
         t.file("a/b/y.mp3", 20);
         t.file("z.pdf", 30);
-        t.file(".directory", 5);      // hidden at the top: goes by kind
-        t.file("a/.thumbs", 7);       // hidden deeper: goes with its folder
+        t.file(".directory", 5);      // hidden at the top: kept as it is
+        t.file("a/.thumbs", 7);       // hidden deeper: keeps its folder
         t.file("a/b/r\xe9sum\xe9.JPG", 8); // not UTF-8: moved byte-exactly
         t.file("c/x.jpg", 11);        // the same name again: numbered
         t.file("h/Tool.app/bin/tool", 9); // a bundle moves whole
+        t.dir("h/empty/deeper");
         const QList<QByteArray> before = contents(t.root());
 
         const ProcessResult run = classify({"--by", "kind", t.root()});
         QVERIFY(run.succeeded());
         const QByteArrayList out = lines(run);
-        QCOMPARE(out.last(), "6 moved, 0 skipped, 4 trashed");
+        QCOMPARE(out.last(), "6 moved, 0 skipped, 2 removed");
         QVERIFY(out.contains("moved\t" + t.path("a/b/r\\xe9sum\\xe9.JPG") + '\t' + t.path("Image/r\\xe9sum\\xe9.JPG")));
-        QVERIFY(out.contains("trashed\t" + t.path(".directory")));
+        QVERIFY(out.contains("kept\t" + t.path(".directory") + "\thidden"));
+        QVERIFY(out.contains("kept\t" + t.path("a") + "\tholds a hidden entry: a/.thumbs"));
+        QVERIFY(out.contains("removed\t" + t.path("h")));
         QVERIFY(out.contains("kept\t" + t.path("Audio& Music") + "\ta kind folder"));
 
         QCOMPARE(t.snapshot().keys(),
-                 (QList<QByteArray>{"Application", "Application/Tool.app", "Application/Tool.app/bin",
+                 (QList<QByteArray>{".directory", "Application", "Application/Tool.app", "Application/Tool.app/bin",
                                     "Application/Tool.app/bin/tool", "Audio& Music", "Audio& Music/y.mp3",
                                     "Document", "Document/z.pdf", "Image", "Image/r\xe9sum\xe9.JPG",
-                                    "Image/x 1.jpg", "Image/x.jpg"}));
-        const QByteArray trash = QFile::encodeName(m_home->dataHome()) + "/Trash/files";
-        QList<QByteArray> now = contents(t.root()) + contents(trash);
-        std::sort(now.begin(), now.end());
-        QCOMPARE(now, before);
+                                    "Image/x 1.jpg", "Image/x.jpg", "a", "a/.thumbs", "a/b"}));
+        QCOMPARE(contents(t.root()), before);
+        QVERIFY(contents(QFile::encodeName(m_home->dataHome()) + "/Trash").isEmpty());
     }
 
     void byDateKeepsYearsAndHiddenEntries()
@@ -109,7 +117,7 @@ private Q_SLOTS:
             QVERIFY2(after.contains(kept), kept.constData());
         for (const QByteArray gone : {"1800", "2500", "Photos"})
             QVERIFY2(!after.contains(gone), gone.constData());
-        QCOMPARE(lines(run).last(), "2 moved, 0 skipped, 3 trashed");
+        QCOMPARE(lines(run).last(), "2 moved, 0 skipped, 3 removed");
     }
 
     // Kind, then date, then kind twice: the second kind run finds every file in place and changes nothing.
@@ -127,7 +135,7 @@ private Q_SLOTS:
         QVERIFY(classify({"--by", "kind", t.root()}).succeeded());
         const TreeBuilder::Snapshot once = t.snapshot();
         const ProcessResult again = classify({"--by", "kind", t.root()});
-        QCOMPARE(lines(again).last(), "0 moved, 3 skipped, 0 trashed");
+        QCOMPARE(lines(again).last(), "0 moved, 3 skipped, 0 removed");
         QCOMPARE(t.snapshot(), once);
         QCOMPARE(contents(t.root()), before);
     }
@@ -141,9 +149,9 @@ private Q_SLOTS:
         const ProcessResult run = classify({"--dry-run", "--by", "kind", t.root()});
         QVERIFY(run.succeeded());
         QCOMPARE(lines(run), (QByteArrayList{"plan\t" + t.path("a/x.jpg") + '\t' + t.path("Image/x.jpg"),
-                                             "plan\t" + t.path("a") + "\t(Trash)",
-                                             "plan\t" + t.path("empty") + "\t(Trash)",
-                                             "0 moved, 0 skipped, 0 trashed"}));
+                                             "plan\t" + t.path("a") + "\t(remove)",
+                                             "plan\t" + t.path("empty") + "\t(remove)",
+                                             "0 moved, 0 skipped, 0 removed"}));
         QCOMPARE(t.snapshot(), before);
     }
 
@@ -180,17 +188,103 @@ private Q_SLOTS:
                                                     FileKind::Image, 10, qint64(0))};
         const ClassifyPlan plan = planClassification(files, t.root(), ClassifyBy::Kind);
         QCOMPARE(plan.cleanUp, QList<QByteArray>{t.path("a")});
-        const QByteArray intruder = t.file("Image/x.jpg", 99);
-        QList<QByteArray> trashed;
-        const ClassifyOutcome outcome =
-            executeClassification(plan, t.root(), ClassifyBy::Kind, nullptr, nullptr, {}, [&](const QByteArray &p) {
-                trashed.append(p);
-                return ActionResult{true, {}};
-            });
+        t.file("Image/x.jpg", 99);
+        const ClassifyOutcome outcome = executeClassification(plan, t.root(), ClassifyBy::Kind, nullptr);
         QVERIFY(!outcome.moves.first().moved);
-        QVERIFY(trashed.isEmpty());
-        QCOMPARE(TreeBuilder::fileChecksums(t.snapshot()).size(), 2);
+        QVERIFY(TreeBuilder::fileChecksums(t.snapshot()).size() == 2 && QFile::exists(QFile::decodeName(x)));
         QVERIFY(classifySummaryText(outcome).contains(QStringLiteral("kept: a (holds a file that was not moved: a/x.jpg)")));
+    }
+
+    // A writer keeps filling a folder while the clean-up removes the emptied ones: every file it wrote
+    // is still where it wrote it (a folder that is not empty cannot be removed).
+    void aFileWrittenDuringTheCleanUpStays()
+    {
+        TreeBuilder &t = *m_tree;
+        for (int i = 0; i < 300; ++i)
+            t.file(QByteArray("w/d" + QByteArray::number(i % 30) + "/f" + QByteArray::number(i) + ".txt"), 4);
+        const QByteArray script = "cd '" + t.root() + "' && i=0; while [ $i -lt 1500 ]; do "
+                                  "d=w/d$((i % 30)); mkdir -p $d 2>/dev/null; "
+                                  "echo $i 2>/dev/null > $d/new$i && echo $d/new$i; i=$((i+1)); done";
+        QProcess writer;
+        writer.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QString::fromUtf8(script)});
+        QVERIFY(writer.waitForStarted());
+        const ProcessResult run = classify({"--by", "kind", t.root()});
+        QVERIFY(writer.waitForFinished(60000));
+        QVERIFY(run.succeeded());
+        const TreeBuilder::Snapshot after = t.snapshot();
+        const QByteArrayList written = writer.readAllStandardOutput().split('\n');
+        QVERIFY(written.size() > 100);
+        for (const QByteArray &rel : written) // where it was written, or classified when the scan saw it
+            QVERIFY2(rel.isEmpty() || after.contains(rel) || after.contains("Other/" + rel.mid(rel.lastIndexOf('/') + 1)),
+                     rel.constData());
+    }
+
+    // Killed anywhere in its moves, a classification leaves a journal that names every file no longer
+    // at its old place, and the file is at the place the journal names.
+    void aKilledRunIsJournaled()
+    {
+        TreeBuilder &t = *m_tree;
+        QList<QByteArray> files;
+        for (int i = 0; i < 5000; ++i)
+            files.append(t.file(QByteArray("d" + QByteArray::number(i % 50) + "/f" + QByteArray::number(i) + ".jpg")));
+        const QString journals = m_home->dataHome() + QStringLiteral("/Vellumry/journal");
+        for (const int killAfter : {1, int(QRandomGenerator::global()->bounded(2, 4000)), 4000}) {
+            QProcess child;
+            child.start(QString::fromLocal8Bit(qgetenv("VELLUMRY_CLI")),
+                        {QStringLiteral("classify"), QStringLiteral("--by"), QStringLiteral("date"),
+                         QFile::decodeName(t.root())});
+            int seen = 0;
+            while (seen < killAfter && child.waitForReadyRead(30000)) {
+                while (child.canReadLine())
+                    seen += child.readLine().startsWith("moved") ? 1 : 0;
+            }
+            child.kill(); // SIGKILL: no chance to finish the step or the journal
+            child.waitForFinished(30000);
+            QCOMPARE(child.state(), QProcess::NotRunning);
+        }
+        QHash<QByteArray, QByteArray> named; // source -> target, from every journal's intentions
+        for (const QString &name : QDir(journals).entryList(QDir::Files)) {
+            QFile log(journals + u'/' + name);
+            QVERIFY(log.open(QIODevice::ReadOnly));
+            for (const QByteArray &line : log.readAll().split('\n')) {
+                const QByteArrayList f = line.split('\t');
+                if (f.size() >= 5 && f.at(1) == "intent" && f.at(2) == "move")
+                    named.insert(QByteArray::fromPercentEncoding(f.at(3)), QByteArray::fromPercentEncoding(f.at(4)));
+            }
+        }
+        int gone = 0;
+        for (QByteArray path : files) {
+            for (int hop = 0; hop < 3 && !QFile::exists(QFile::decodeName(path)); ++hop, ++gone) {
+                QVERIFY2(named.contains(path), path.constData());
+                path = named.value(path);
+            }
+            QVERIFY2(QFile::exists(QFile::decodeName(path)), path.constData());
+        }
+        QVERIFY(gone > 0);
+    }
+
+    // Across file systems, a copy whose original cannot be removed is no move: the original and the folder
+    // holding it stay, and the line says so.
+    void aCopyWhoseOriginalStaysIsNoMove()
+    {
+        if (::geteuid() != 0)
+            QSKIP("needs root to mount a file system");
+        TreeBuilder &t = *m_tree;
+        const QByteArray mount = t.dir("a");
+        if (::mount("tmpfs", mount.constData(), "tmpfs", 0, "size=1m") != 0)
+            QSKIP("cannot mount a file system here");
+        t.file("a/x.jpg", 100);
+        const bool readOnly = ::mount(nullptr, mount.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+        const ProcessResult run = classify({"--by", "kind", t.root()});
+        const TreeBuilder::Snapshot after = t.snapshot();
+        ::umount2(mount.constData(), MNT_DETACH);
+        QVERIFY(readOnly);
+        QCOMPARE(lines(run), (QByteArrayList{"copied\t" + t.path("a/x.jpg") + '\t' + t.path("Image/x.jpg") +
+                                                 "\tcopied, the original stays: read-only file system",
+                                             "kept\t" + t.path("Image") + "\ta kind folder",
+                                             "kept\t" + t.path("a") + "\tholds a file that was not moved: a/x.jpg",
+                                             "0 moved, 1 skipped, 0 removed"}));
+        QVERIFY(after.contains("a/x.jpg") && after.value("Image/x.jpg") == after.value("a/x.jpg"));
     }
 
     // As an ordinary user, a kind folder that cannot be written: nothing moves into it, nothing is lost.
@@ -218,7 +312,7 @@ private Q_SLOTS:
         const QByteArrayList out = lines(run);
         QVERIFY(out.contains("skipped\t" + t.path("a/x.jpg") + "\tpermission denied"));
         QVERIFY(out.contains("kept\t" + t.path("a") + "\tholds a file that was not moved: a/x.jpg"));
-        QCOMPARE(out.last(), "1 moved, 1 skipped, 0 trashed");
+        QCOMPARE(out.last(), "1 moved, 1 skipped, 0 removed");
         const TreeBuilder::Snapshot after = t.snapshot();
         QVERIFY(after.contains("a/x.jpg") && after.contains("Document/n.txt"));
     }
