@@ -882,7 +882,8 @@ QList<MoveSource> AppDelegate::selectedMoveSources(QList<IKImageItemRef> &items)
         const IKImageItemRef item = FileListController->itemAt(row);
         if (!item)
             continue;
-        sources.append({item->nativeFilePath(), item->nativeFileName(), int(items.size()), item->bDir()});
+        sources.append({item->nativeFilePath(), item->nativeFileName(), int(items.size()), item->bDir(),
+                        item->isReachedThroughLink()});
         items.append(item);
     }
     return sources;

@@ -115,7 +115,7 @@ void AppDelegate::SaveRenameFolderAction()
         const IKImageItemRef item = FileListController->itemAt(row);
         if (!item)
             continue;
-        sources.append({item->nativeFilePath(), row, item->bDir()});
+        sources.append({item->nativeFilePath(), row, item->bDir(), item->isReachedThroughLink()});
         items.append(item);
     }
     if (sources.isEmpty())

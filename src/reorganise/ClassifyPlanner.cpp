@@ -215,6 +215,10 @@ ClassifyPlan planClassification(const ItemList &files, const QByteArray &mainFol
             s.skipReason = u"a folder, not a file"_s;
             continue;
         }
+        if (item->isReachedThroughLink()) { // it lies outside the main folder, or is reached twice
+            s.skipReason = u"reached through a link"_s;
+            continue;
+        }
         qint64 modified = 0;
         if (by == ClassifyBy::Date) {
             if (item->modifDate().isEmpty()) {

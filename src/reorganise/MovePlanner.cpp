@@ -26,6 +26,8 @@ PlanStep stepInto(const MoveSource &source, const QByteArray &folder)
     PlanStep step{source.path, {}, {}, source.itemIndex};
     if (source.folderItem)
         step.skipReason = u"a folder, not a file"_s;
+    else if (source.throughLink)
+        step.skipReason = u"reached through a link"_s;
     else if (folder.isEmpty())
         step.skipReason = u"no folder to move to"_s;
     else if (folder == "/")

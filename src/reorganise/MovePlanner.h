@@ -12,6 +12,7 @@ struct MoveSource
     QByteArray name;
     int itemIndex = -1;
     bool folderItem = false; // a folder view's item: never moved (its path is the folder icon)
+    bool throughLink = false; // found below a link to a folder: never moved (it lies elsewhere)
 };
 
 // The path without its last component: trailing slashes are ignored, "/" stays "/", and a single

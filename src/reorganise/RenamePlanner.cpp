@@ -147,6 +147,10 @@ Plan planRename(const QList<RenameSource> &sources, const RenameOptions &options
             planned.skipReason = u"a folder, not a file"_s;
             continue;
         }
+        if (source.throughLink) {
+            planned.skipReason = u"reached through a link"_s;
+            continue;
+        }
         const NewName newName = newNameFor(source.path, options);
         if (newName.name.isEmpty()) {
             planned.skipReason = newName.skipReason;

@@ -34,6 +34,7 @@ struct RenameSource
     QByteArray path;
     int itemIndex = -1;      // position in the shown list; the numbered form carries it
     bool folderItem = false; // a folder view's item: never renamed (its path is the folder icon)
+    bool throughLink = false; // found below a link to a folder: never renamed (it lies elsewhere)
 };
 
 // The new file name (no folder), or an empty name and the reason the file keeps its own.
