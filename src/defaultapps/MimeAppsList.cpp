@@ -182,8 +182,8 @@ QByteArray listValue(const QByteArrayList &items)
 
 struct Place
 {
-    qsizetype keyLine = -1;   // the last line with the key in the group
-    qsizetype groupEnd = -1;  // the last key line (or header) of the group's last section
+    qsizetype keyLine = -1;  // the last line with the key in the group
+    qsizetype groupEnd = -1; // the last key line (or header) of the group's last section
 };
 
 Place find(const QList<Line> &lines, QByteArrayView group, const QByteArray &key)
@@ -239,7 +239,8 @@ std::optional<QByteArray> mimeappsWithDefault(const QByteArray &text, const QByt
     if (const Place place = find(lines, kRemovedGroup, contentType); place.keyLine >= 0) {
         QByteArrayList items = listItems(lines[place.keyLine].value());
         if (items.removeAll(desktopId) > 0)
-            wanted.append({kRemovedGroup, place, items.isEmpty() ? std::nullopt : std::optional(listValue(items))});
+            wanted.append(
+                {kRemovedGroup, place, items.isEmpty() ? std::nullopt : std::optional(listValue(items))});
     }
 
     // Lines in place first, then insertions and removals from the bottom up so that indexes hold.
@@ -304,7 +305,8 @@ MimeappsWrite setDefaultInMimeappsList(const QByteArray &path, const QByteArray 
     if (exists && S_ISLNK(st.st_mode)) {
         char *resolved = ::realpath(path.constData(), nullptr);
         if (!resolved)
-            return errno == ENOENT ? refused(u"mimeapps.list is a link to a missing file"_s) : writeError(errno);
+            return errno == ENOENT ? refused(u"mimeapps.list is a link to a missing file"_s)
+                                   : writeError(errno);
         target = resolved;
         std::free(resolved);
         isLink = true;
