@@ -3,6 +3,7 @@
 
 #include "platform/GLibPointers.h"
 #include "platform/NativePath.h"
+#include "platform/RegularFile.h"
 #include "platform/Settings.h"
 
 #include <QDir>
@@ -30,9 +31,16 @@ bool isDesktopEntryName(const QString &path)
     return path.endsWith(u".desktop"_s);
 }
 
+// GIO opens the file it is given and would wait for ever on a FIFO: only regular files reach it.
+DesktopEntryPtr loadDesktopEntry(const QByteArray &nativePath)
+{
+    if (!isRegularFile(nativePath))
+        return nullptr;
+    return DesktopEntryPtr(g_desktop_app_info_new_from_filename(nativePath.constData()));
+}
 DesktopEntryPtr loadDesktopEntry(const QString &path)
 {
-    return DesktopEntryPtr(g_desktop_app_info_new_from_filename(toNativePath(path).constData()));
+    return loadDesktopEntry(toNativePath(path));
 }
 
 bool storeList(Settings &settings, const QStringList &paths)
@@ -51,6 +59,8 @@ Acceptance accepts(const QString &path)
         return {false, u"no such file"_s};
     if (S_ISDIR(st.st_mode))
         return {false, u"a folder"_s};
+    if (!S_ISREG(st.st_mode))
+        return {false, u"not a regular file"_s};
     if (isDesktopEntryName(path))
         return loadDesktopEntry(path) ? Acceptance{true, {}}
                                       : Acceptance{false, u"not a usable desktop entry"_s};
@@ -114,7 +124,9 @@ ActionResult launchApplication(const QByteArray &nativePath)
     GError *error = nullptr;
     gboolean started = FALSE;
     if (isDesktopEntryName(fromNativePath(nativePath))) {
-        const DesktopEntryPtr entry(g_desktop_app_info_new_from_filename(nativePath.constData()));
+        const DesktopEntryPtr entry = loadDesktopEntry(nativePath);
+        if (!entry)
+            return {false, u"not a usable desktop entry"_s};
         // The application's output goes nowhere, so a script waiting on ours is not held up by it.
         const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
         started = g_desktop_app_info_launch_uris_as_manager_with_fds(

@@ -18,8 +18,8 @@ namespace AppBoxStore {
 inline const QString kKey = QStringLiteral("AppBoxDataArray");
 
 // Whether a path may go into the box: a desktop entry that loads as an application, or an executable
-// file. Otherwise `reason` says why not ("no such file", "a folder", "not a usable desktop entry",
-// "not executable").
+// file. Otherwise `reason` says why not ("no such file", "a folder", "not a regular file" for a FIFO,
+// socket or device, which is never opened, "not a usable desktop entry", "not executable").
 struct Acceptance
 {
     bool ok = false;

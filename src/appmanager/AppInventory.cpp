@@ -4,6 +4,7 @@
 #include "platform/ChildProcess.h"
 #include "platform/GLibPointers.h"
 #include "platform/NativePath.h"
+#include "platform/RegularFile.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -95,8 +96,12 @@ QString desktopId(const QString &entryPath)
 
 std::optional<DesktopEntry> loadDesktopEntry(const QString &path)
 {
+    // Read here rather than by GLib, which would wait for ever on a FIFO.
+    const FileContent text = readRegularFile(toNativePath(path), 1 << 20);
     std::unique_ptr<GKeyFile, GKeyFileDeleter> file(g_key_file_new());
-    if (!g_key_file_load_from_file(file.get(), toNativePath(path).constData(), G_KEY_FILE_NONE, nullptr) ||
+    if (!text.ok ||
+        !g_key_file_load_from_data(file.get(), text.content.constData(), gsize(text.content.size()),
+                                   G_KEY_FILE_NONE, nullptr) ||
         !g_key_file_has_group(file.get(), kGroup))
         return std::nullopt;
     DesktopEntry entry;
@@ -197,8 +202,12 @@ RecentUseStore RecentUseStore::load(const QString &path)
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink())
         return store; // nothing recorded yet
+    // A FIFO or device in its place is unreadable, never waited on.
+    const FileContent text = readRegularFile(toNativePath(path));
     std::unique_ptr<GBookmarkFile, GBookmarkFileDeleter> file(g_bookmark_file_new());
-    if (!info.isFile() || !g_bookmark_file_load_from_file(file.get(), toNativePath(path).constData(), nullptr)) {
+    if (!text.ok || text.content.isEmpty() ||
+        !g_bookmark_file_load_from_data(file.get(), text.content.constData(), gsize(text.content.size()),
+                                        nullptr)) {
         store.m_readable = false;
         return store;
     }

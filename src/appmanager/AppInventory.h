@@ -27,7 +27,8 @@ struct DesktopEntry
     bool hidden = false;     // Hidden=true: the entry counts as deleted
 };
 
-// Reads a desktop entry file. Nothing when the file cannot be read or has no [Desktop Entry] group.
+// Reads a desktop entry file. Nothing when the file cannot be read or has no [Desktop Entry] group; a
+// FIFO, device or anything else that is not a regular file is never opened.
 std::optional<DesktopEntry> loadDesktopEntry(const QString &path);
 
 // The program an entry runs: the first word of TryExec, else of Exec, looked up in PATH when it is not
@@ -53,7 +54,7 @@ class RecentUseStore
 public:
     static QString defaultPath();
     // Reads the store once. A store that does not exist holds no uses; one that exists but cannot be read
-    // or parsed is unreadable.
+    // or parsed, or is not a regular file (which is never opened), is unreadable.
     static RecentUseStore load(const QString &path = defaultPath());
 
     bool readable() const { return m_readable; }

@@ -1,7 +1,8 @@
 // What the desktop knows about file types and the applications that open them: the content type of an
 // extension, its default application, the setting of that default, and the applications that open the
-// extensions the program knows, grouped by application. Everything goes through GIO, which reads and
-// writes the freedesktop mimeapps.list files, so the answers are the ones the file manager gives.
+// extensions the program knows, grouped by application. The answers come from GIO, which reads the
+// freedesktop mimeapps.list files, so they are the ones the file manager gives; a new default is written
+// into the user's mimeapps.list by the program itself, changing only the lines it must.
 //
 // No function keeps state or caches an answer; each asks GIO again, and they may run on any thread.
 #pragma once
@@ -20,15 +21,19 @@ namespace vellumry {
 QString GetUTIforFileExtension(const QString &extension);
 
 // The path of the desktop entry that opens files of this extension by default, or "(null)" when there is
-// none.
+// none, or when one of the association files GIO reads (mimeapps.list and the like) is not a regular file
+// (a FIFO, which GIO would wait on for ever).
 QString GetDefaultApplicationForFileExtension(const QString &extension);
 
 // Makes the application with this desktop-file ID the default for the extension's content type, in the
-// user's $XDG_CONFIG_HOME/mimeapps.list; the file's other entries stay. Answers 0 when done, otherwise one
-// of the codes below with a short reason for the user in `reason` (when given).
+// user's $XDG_CONFIG_HOME/mimeapps.list (setDefaultInMimeappsList: every other byte of the file stays, a
+// link stays a link, a file that does not parse or may not be written is refused untouched), then waits
+// (a few seconds at most) until GIO reads the new default back. Answers 0 when done, otherwise one of
+// the codes below with a short reason for the user in `reason` (when given). A desktop entry that is not
+// a regular file (a FIFO) is never handed to GIO, which would wait on it for ever.
 enum DefaultApplicationStatus : int {
     kDefaultSet = 0,
-    kDefaultRefused = 1,       // GIO could not write the setting
+    kDefaultRefused = 1,       // the setting could not be written, or GIO does not read it back
     kNoSuchApplication = 2,    // no identifier, or none that resolves to an installed application
     kNoContentType = 3,        // the extension has no content type
 };

@@ -2,6 +2,7 @@
 #include "platform/LoginItems.h"
 
 #include "platform/NativePath.h"
+#include "platform/RegularFile.h"
 
 #include <QDir>
 #include <QStringDecoder>
@@ -50,30 +51,14 @@ std::optional<QByteArray> canonical(const QByteArray &path)
     return result;
 }
 
-QString reasonFor(int error)
-{
-    switch (error) {
-    case ENOENT:
-        return u"no such file"_s;
-    case EACCES:
-    case EPERM:
-        return u"permission denied"_s;
-    case ENOTDIR:
-        return u"not a folder"_s;
-    case EROFS:
-        return u"read-only file system"_s;
-    case ENOSPC:
-        return u"no space left"_s;
-    default:
-        return QString::fromLocal8Bit(std::strerror(error));
-    }
-}
-
 EntryInfo readEntry(const QByteArray &entryPath)
 {
     EntryInfo info;
+    // Read here rather than by GLib, which would wait for ever on a FIFO put in the folder.
+    const FileContent text = readRegularFile(entryPath, 1 << 20);
     KeyFilePtr file(g_key_file_new());
-    if (!g_key_file_load_from_file(file.get(), entryPath.constData(), G_KEY_FILE_NONE, nullptr))
+    if (!text.ok || !g_key_file_load_from_data(file.get(), text.content.constData(), gsize(text.content.size()),
+                                               G_KEY_FILE_NONE, nullptr))
         return info;
     // A missing key reads as FALSE, an enabled entry's default.
     const bool hidden = g_key_file_get_boolean(file.get(), kGroup, "Hidden", nullptr);
@@ -288,7 +273,7 @@ ActionResult LoginItems::add() const
         return {true, {}};
 
     if (const int error = makeFolders(m_folder))
-        return {false, reasonFor(error)};
+        return {false, fileErrorText(error)};
     // Our own name, unless another program's entry has it already.
     const QByteArrayList ours = entries();
     QByteArray name = "vellumry.desktop";
@@ -309,7 +294,7 @@ ActionResult LoginItems::add() const
                                "Terminal=false\n"
                                "X-GNOME-Autostart-enabled=true\n";
     if (const int error = writeAtomically(m_folder, name, content))
-        return {false, reasonFor(error)};
+        return {false, fileErrorText(error)};
     return {true, {}};
 }
 
@@ -318,7 +303,7 @@ ActionResult LoginItems::remove() const
     ActionResult result{true, {}};
     for (const QByteArray &path : entries()) {
         if (::unlink(path.constData()) != 0 && errno != ENOENT)
-            result = {false, reasonFor(errno)};
+            result = {false, fileErrorText(errno)};
     }
     return result;
 }

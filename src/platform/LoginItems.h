@@ -15,7 +15,8 @@ namespace vellumry {
 //
 // An entry belongs to the program when the program its Exec line starts (looked up in PATH when it is
 // a bare name, symbolic links followed) is the same file as `program`. Entries whose program cannot be
-// found, or that cannot be read, belong to nobody and are never touched.
+// found, or that cannot be read, belong to nobody and are never touched. Anything in the folder that is
+// not a regular file (a FIFO, a device) is never opened.
 class LoginItems
 {
 public:

@@ -1,6 +1,9 @@
 // The user's defaults, stored through QSettings in INI form at a fixed path.
 #include "platform/Settings.h"
 
+#include "platform/NativePath.h"
+#include "platform/RegularFile.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -94,9 +97,14 @@ bool isTextLike(const QVariant &value)
 
 Settings::Settings() : Settings(defaultFilePath()) {}
 
-Settings::Settings(const QString &filePath)
-    : m_filePath(filePath), m_settings(std::make_unique<QSettings>(filePath, QSettings::IniFormat))
+Settings::Settings(const QString &filePath) : m_filePath(filePath)
 {
+    // QSettings would open a FIFO or device in the file's place and wait on it, or write over it: such
+    // a file is left alone, reads as empty and takes no change.
+    QString reason;
+    if (!isRegularFile(toNativePath(filePath), &reason) && reason != u"no such file"_s)
+        return;
+    m_settings = std::make_unique<QSettings>(filePath, QSettings::IniFormat);
     // QSettings still returns whatever it could make out of a damaged file; none of it is trusted.
     m_damaged = isDamaged(*m_settings, m_filePath);
 }
@@ -113,7 +121,7 @@ QString Settings::defaultFilePath()
 
 QVariant Settings::value(const QString &key, const QVariant &fallback) const
 {
-    if (m_damaged)
+    if (m_damaged || !m_settings)
         return fallback;
     return m_settings->value(key, fallback);
 }
@@ -179,17 +187,21 @@ QStringList Settings::stringList(const QString &key) const
 void Settings::setValue(const QString &key, const QVariant &value)
 {
     startAfreshIfDamaged();
-    m_settings->setValue(key, value);
+    if (m_settings)
+        m_settings->setValue(key, value);
 }
 
 void Settings::remove(const QString &key)
 {
     startAfreshIfDamaged();
-    m_settings->remove(key);
+    if (m_settings)
+        m_settings->remove(key);
 }
 
 bool Settings::synchronize()
 {
+    if (!m_settings)
+        return false;
     m_settings->sync();
     return !m_damaged && m_settings->status() == QSettings::NoError;
 }

@@ -20,7 +20,9 @@ namespace vellumry {
 // Values come back as the file stores them: after a restart every plain value is text, so the typed
 // readers below are the ones to use. A file that cannot be read, or that is damaged beyond parsing,
 // reads as empty; the first change then moves the damaged file aside to "<file>.damaged" and starts a
-// fresh one, so nothing the user had is silently overwritten.
+// fresh one, so nothing the user had is silently overwritten. A path that holds something other than a
+// regular file (a FIFO, a device, a folder) is never opened: it reads as empty, changes are dropped and
+// synchronize() answers false.
 class Settings
 {
 public:
@@ -56,7 +58,7 @@ private:
     void startAfreshIfDamaged();
 
     QString m_filePath;
-    std::unique_ptr<QSettings> m_settings;
+    std::unique_ptr<QSettings> m_settings; // null when the path holds something other than a file
     bool m_damaged = false; // the file could not be parsed: read as empty until the first change
 };
 

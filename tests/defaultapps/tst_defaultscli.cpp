@@ -2,9 +2,12 @@
 #include "DesktopFixture.h"
 #include "platform/ChildProcess.h"
 
+#include <QDir>
 #include <QTest>
 
 #include <memory>
+
+#include <sys/stat.h>
 
 using namespace vellumry;
 using namespace vellumry::test;
@@ -13,6 +16,12 @@ using namespace Qt::StringLiterals;
 namespace {
 
 ProcessResult cli(const QList<QByteArray> &arguments) { return runProcess(qgetenv("VELLUMRY_CLI"), arguments, 60000); }
+
+int modeOf(const QByteArray &path)
+{
+    struct stat st;
+    return ::stat(path.constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
 
 } // namespace
 
@@ -33,6 +42,7 @@ private Q_SLOTS:
         desk->writeMimeapps("[Default Applications]\nimage/png=viewer.desktop\nimage/jpeg=viewer.desktop\n"
                             "image/gif=spaced.desktop\n\n[Added Associations]\nx-scheme-handler/x-test=viewer.desktop;\n");
     }
+    void cleanup() { QFile::remove(desk->mimeappsList()); } // also a read-only one, or a link
     void cleanupTestCase() { desk.reset(); }
 
     void typeAndGet()
@@ -64,6 +74,138 @@ private Q_SLOTS:
         run = cli({"defaults", "set", "viewer.desktop", "gif", "a=b"});
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.standardOutput, "set\tgif\nfailed\ta=b\tnot a usable extension\n");
+    }
+
+    // Only the lines of the type change, through a link into another folder too; a file that does not
+    // parse or is read-only stays as it was and the change is refused. GIO then reads what is there.
+    void mimeappsKeptByteForByte_data()
+    {
+        QTest::addColumn<QByteArray>("before"); // "-": no file
+        QTest::addColumn<bool>("linked");       // the file lives in a dotfiles folder, linked to
+        QTest::addColumn<int>("mode");          // before, and expected after
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<QByteArray>("output");
+        QTest::addColumn<QByteArray>("got"); // what `defaults get png` names afterwards
+        const QByteArray added = "\n[Added Associations]\nimage/png=player.desktop;\n";
+        QTest::newRow("comments and other groups kept")
+            << QByteArray("# mine\n[Default Applications]\n# png\nimage/png=viewer.desktop\ntext/plain=viewer.desktop\n\n"
+                          "[X-Other]\nfoo = bar\n")
+            << false << 0640
+            << "# mine\n[Default Applications]\n# png\nimage/png=player.desktop\ntext/plain=viewer.desktop\n\n"
+               "[X-Other]\nfoo = bar\n" + added
+            << QByteArray("set\tpng\n") << QByteArray("player");
+        QTest::newRow("keys in place, a new one before the blank lines, CRLF, no last newline")
+            << QByteArray("[Added Associations]\r\nimage/png = viewer.desktop;player.desktop;\r\n[Default Applications]\r\n"
+                          "text/plain=viewer.desktop\r\n\r\n\r\n[Removed Associations]\r\nimage/png=player.desktop;\r\n"
+                          "image/gif=player.desktop;")
+            << false << 0600
+            << QByteArray("[Added Associations]\r\nimage/png = player.desktop;viewer.desktop;\r\n[Default Applications]\r\n"
+                          "text/plain=viewer.desktop\r\nimage/png=player.desktop\r\n\r\n\r\n[Removed Associations]\r\n"
+                          "image/gif=player.desktop;")
+            << QByteArray("set\tpng\n") << QByteArray("player");
+        QTest::newRow("link into a dotfiles folder")
+            << QByteArray("[Default Applications]\nimage/png=viewer.desktop\n") << true << 0644
+            << "[Default Applications]\nimage/png=player.desktop\n" + added << QByteArray("set\tpng\n")
+            << QByteArray("player");
+        const QByteArray broken = "[Default Applications]\nimage/png=viewer.desktop\nnot a line\n";
+        QTest::newRow("syntax error") << broken << false << 0644 << broken
+                                      << QByteArray("failed\tpng\tmimeapps.list cannot be read: line 3 is not a group, "
+                                                    "a key or a comment\n")
+                                      << QByteArray("(null)");
+        const QByteArray valid = "[Default Applications]\nimage/png=viewer.desktop\n";
+        QTest::newRow("read-only") << valid << false << 0444 << valid
+                                   << QByteArray("failed\tpng\tmimeapps.list is read-only\n") << QByteArray("viewer");
+        QTest::newRow("read-only through a link") << valid << true << 0444 << valid
+                                                  << QByteArray("failed\tpng\tmimeapps.list is read-only\n")
+                                                  << QByteArray("viewer");
+        QTest::newRow("missing") << QByteArray("-") << false << 0600
+                                 << "[Default Applications]\nimage/png=player.desktop\n" + added
+                                 << QByteArray("set\tpng\n") << QByteArray("player");
+    }
+    void mimeappsKeptByteForByte()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(bool, linked);
+        QFETCH(int, mode);
+        QFETCH(QByteArray, after);
+        QFETCH(QByteArray, output);
+        QFETCH(QByteArray, got);
+        const QByteArray list = desk->mimeappsList().toUtf8();
+        const QByteArray file = linked ? root + "/dotfiles/mimeapps.list" : list;
+        QFile::remove(QString::fromUtf8(list));
+        if (before != "-") {
+            QDir().mkpath(QString::fromUtf8(root + "/dotfiles"));
+            QFile::remove(QString::fromUtf8(file));
+            QFile out(QString::fromUtf8(file));
+            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(before) == before.size());
+            out.close();
+            QCOMPARE(::chmod(file.constData(), mode_t(mode)), 0);
+            if (linked)
+                QVERIFY(QFile::link(u"../../dotfiles/mimeapps.list"_s, QString::fromUtf8(list)));
+        }
+        const ProcessResult run = cli({"defaults", "set", "player", "png"});
+        QCOMPARE(run.standardOutput, output);
+        QCOMPARE(run.exitCode, output.startsWith("set") ? 0 : 1);
+        QFile in(QString::fromUtf8(file));
+        QVERIFY(in.open(QIODevice::ReadOnly));
+        QCOMPARE(in.readAll(), after);
+        QCOMPARE(modeOf(file), mode);
+        QCOMPARE(QFileInfo(QString::fromUtf8(list)).isSymLink(), linked);
+        QCOMPARE(cli({"defaults", "get", "png"}).standardOutput,
+                 (got == "(null)" ? got : root + "/usr/share/applications/" + got + ".desktop") + '\n');
+        ::chmod(file.constData(), 0644);
+    }
+
+    // A FIFO where a desktop entry, autostart entry, setting or record is read is refused or skipped at
+    // once; a run that waits on it is killed and fails.
+    void nonRegularFilesNeverBlock_data()
+    {
+        QTest::addColumn<QByteArray>("fifo"); // below the temporary root
+        QTest::addColumn<QByteArrayList>("arguments");
+        QTest::addColumn<QByteArray>("output"); // "@": the root
+        QTest::addColumn<int>("status");
+        QTest::newRow("box add") << QByteArray("/x.desktop") << QByteArrayList{"box", "add", "@/x.desktop"}
+                                 << QByteArray("refused\t@/x.desktop\tnot a regular file\n") << 1;
+        QTest::newRow("box with a FIFO settings file")
+            << QByteArray("/home/.config/Vellumry/Vellumry.conf") << QByteArrayList{"box", "add", "/bin/sh"}
+            << QByteArray("refused\t/bin/sh\tthe box could not be stored\n") << 1;
+        QTest::newRow("defaults set, FIFO entry")
+            << QByteArray("/home/.local/share/applications/x.desktop") << QByteArrayList{"defaults", "set", "x", "png"}
+            << QByteArray("failed\tpng\tthe application's desktop entry is not a regular file\n") << 1;
+        QTest::newRow("defaults set, FIFO mimeapps.list")
+            << QByteArray("/home/.config/mimeapps.list") << QByteArrayList{"defaults", "set", "player", "png"}
+            << QByteArray("failed\tpng\tmimeapps.list is not a regular file\n") << 1;
+        QTest::newRow("login status") << QByteArray("/home/.config/autostart/a.desktop")
+                                      << QByteArrayList{"login", "status"} << QByteArray("disabled\n") << 0;
+        QTest::newRow("login add") << QByteArray("/home/.config/autostart/vellumry.desktop")
+                                   << QByteArrayList{"login", "add"} << QByteArray("enabled\n") << 0;
+    }
+    void nonRegularFilesNeverBlock()
+    {
+        QFETCH(QByteArray, fifo);
+        QFETCH(QByteArrayList, arguments);
+        QFETCH(QByteArray, output);
+        QFETCH(int, status);
+        // The login item is of the window program beside the tool: a copy of the tool and a stand-in.
+        const QString bin = desk->home.root() + u"/bin"_s;
+        if (!QFileInfo::exists(bin + u"/vellumry"_s)) {
+            QVERIFY(QDir().mkpath(bin) && QFile::copy(QString::fromUtf8(qgetenv("VELLUMRY_CLI")), bin + u"/vellumry-cli"_s));
+            QFile app(bin + u"/vellumry"_s);
+            QVERIFY(app.open(QIODevice::WriteOnly) && app.write("#!/bin/sh\n") > 0);
+            app.setPermissions(app.permissions() | QFile::ExeOwner);
+        }
+        QFile::remove(desk->mimeappsList());
+        QDir().mkpath(QFileInfo(QString::fromUtf8(root + fifo)).path());
+        QCOMPARE(::mkfifo(QByteArray(root + fifo).constData(), 0600), 0);
+        for (QByteArray &argument : arguments)
+            argument.replace('@', root);
+        const QByteArray program = arguments.front() == "login" ? (bin + u"/vellumry-cli"_s).toUtf8() : qgetenv("VELLUMRY_CLI");
+        const ProcessResult run = runProcess(program, arguments, 10000);
+        QFile::remove(QString::fromUtf8(root + fifo));
+        QDir(desk->home.configHome() + u"/autostart"_s).removeRecursively();
+        QVERIFY2(run.exitedNormally, "still waiting after 10 seconds");
+        QCOMPARE(run.exitCode, status);
+        QCOMPARE(run.standardOutput, output.replace('@', root));
     }
 
     void usageErrors_data()
