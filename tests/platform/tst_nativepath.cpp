@@ -1,9 +1,18 @@
-// Path bytes survive the trip through QString, and the escaped listing form is exact.
+// Path bytes survive the trip through QString, the escaped listing form is exact, typed paths resolve
+// as the kernel would, and the places that hold everything are refused as main folders.
 #include "platform/NativePath.h"
+#include "support/TempHome.h"
+#include "support/TreeBuilder.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTest>
 
+#include <unistd.h>
+
 using namespace vellumry;
+using namespace vellumry::test;
+using namespace Qt::StringLiterals;
 
 class TestNativePath : public QObject
 {
@@ -16,7 +25,22 @@ private Q_SLOTS:
     void escapedName();
     void join_data();
     void join();
+    void operand_data();
+    void operand();
+    void mainFolder_data();
+    void mainFolder();
 };
+
+namespace {
+
+// "@" in a table's text stands for the real path of the temporary root: the folder "w" inside it is the
+// working folder of the operand table, "home" is $HOME in the guard table.
+QByteArray expand(QByteArray text, const QByteArray &root)
+{
+    return text.replace('@', root);
+}
+
+} // namespace
 
 void TestNativePath::roundTrip_data()
 {
@@ -93,6 +117,84 @@ void TestNativePath::join()
     QFETCH(QByteArray, name);
     QFETCH(QByteArray, joined);
     QCOMPARE(joinNativePath(folder, name), joined);
+}
+
+void TestNativePath::operand_data()
+{
+    QTest::addColumn<QByteArray>("operand"); // typed in the working folder @/w
+    QTest::addColumn<QByteArray>("resolved");
+    QTest::newRow("plain name") << "a.jpg"_ba << "@/w/a.jpg"_ba;
+    QTest::newRow("dot") << "."_ba << "@/w"_ba;
+    QTest::newRow("dot dot") << ".."_ba << "@"_ba;
+    QTest::newRow("dot dot inside") << "p/q/../q/r/z.jpg"_ba << "@/w/p/q/r/z.jpg"_ba;
+    QTest::newRow("dot inside") << "p/q/r/./z.jpg"_ba << "@/w/p/q/r/z.jpg"_ba;
+    QTest::newRow("trailing slashes") << "p/q//"_ba << "@/w/p/q"_ba;
+    QTest::newRow("link named last stays") << "ln"_ba << "@/w/ln"_ba;
+    QTest::newRow("dot dot after a link") << "ln/../x.jpg"_ba << "@/target/x.jpg"_ba;
+    QTest::newRow("root dot") << "/."_ba << "/"_ba;
+    QTest::newRow("root slashes dot") << "//."_ba << "/"_ba;
+    QTest::newRow("absolute dot dot") << "@/w/.."_ba << "@"_ba;
+    QTest::newRow("missing folder part") << "gone/sub/../f.txt"_ba << "@/w/gone/f.txt"_ba;
+    QTest::newRow("missing above root") << "/no-such-folder-here/../.."_ba << "/"_ba;
+    QTest::newRow("not UTF-8") << "caf\xe9/../r\xe9s.txt"_ba << "@/w/r\xe9s.txt"_ba;
+    QTest::newRow("empty") << QByteArray() << QByteArray();
+}
+
+void TestNativePath::operand()
+{
+    QFETCH(QByteArray, operand);
+    QFETCH(QByteArray, resolved);
+    TempDir tmp;
+    const QByteArray root = QFile::encodeName(QFileInfo(QFile::decodeName(tmp.path())).canonicalFilePath());
+    TreeBuilder tree(root);
+    tree.file("w/p/q/r/z.jpg");
+    tree.dir("w/caf\xe9");
+    tree.dir("target/real");
+    tree.symlink("w/ln", "../target/real");
+    const QString before = QDir::currentPath();
+    QVERIFY(::chdir(tree.path("w").constData()) == 0);
+    const QByteArray result = absoluteOperandPath(expand(operand, root));
+    QVERIFY(QDir::setCurrent(before));
+    QCOMPARE(result, expand(resolved, root));
+}
+
+void TestNativePath::mainFolder_data()
+{
+    QTest::addColumn<QByteArray>("path"); // "@" is the temporary root holding home/
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("root") << "/"_ba << u"the file-system root"_s;
+    QTest::newRow("root dot") << "/."_ba << u"the file-system root"_s;
+    QTest::newRow("root slashes dot") << "//."_ba << u"the file-system root"_s;
+    QTest::newRow("root by dot dots") << "@/../../../../../../../.."_ba << u"the file-system root"_s;
+    QTest::newRow("home") << "@/home"_ba << u"the home folder"_s;
+    QTest::newRow("home dot") << "@/home/work/.."_ba << u"the home folder"_s;
+    QTest::newRow("link to home") << "@/home/work/homelink"_ba << u"the home folder"_s;
+    QTest::newRow("above home") << "@/home/.."_ba << u"a folder holding the home folder"_s;
+    QTest::newRow("two above home") << "@/.."_ba << u"a folder holding the home folder"_s;
+    QTest::newRow("Trash") << "@/home/.local/share/Trash"_ba << u"the Trash"_s;
+    QTest::newRow("inside Trash") << "@/home/.local/share/Trash/files/old"_ba << u"the Trash"_s;
+    QTest::newRow("disk trash of a user") << "@/disk/.Trash-1000"_ba << u"the Trash"_s;
+    QTest::newRow("inside shared disk trash") << "@/disk/.Trash/1000/files"_ba << u"the Trash"_s;
+    QTest::newRow("plain file") << "@/home/work/plain.txt"_ba << u"not a folder"_s;
+    QTest::newRow("missing") << "@/home/work/missing"_ba << u"no such folder"_s;
+    QTest::newRow("empty") << QByteArray() << u"no such folder"_s;
+    QTest::newRow("ordinary folder") << "@/home/work"_ba << QString();
+    QTest::newRow("link to an ordinary folder") << "@/home/work/worklink"_ba << QString();
+}
+
+void TestNativePath::mainFolder()
+{
+    QFETCH(QByteArray, path);
+    QFETCH(QString, refusal);
+    TempHome home;
+    TreeBuilder tree(QFile::encodeName(home.root()));
+    tree.file("home/work/plain.txt");
+    tree.dir("home/.local/share/Trash/files/old");
+    tree.dir("disk/.Trash-1000");
+    tree.dir("disk/.Trash/1000/files");
+    tree.symlink("home/work/homelink", "..");
+    tree.symlink("home/work/worklink", ".");
+    QCOMPARE(mainFolderRefusal(expand(path, tree.root())), refusal);
 }
 
 QTEST_GUILESS_MAIN(TestNativePath)
