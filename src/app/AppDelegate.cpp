@@ -484,8 +484,8 @@ void AppDelegate::PRDragOperationImageNoteHandle(QObject *)
         if (!url.isLocalFile())
             continue;
         // The URL's path is percent-encoded bytes; decoding it as text would lose names that are not UTF-8.
-        const QString path =
-            folderToOpen(fromNativePath(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())));
+        const QString path = folderToOpen(
+            fromNativePath(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())));
         if (path.isEmpty())
             continue;
         if (first) // the first dropped folder becomes the main folder of the batch operations

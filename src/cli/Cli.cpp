@@ -193,7 +193,8 @@ QByteArray operandPath(std::string_view operand)
 // The empty text names no file: a usage error rather than the working folder or the root.
 bool hasEmptyOperand(const std::vector<std::string_view> &operands)
 {
-    return std::any_of(operands.begin(), operands.end(), [](std::string_view operand) { return operand.empty(); });
+    return std::any_of(operands.begin(), operands.end(),
+                       [](std::string_view operand) { return operand.empty(); });
 }
 
 constexpr const char *kEmptyPath = "an empty path names no file or folder";
@@ -330,7 +331,8 @@ int desktopCommand(int argc, char *argv[], const Args &args, std::string_view co
     bool wroteAll = true;
     bool allDone = true;
     for (std::string_view path : paths) {
-        const ActionResult result = action(givenPath ? QByteArray(path.data(), qsizetype(path.size())) : operandPath(path));
+        const ActionResult result =
+            action(givenPath ? QByteArray(path.data(), qsizetype(path.size())) : operandPath(path));
         allDone = allDone && result.ok;
         std::string line(result.ok ? done : "failed");
         line += '\t';

@@ -320,31 +320,38 @@ private Q_SLOTS:
                                         << "vellumry-cli: an empty path names no file or folder\n"
                                            "Try 'vellumry-cli --help' for more information.\n"_ba
                                         << QByteArray();
-        QTest::newRow("classify home") << QByteArrayList{"classify", "--by", "kind", "~"} << 1
-                                       << "vellumry-cli: cannot classify ~: the home folder\n"_ba << QByteArray();
+        QTest::newRow("classify home")
+            << QByteArrayList{"classify", "--by", "kind", "~"} << 1
+            << "vellumry-cli: cannot classify ~: the home folder\n"_ba << QByteArray();
         QTest::newRow("classify above home")
             << QByteArrayList{"classify", "--by", "date", "~/.."} << 1
             << "vellumry-cli: cannot classify ^: a folder holding the home folder\n"_ba << QByteArray();
         // A dry run: should the guard ever fail, the whole disk is only read.
-        QTest::newRow("classify root") << QByteArrayList{"classify", "--by", "kind", "--dry-run", "/."} << 1
-                                       << "vellumry-cli: cannot classify /: the file-system root\n"_ba << QByteArray();
-        QTest::newRow("classify a file") << QByteArrayList{"classify", "--by", "kind", "a.jpg"} << 1
-                                         << "vellumry-cli: cannot classify ~/w/a.jpg: not a folder\n"_ba
-                                         << QByteArray();
-        QTest::newRow("move into home") << QByteArrayList{"move", "--to-main", "..", "a.jpg"} << 1
-                                        << "vellumry-cli: cannot move into ~: the home folder\n"_ba << QByteArray();
+        QTest::newRow("classify root")
+            << QByteArrayList{"classify", "--by", "kind", "--dry-run", "/."} << 1
+            << "vellumry-cli: cannot classify /: the file-system root\n"_ba << QByteArray();
+        QTest::newRow("classify a file")
+            << QByteArrayList{"classify", "--by", "kind", "a.jpg"} << 1
+            << "vellumry-cli: cannot classify ~/w/a.jpg: not a folder\n"_ba << QByteArray();
+        QTest::newRow("move into home")
+            << QByteArrayList{"move", "--to-main", "..", "a.jpg"} << 1
+            << "vellumry-cli: cannot move into ~: the home folder\n"_ba << QByteArray();
         QTest::newRow("rename a bare name")
             << QByteArrayList{"rename", "--mode", "text", "--variant", "begin", "--text", "new", "a.jpg"} << 0
-            << "moved\t~/w/a.jpg\t~/w/new a.jpg\n1 moved, 0 skipped, 0 trashed\n"_ba << "w/new a.jpg"_ba;
-        QTest::newRow("move a bare name up") << QByteArrayList{"move", "--up", "1", "a.jpg"} << 0
-                                             << "moved\t~/w/a.jpg\t~/a.jpg\n1 moved, 0 skipped, 0 trashed\n"_ba
-                                             << "a.jpg"_ba;
-        QTest::newRow("move up through dot dot") << QByteArrayList{"move", "--up", "3", "p/q/../q/r/z.jpg"} << 0
-                                                 << "moved\t~/w/p/q/r/z.jpg\t~/w/z.jpg\n1 moved, 0 skipped, 0 trashed\n"_ba
-                                                 << "w/z.jpg"_ba;
-        QTest::newRow("trash dot") << QByteArrayList{"trash", "."} << 1 << "failed\t." + refusedDots << QByteArray();
-        QTest::newRow("trash dot dot") << QByteArrayList{"trash", "p/.."} << 1 << "failed\tp/.." + refusedDots
-                                       << QByteArray();
+            << "moved\t~/w/a.jpg\t~/w/new a.jpg\n1 moved, 0 skipped, 0 trashed\n"_ba
+            << "w/new a.jpg"_ba;
+        QTest::newRow("move a bare name up")
+            << QByteArrayList{"move", "--up", "1", "a.jpg"} << 0
+            << "moved\t~/w/a.jpg\t~/a.jpg\n1 moved, 0 skipped, 0 trashed\n"_ba
+            << "a.jpg"_ba;
+        QTest::newRow("move up through dot dot")
+            << QByteArrayList{"move", "--up", "3", "p/q/../q/r/z.jpg"} << 0
+            << "moved\t~/w/p/q/r/z.jpg\t~/w/z.jpg\n1 moved, 0 skipped, 0 trashed\n"_ba
+            << "w/z.jpg"_ba;
+        QTest::newRow("trash dot") << QByteArrayList{"trash", "."} << 1 << "failed\t." + refusedDots
+                                   << QByteArray();
+        QTest::newRow("trash dot dot")
+            << QByteArrayList{"trash", "p/.."} << 1 << "failed\tp/.." + refusedDots << QByteArray();
     }
 
     void pathOperands()
@@ -366,7 +373,9 @@ private Q_SLOTS:
         output.replace('~', homePath).replace('^', parent);
 
         const ProcessResult run = runProcess(
-            "/bin/sh", QByteArrayList{"-c", "cd \"$0\" && exec \"$@\" 2>&1", tree.path("w"), cliPath()} + arguments, 60000);
+            "/bin/sh",
+            QByteArrayList{"-c", "cd \"$0\" && exec \"$@\" 2>&1", tree.path("w"), cliPath()} + arguments,
+            60000);
         QVERIFY(run.started && run.exitedNormally);
         QCOMPARE(run.standardOutput, output);
         QCOMPARE(run.exitCode, exitCode);

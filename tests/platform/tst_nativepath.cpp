@@ -123,20 +123,34 @@ void TestNativePath::operand_data()
 {
     QTest::addColumn<QByteArray>("operand"); // typed in the working folder @/w
     QTest::addColumn<QByteArray>("resolved");
-    QTest::newRow("plain name") << "a.jpg"_ba << "@/w/a.jpg"_ba;
-    QTest::newRow("dot") << "."_ba << "@/w"_ba;
-    QTest::newRow("dot dot") << ".."_ba << "@"_ba;
-    QTest::newRow("dot dot inside") << "p/q/../q/r/z.jpg"_ba << "@/w/p/q/r/z.jpg"_ba;
-    QTest::newRow("dot inside") << "p/q/r/./z.jpg"_ba << "@/w/p/q/r/z.jpg"_ba;
-    QTest::newRow("trailing slashes") << "p/q//"_ba << "@/w/p/q"_ba;
-    QTest::newRow("link named last stays") << "ln"_ba << "@/w/ln"_ba;
-    QTest::newRow("dot dot after a link") << "ln/../x.jpg"_ba << "@/target/x.jpg"_ba;
-    QTest::newRow("root dot") << "/."_ba << "/"_ba;
-    QTest::newRow("root slashes dot") << "//."_ba << "/"_ba;
-    QTest::newRow("absolute dot dot") << "@/w/.."_ba << "@"_ba;
-    QTest::newRow("missing folder part") << "gone/sub/../f.txt"_ba << "@/w/gone/f.txt"_ba;
-    QTest::newRow("missing above root") << "/no-such-folder-here/../.."_ba << "/"_ba;
-    QTest::newRow("not UTF-8") << "caf\xe9/../r\xe9s.txt"_ba << "@/w/r\xe9s.txt"_ba;
+    QTest::newRow("plain name") << "a.jpg"_ba
+                                << "@/w/a.jpg"_ba;
+    QTest::newRow("dot") << "."_ba
+                         << "@/w"_ba;
+    QTest::newRow("dot dot") << ".."_ba
+                             << "@"_ba;
+    QTest::newRow("dot dot inside") << "p/q/../q/r/z.jpg"_ba
+                                    << "@/w/p/q/r/z.jpg"_ba;
+    QTest::newRow("dot inside") << "p/q/r/./z.jpg"_ba
+                                << "@/w/p/q/r/z.jpg"_ba;
+    QTest::newRow("trailing slashes") << "p/q//"_ba
+                                      << "@/w/p/q"_ba;
+    QTest::newRow("link named last stays") << "ln"_ba
+                                           << "@/w/ln"_ba;
+    QTest::newRow("dot dot after a link") << "ln/../x.jpg"_ba
+                                          << "@/target/x.jpg"_ba;
+    QTest::newRow("root dot") << "/."_ba
+                              << "/"_ba;
+    QTest::newRow("root slashes dot") << "//."_ba
+                                      << "/"_ba;
+    QTest::newRow("absolute dot dot") << "@/w/.."_ba
+                                      << "@"_ba;
+    QTest::newRow("missing folder part") << "gone/sub/../f.txt"_ba
+                                         << "@/w/gone/f.txt"_ba;
+    QTest::newRow("missing above root") << "/no-such-folder-here/../.."_ba
+                                        << "/"_ba;
+    QTest::newRow("not UTF-8") << "caf\xe9/../r\xe9s.txt"_ba
+                               << "@/w/r\xe9s.txt"_ba;
     QTest::newRow("empty") << QByteArray() << QByteArray();
 }
 
