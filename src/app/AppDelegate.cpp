@@ -50,6 +50,13 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// A folder the user named (command line, drop, open panel) as the program works on it: absolute, with
+// "." and ".." resolved through the real folders; a link named last stays the link.
+QString folderToOpen(const QString &path)
+{
+    return fromNativePath(absoluteOperandPath(toNativePath(path)));
+}
+
 AppDelegate *g_controller = nullptr;
 
 const QColor kDarkWindow(29, 30, 31), kLightWindow(243, 246, 250);
@@ -477,7 +484,10 @@ void AppDelegate::PRDragOperationImageNoteHandle(QObject *)
         if (!url.isLocalFile())
             continue;
         // The URL's path is percent-encoded bytes; decoding it as text would lose names that are not UTF-8.
-        const QString path = fromNativePath(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+        const QString path = folderToOpen(
+            fromNativePath(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())));
+        if (path.isEmpty())
+            continue;
         if (first) // the first dropped folder becomes the main folder of the batch operations
             currentSelectFolder = path;
         first = false;
@@ -494,10 +504,15 @@ void AppDelegate::openFoldersAsDrop(const QStringList &paths)
     }
     clearLists();
     reloadShownList(lists.filesItemArray, true);
-    if (!paths.isEmpty())
-        currentSelectFolder = paths.first();
-    for (const QString &path : paths)
-        startScanCurrentFolder(path);
+    QStringList folders;
+    for (const QString &path : paths) {
+        if (const QString folder = folderToOpen(path); !folder.isEmpty())
+            folders.append(folder);
+    }
+    if (!folders.isEmpty())
+        currentSelectFolder = folders.first();
+    for (const QString &folder : folders)
+        startScanCurrentFolder(folder);
 }
 
 void AppDelegate::showOpenPanel(bool importing)
@@ -539,7 +554,7 @@ void AppDelegate::openPanelDidEnd13(QFileDialog *panel, int returnCode)
     const QStringList chosen = panel->selectedFiles();
     if (returnCode != 1 || chosen.isEmpty())
         return;
-    currentSelectFolder = fromNativePath(QFile::encodeName(chosen.first()));
+    currentSelectFolder = folderToOpen(fromNativePath(QFile::encodeName(chosen.first())));
     clearLists();
     reloadShownList(lists.filesItemArray, true);
     startScanCurrentFolder(currentSelectFolder);
@@ -552,7 +567,7 @@ void AppDelegate::openPanelDidEnd14(QFileDialog *panel, int returnCode)
     const QStringList chosen = panel->selectedFiles();
     if (returnCode != 1 || chosen.isEmpty())
         return;
-    currentSelectFolder = fromNativePath(QFile::encodeName(chosen.first()));
+    currentSelectFolder = folderToOpen(fromNativePath(QFile::encodeName(chosen.first())));
     startScanCurrentFolder(currentSelectFolder);
 }
 
@@ -1017,6 +1032,11 @@ void AppDelegate::MoveToRootFolderAction()
         return;
     }
     const QByteArray main = toNativePath(currentSelectFolder);
+    if (const QString reason = mainFolderRefusal(main); !reason.isEmpty()) {
+        m_actionStatus = tr("Cannot move into %1: %2").arg(displayPath(currentSelectFolder), reason);
+        updateStatus();
+        return;
+    }
     moveSelection(0, main, main);
 }
 

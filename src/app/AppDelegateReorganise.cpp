@@ -177,9 +177,15 @@ void AppDelegate::ClassifyFolderHandle()
     if (refuseBatch())
         return;
     const QByteArray main = toNativePath(currentSelectFolder);
-    if (main.isEmpty() || main == "/") {
-        // Nothing is ever created in, or moved out of, the file-system root.
+    if (main.isEmpty()) {
         m_actionStatus = tr("No main folder to classify: open one with Ctrl+O");
+        updateStatus();
+        return;
+    }
+    // Nothing is ever created in, or moved out of, the root, the home folder or the Trash, however the
+    // main folder is spelled.
+    if (const QString reason = mainFolderRefusal(main); !reason.isEmpty()) {
+        m_actionStatus = tr("Cannot classify %1: %2").arg(displayPath(currentSelectFolder), reason);
         updateStatus();
         return;
     }

@@ -22,7 +22,7 @@ int main(int argc, char *argv[])
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--self-test") == 0)
             selfTest = true;
-        else if (argv[i][0] != '-')
+        else if (argv[i][0] != '-' && argv[i][0] != '\0') // an empty argument names no folder
             folders.append(vellumry::fromNativePath(argv[i]));
     }
 

@@ -18,6 +18,7 @@
 #include <QEventLoop>
 #include <QSet>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -189,6 +190,22 @@ const ItemList *chooseList(const FileLists &lists, std::string_view name)
     return nullptr;
 }
 
+// The path the program works on for a path operand: absolute, its folder part resolved (links named
+// last stay links).
+QByteArray operandPath(std::string_view operand)
+{
+    return absoluteOperandPath(QByteArrayView(operand.data(), qsizetype(operand.size())));
+}
+
+// The empty text names no file: a usage error rather than the working folder or the root.
+bool hasEmptyOperand(const std::vector<std::string_view> &operands)
+{
+    return std::any_of(operands.begin(), operands.end(),
+                       [](std::string_view operand) { return operand.empty(); });
+}
+
+constexpr const char *kEmptyPath = "an empty path names no file or folder";
+
 int scanCommand(int argc, char *argv[], const Args &args)
 {
     std::string_view listName = "files";
@@ -229,13 +246,15 @@ int scanCommand(int argc, char *argv[], const Args &args)
     }
     if (folders.empty())
         return usageError("scan needs at least one folder");
+    if (hasEmptyOperand(folders))
+        return usageError(kEmptyPath);
 
     QCoreApplication app(argc, argv);
     FolderScanner scanner(lists);
     QEventLoop loop;
     QObject::connect(&scanner, &FolderScanner::idle, &loop, &QEventLoop::quit);
     for (std::string_view folder : folders)
-        scanner.startScanCurrentFolder(fromNativePath(QByteArrayView(folder.data(), qsizetype(folder.size()))));
+        scanner.startScanCurrentFolder(fromNativePath(operandPath(folder)));
     loop.exec();
     if (order)
         sortItems(lists.filesItemArray, *order);
@@ -301,21 +320,26 @@ int sizeCommand(const Args &args)
     return finish(writeOut(out));
 }
 
-// trash, open and reveal: the action on each path in turn, one result line each, as it happens.
+// trash, open and reveal: the action on each path in turn, one result line each, as it happens. Lines
+// show each path as it was given. The action gets the resolved path, or with `givenPath` the path as
+// given (trashing judges "." and ".." itself before resolving).
 int desktopCommand(int argc, char *argv[], const Args &args, std::string_view command, std::string_view done,
-                   ActionResult (*action)(const QByteArray &))
+                   ActionResult (*action)(const QByteArray &), bool givenPath = false)
 {
     std::vector<std::string_view> paths;
     if (std::string unknown; !operands(args, 0, paths, unknown))
         return usageError("unknown option '" + unknown + "'");
     if (paths.empty())
         return usageError(std::string(command) + " needs at least one path");
+    if (hasEmptyOperand(paths))
+        return usageError(kEmptyPath);
 
     QCoreApplication app(argc, argv); // the session bus wants one
     bool wroteAll = true;
     bool allDone = true;
     for (std::string_view path : paths) {
-        const ActionResult result = action(QByteArray(path.data(), qsizetype(path.size())));
+        const ActionResult result =
+            action(givenPath ? QByteArray(path.data(), qsizetype(path.size())) : operandPath(path));
         allDone = allDone && result.ok;
         std::string line(result.ok ? done : "failed");
         line += '\t';
@@ -439,8 +463,10 @@ int moveCommand(const Args &args)
                 where = Where::Up;
                 up = value[0] - '0';
             } else {
+                if (value.empty())
+                    return usageError("option '" + std::string(arg) + "' needs a folder");
                 where = arg == "--to" ? Where::To : Where::ToMain;
-                folder = QByteArray(value.data(), qsizetype(value.size()));
+                folder = operandPath(value);
             }
         } else {
             return usageError("unknown option '" + std::string(arg) + "'");
@@ -450,17 +476,22 @@ int moveCommand(const Args &args)
         return usageError("move needs --up N, --to FOLDER or --to-main MAINFOLDER");
     if (files.empty())
         return usageError("move needs at least one file");
+    if (hasEmptyOperand(files))
+        return usageError(kEmptyPath);
+    if (where == Where::ToMain) {
+        if (const QString reason = mainFolderRefusal(folder); !reason.isEmpty()) {
+            std::fprintf(stderr, "vellumry-cli: cannot move into %s: %s\n", escaped(folder).c_str(),
+                         reason.toStdString().c_str());
+            return Failure;
+        }
+    }
 
     QList<MoveSource> sources;
     for (size_t i = 0; i < files.size(); ++i) {
-        QByteArray path(files[i].data(), qsizetype(files[i].size()));
-        while (path.size() > 1 && path.endsWith('/'))
-            path.chop(1);
+        const QByteArray path = operandPath(files[i]);
         const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
         sources.append({path, name, int(i), false});
     }
-    while (folder.size() > 1 && folder.endsWith('/'))
-        folder.chop(1);
     const Plan plan = where == Where::Up ? planMoveUp(sources, up + 1) : planMoveInto(sources, folder);
 
     return runPlanCommand(plan, dryRun, QStringLiteral("move"));
@@ -530,9 +561,11 @@ int renameCommand(const Args &args)
         return usageError("rename needs --mode and --variant");
     if (files.empty())
         return usageError("rename needs at least one file");
+    if (hasEmptyOperand(files))
+        return usageError(kEmptyPath);
     QList<RenameSource> sources;
     for (size_t i = 0; i < files.size(); ++i)
-        sources.append({QByteArray(files[i].data(), qsizetype(files[i].size())), int(i), false});
+        sources.append({operandPath(files[i]), int(i), false});
     return runPlanCommand(planRename(sources, options), dryRun, QStringLiteral("rename"));
 }
 
@@ -566,18 +599,16 @@ int classifyCommand(int argc, char *argv[], const Args &args)
         return usageError("classify needs --by kind or --by date");
     if (folders.size() != 1)
         return usageError("classify takes exactly one main folder");
+    if (hasEmptyOperand(folders))
+        return usageError(kEmptyPath);
 
-    // The main folder as an absolute path without trailing slashes (links are not resolved: the tree is
-    // classified where the user named it).
-    QByteArray main(folders.front().data(), qsizetype(folders.front().size()));
-    if (!main.startsWith('/'))
-        main = QFile::encodeName(QDir::currentPath()) + '/' + main;
-    while (main.size() > 1 && main.endsWith('/'))
-        main.chop(1);
-    struct stat st;
-    if (::stat(main.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    // The main folder as an absolute path (a link named last is not resolved: the tree is classified
+    // where the user named it), refused before any scan when it is no folder or one of the places that
+    // hold everything else (root, home, the Trash), however it is spelled.
+    const QByteArray main = operandPath(folders.front());
+    if (const QString reason = mainFolderRefusal(main); !reason.isEmpty()) {
         std::fprintf(stderr, "vellumry-cli: cannot classify %s: %s\n", escaped(main).c_str(),
-                     errno ? std::strerror(errno) : "not a folder");
+                     reason.toStdString().c_str());
         return Failure;
     }
 
@@ -672,7 +703,7 @@ int run(int argc, char *argv[])
     if (command == "apps")
         return appsCommand(args);
     if (command == "trash")
-        return desktopCommand(argc, argv, args, command, "trashed", &trashWithJournal);
+        return desktopCommand(argc, argv, args, command, "trashed", &trashWithJournal, true);
     if (command == "open")
         return desktopCommand(argc, argv, args, command, "opened", &openWithDefaultApplication);
     if (command == "reveal")

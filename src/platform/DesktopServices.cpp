@@ -3,6 +3,7 @@
 #include "platform/DesktopServices.h"
 
 #include "platform/GLibPointers.h"
+#include "platform/NativePath.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -14,6 +15,7 @@
 #include <memory>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vellumry {
@@ -166,7 +168,18 @@ ActionResult moveToTrash(const QByteArray &nativePath)
 {
     if (!isFilePath(nativePath))
         return failed(QStringLiteral("no such file"));
-    const GObjectPtr<GFile> file = fileFor(nativePath);
+    // As rm does: "." and ".." name the folder being worked in and the one above it, never a choice.
+    if (endsInDotComponent(nativePath))
+        return failed(QStringLiteral("refusing to trash \".\" or \"..\""));
+    const QByteArray path = absoluteOperandPath(nativePath);
+    // The places the user's files live in are never trashed, however they are spelled; a link to one
+    // is only a link, and trashing it trashes the link.
+    struct stat st;
+    if (::lstat(path.constData(), &st) == 0 && !S_ISLNK(st.st_mode)) {
+        if (const QString reason = protectedPlaceReason(realPathOf(path)); !reason.isEmpty())
+            return failed(QStringLiteral("refusing to trash ") + reason);
+    }
+    const GObjectPtr<GFile> file = fileFor(path);
     GError *rawError = nullptr;
     const bool trashed = g_file_trash(file.get(), nullptr, &rawError);
     const GErrorPtr error(rawError);

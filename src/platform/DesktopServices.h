@@ -20,7 +20,9 @@ ActionResult openWithDefaultApplication(const QByteArray &nativePath);
 // bus). Without a file manager that answers, opens the file's folder with its default application.
 ActionResult revealInFileManager(const QByteArray &nativePath);
 
-// Moves the file or folder to the desktop's Trash, where the file manager can restore it from.
+// Moves the file or folder to the desktop's Trash, where the file manager can restore it from. A relative
+// path is taken from the working folder. Refused: a path ending in "." or "..", and (unless it is a link)
+// the file-system root, the home folder, a folder holding it and the Trash (see protectedPlaceReason()).
 ActionResult moveToTrash(const QByteArray &nativePath);
 
 } // namespace vellumry

@@ -1,6 +1,16 @@
 // Lossless path bytes <-> QString conversion and the escaped form used by line-oriented output.
 #include "platform/NativePath.h"
 
+#include <QList>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace vellumry {
 namespace {
 
@@ -40,6 +50,91 @@ int validUtf8Length(const unsigned char *s, qsizetype n, qsizetype i)
 }
 
 bool isEscape(char16_t u) { return u >= kEscapeBase + 0x80 && u <= kEscapeBase + 0xFF; }
+
+// The components between the slashes, empty ones included.
+QList<QByteArrayView> components(QByteArrayView path)
+{
+    QList<QByteArrayView> parts;
+    qsizetype start = 0;
+    while (start <= path.size()) {
+        qsizetype end = path.indexOf('/', start);
+        if (end < 0)
+            end = path.size();
+        parts.append(path.sliced(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+// The absolute path with empty and "." components dropped and each ".." taking away the one before it
+// (".." at the root stays at the root), by text alone.
+QByteArray lexicallyNormalised(QByteArrayView absolute)
+{
+    QList<QByteArrayView> kept;
+    for (const QByteArrayView part : components(absolute)) {
+        if (part == "..") {
+            if (!kept.isEmpty())
+                kept.removeLast();
+        } else if (!part.isEmpty() && part != ".") {
+            kept.append(part);
+        }
+    }
+    QByteArray out;
+    for (const QByteArrayView part : kept) {
+        out.append('/');
+        out.append(part);
+    }
+    return out.isEmpty() ? QByteArrayLiteral("/") : out;
+}
+
+QByteArray withoutTrailingSlashes(QByteArrayView path)
+{
+    while (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
+    return path.toByteArray();
+}
+
+// The home folder as the environment names it, else as the user database does; not resolved.
+QByteArray homeFolder()
+{
+    QByteArray home = qgetenv("HOME");
+    if (home.isEmpty()) {
+        if (const passwd *entry = ::getpwuid(::getuid()))
+            home = entry->pw_dir;
+    }
+    return home;
+}
+
+// "the real path is that folder or lies inside it"
+bool isAtOrBelow(const QByteArray &realPath, const QByteArray &folder)
+{
+    return !folder.isEmpty() &&
+           (realPath == folder || (realPath.startsWith(folder) && realPath.at(folder.size()) == '/'));
+}
+
+// A trash folder at the top of a disk: ".Trash" (shared, one folder per user inside) or ".Trash-UID".
+bool isTopLevelTrashName(QByteArrayView name)
+{
+    if (name == ".Trash")
+        return true;
+    if (!name.startsWith(".Trash-") || name.size() == 7)
+        return false;
+    for (const char c : name.sliced(7)) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    return true;
+}
+
+QString errnoReason(int error)
+{
+    if (error == ENOENT || error == ENOTDIR)
+        return QStringLiteral("no such folder");
+    QString text = QString::fromLocal8Bit(std::strerror(error));
+    if (!text.isEmpty())
+        text[0] = text[0].toLower();
+    return text;
+}
 
 } // namespace
 
@@ -150,6 +245,94 @@ QByteArray joinNativePath(QByteArrayView folder, QByteArrayView name)
         out.append('/');
     out.append(name);
     return out;
+}
+
+QByteArray realPathOf(const QByteArray &path)
+{
+    if (path.isEmpty()) {
+        errno = ENOENT;
+        return {};
+    }
+    char *resolved = ::realpath(path.constData(), nullptr);
+    if (!resolved)
+        return {};
+    QByteArray out(resolved);
+    std::free(resolved);
+    return out;
+}
+
+bool endsInDotComponent(QByteArrayView path)
+{
+    const QByteArray trimmed = withoutTrailingSlashes(path);
+    const QByteArrayView last = QByteArrayView(trimmed).sliced(trimmed.lastIndexOf('/') + 1);
+    return last == "." || last == "..";
+}
+
+QByteArray absoluteOperandPath(QByteArrayView path)
+{
+    if (path.isEmpty())
+        return {};
+    QByteArray absolute;
+    if (path.startsWith('/')) {
+        absolute = withoutTrailingSlashes(path);
+    } else {
+        char *cwd = ::getcwd(nullptr, 0);
+        if (!cwd)
+            return {}; // the working folder is gone: a relative path names nothing any more
+        absolute = withoutTrailingSlashes(joinNativePath(QByteArrayView(cwd), path));
+        std::free(cwd);
+    }
+    const qsizetype slash = absolute.lastIndexOf('/');
+    const QByteArrayView last = QByteArrayView(absolute).sliced(slash + 1);
+    if (last.isEmpty() || last == "." || last == "..") {
+        // The root, or a path that ends by going through folders: all of it is folders.
+        const QByteArray real = realPathOf(absolute);
+        return real.isEmpty() ? lexicallyNormalised(absolute) : real;
+    }
+    const QByteArray folder = realPathOf(slash == 0 ? QByteArrayLiteral("/") : absolute.left(slash));
+    if (folder.isEmpty())
+        return lexicallyNormalised(absolute);
+    return joinNativePath(folder, last);
+}
+
+QString protectedPlaceReason(const QByteArray &realPath)
+{
+    if (realPath.isEmpty())
+        return {};
+    if (realPath == "/")
+        return QStringLiteral("the file-system root");
+    const QByteArray home = homeFolder();
+    if (const QByteArray realHome = realPathOf(home); !realHome.isEmpty() && realHome != "/") {
+        if (realPath == realHome)
+            return QStringLiteral("the home folder");
+        if (isAtOrBelow(realHome, realPath))
+            return QStringLiteral("a folder holding the home folder");
+    }
+    QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    if (!dataHome.startsWith('/')) // unset, empty or relative: the base directory default applies
+        dataHome = home.isEmpty() ? QByteArray() : joinNativePath(home, ".local/share");
+    if (!dataHome.isEmpty() && isAtOrBelow(realPath, realPathOf(joinNativePath(dataHome, "Trash"))))
+        return QStringLiteral("the Trash");
+    for (const QByteArrayView part : components(realPath)) {
+        if (isTopLevelTrashName(part))
+            return QStringLiteral("the Trash");
+    }
+    return {};
+}
+
+QString mainFolderRefusal(const QByteArray &path)
+{
+    if (path.isEmpty())
+        return QStringLiteral("no such folder");
+    const QByteArray real = realPathOf(path);
+    if (real.isEmpty())
+        return errnoReason(errno);
+    struct stat st;
+    if (::stat(real.constData(), &st) != 0)
+        return errnoReason(errno);
+    if (!S_ISDIR(st.st_mode))
+        return QStringLiteral("not a folder");
+    return protectedPlaceReason(real);
 }
 
 } // namespace vellumry

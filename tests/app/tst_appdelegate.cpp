@@ -16,9 +16,11 @@
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QHeaderView>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -121,6 +123,7 @@ private Q_SLOTS:
     void trashTakesTheVisibleSelection();
     void movesUpAndTheItemsFollow();
     void movesAreRefusedWhileScanningOrWithoutAMainFolder();
+    void typedFoldersResolveAndTheHomeIsNoMainFolder();
     void renameActsOnTheShownSelection();
     void classifySheetSortsEveryFileAndKeepsTheRest();
     void quittingDuringAClassificationLosesNothing();
@@ -510,6 +513,37 @@ void TestAppDelegate::movesAreRefusedWhileScanningOrWithoutAMainFolder()
     app.MoveToRootFolderAction();
     QVERIFY(!app.isBatchRunning());
     QVERIFY(app.statusText().startsWith(QStringLiteral("No main folder yet")));
+}
+
+void TestAppDelegate::typedFoldersResolveAndTheHomeIsNoMainFolder()
+{
+    Launched run(true, true);
+    const QByteArray home = QFile::encodeName(QFileInfo(run.home.home()).canonicalFilePath());
+    TreeBuilder tree(home + "/work");
+    tree.file("M/x.jpg", 1);
+    AppDelegate &app = run.launch();
+    const QString workingFolder = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(QFile::decodeName(tree.path("M"))));
+    QSignalSpy finished(&app, &AppDelegate::scanFinished);
+    app.openFoldersAsDrop({u"../M/."_s}); // as `vellumry ../M/.` started in M
+    QVERIFY(QDir::setCurrent(workingFolder));
+    QCOMPARE(toNativePath(app.currentSelectFolder), tree.path("M"));
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(app.lists.filesItemArray.size(), 1);
+
+    // The home folder, however it is spelled, is neither filled nor classified.
+    const TreeBuilder::Snapshot before = tree.snapshot();
+    app.currentSelectFolder = fromNativePath(tree.path("M/../.."));
+    app.window->fodlerfileBroswerView->selectAll();
+    app.MoveToRootFolderAction();
+    const QString refused = u" %1: the home folder  ·  "_s.arg(app.currentSelectFolder);
+    QVERIFY2(!app.isBatchRunning() && app.statusText().startsWith(u"Cannot move into"_s + refused),
+             qPrintable(app.statusText()));
+    app.classifySheet->selectClassfiyTypeButton->setChecked(true);
+    app.ClassifyFolderHandle();
+    QVERIFY2(!app.isBatchRunning() && app.statusText().startsWith(u"Cannot classify"_s + refused),
+             qPrintable(app.statusText()));
+    QCOMPARE(tree.snapshot(), before);
 }
 
 void TestAppDelegate::renameActsOnTheShownSelection()

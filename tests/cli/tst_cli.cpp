@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 #include <fcntl.h>
@@ -271,10 +272,12 @@ private Q_SLOTS:
         usage("kind without name", {"kind"});
         usage("trash without path", {"trash"});
         usage("trash unknown option", {"trash", "--force", "/tmp/x"});
+        usage("trash empty path", {"trash", "/tmp/x", ""});
         usage("move without destination", {"move", "/tmp/x"});
         usage("move too far up", {"move", "--up", "4", "/tmp/x"});
         usage("move two destinations", {"move", "--up", "1", "--to", "/tmp", "/tmp/x"});
         usage("move without file", {"move", "--up", "1"});
+        usage("move into empty folder", {"move", "--to", "", "/tmp/x"});
         usage("rename without mode", {"rename", "--variant", "end", "/tmp/x"});
         usage("rename unknown mode", {"rename", "--mode", "bogus", "--variant", "end", "/tmp/x"});
         usage("rename depth out of range", {"rename", "--mode", "components", "--variant", "end", "--depth", "6", "/tmp/x"});
@@ -298,6 +301,75 @@ private Q_SLOTS:
         QVERIFY(run.started && run.exitedNormally);
         QCOMPARE(run.exitCode, exitCode);
         QCOMPARE(run.standardOutput, output);
+    }
+
+    // Paths typed in a working folder (~/w of a throw-away home) name what the kernel would, and the home,
+    // the folders above it and the root are never reorganised. `output` is standard output and error
+    // together: "~" is the home folder, "^" the folder holding it. `made` names a file the command must
+    // have made (relative to the home); without one, nothing in the home may change.
+    void pathOperands_data()
+    {
+        QTest::addColumn<QByteArrayList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("output");
+        QTest::addColumn<QByteArray>("made");
+        const auto row = [](const char *tag, const QByteArrayList &arguments, int exitCode,
+                            const QByteArray &output, const QByteArray &made = {}) {
+            QTest::newRow(tag) << arguments << exitCode << output << made;
+        };
+        const QByteArray cannot = "vellumry-cli: cannot ";
+        const QByteArray dots = "\trefusing to trash \".\" or \"..\"\n";
+        row("classify empty", {"classify", "--by", "kind", ""}, 2,
+            "vellumry-cli: an empty path names no file or folder\n"
+            "Try 'vellumry-cli --help' for more information.\n");
+        row("classify home", {"classify", "--by", "kind", "~"}, 1, cannot + "classify ~: the home folder\n");
+        row("classify above home", {"classify", "--by", "date", "~/.."}, 1,
+            cannot + "classify ^: a folder holding the home folder\n");
+        // A dry run: should the guard ever fail, the whole disk is only read.
+        row("classify root", {"classify", "--by", "kind", "--dry-run", "/."}, 1,
+            cannot + "classify /: the file-system root\n");
+        row("classify a file", {"classify", "--by", "kind", "a.jpg"}, 1,
+            cannot + "classify ~/w/a.jpg: not a folder\n");
+        row("move into home", {"move", "--to-main", "..", "a.jpg"}, 1,
+            cannot + "move into ~: the home folder\n");
+        row("rename a bare name",
+            {"rename", "--mode", "text", "--variant", "begin", "--text", "new", "a.jpg"}, 0,
+            "moved\t~/w/a.jpg\t~/w/new a.jpg\n1 moved, 0 skipped, 0 trashed\n", "w/new a.jpg");
+        row("move a bare name up", {"move", "--up", "1", "a.jpg"}, 0,
+            "moved\t~/w/a.jpg\t~/a.jpg\n1 moved, 0 skipped, 0 trashed\n", "a.jpg");
+        row("trash dot", {"trash", "."}, 1, "failed\t." + dots);
+        row("trash dot dot", {"trash", "p/.."}, 1, "failed\tp/.." + dots);
+    }
+
+    void pathOperands()
+    {
+        QFETCH(QByteArrayList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, output);
+        QFETCH(QByteArray, made);
+        TempHome home;
+        const QByteArray homePath = QFile::encodeName(QFileInfo(home.home()).canonicalFilePath());
+        TreeBuilder tree(homePath);
+        tree.file("w/a.jpg", 1);
+        tree.file("w/p/z.jpg", 2);
+        tree.file("keep/b.txt", 3);
+        const TreeBuilder::Snapshot before = tree.snapshot();
+        for (QByteArray &argument : arguments)
+            argument.replace('~', homePath);
+        const QByteArray parent = homePath.left(homePath.lastIndexOf('/'));
+        output.replace('~', homePath).replace('^', parent);
+
+        const ProcessResult run = runProcess(
+            "/bin/sh",
+            QByteArrayList{"-c", "cd \"$0\" && exec \"$@\" 2>&1", tree.path("w"), cliPath()} + arguments,
+            60000);
+        QVERIFY(run.started && run.exitedNormally);
+        QCOMPARE(run.standardOutput, output);
+        QCOMPARE(run.exitCode, exitCode);
+        if (made.isEmpty())
+            QCOMPARE(tree.snapshot(), before);
+        else
+            QVERIFY(::access(tree.path(made).constData(), F_OK) == 0);
     }
 
     // One word on standard output; the autostart entry starts the window program and the preference follows.

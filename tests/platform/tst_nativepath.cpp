@@ -1,9 +1,17 @@
-// Path bytes survive the trip through QString, and the escaped listing form is exact.
+// Path bytes survive the trip through QString, the escaped listing form is exact, typed paths resolve
+// as the kernel would, and the places that hold everything are refused as main folders.
 #include "platform/NativePath.h"
+#include "support/TempHome.h"
+#include "support/TreeBuilder.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTest>
 
+#include <unistd.h>
+
 using namespace vellumry;
+using namespace vellumry::test;
 
 class TestNativePath : public QObject
 {
@@ -16,7 +24,22 @@ private Q_SLOTS:
     void escapedName();
     void join_data();
     void join();
+    void operand_data();
+    void operand();
+    void mainFolder_data();
+    void mainFolder();
 };
+
+namespace {
+
+// "@" in a table's text stands for the real path of the temporary root: the folder "w" inside it is the
+// working folder of the operand table, "home" is $HOME in the guard table.
+QByteArray expand(QByteArray text, const QByteArray &root)
+{
+    return text.replace('@', root);
+}
+
+} // namespace
 
 void TestNativePath::roundTrip_data()
 {
@@ -93,6 +116,82 @@ void TestNativePath::join()
     QFETCH(QByteArray, name);
     QFETCH(QByteArray, joined);
     QCOMPARE(joinNativePath(folder, name), joined);
+}
+
+void TestNativePath::operand_data()
+{
+    QTest::addColumn<QByteArray>("operand"); // typed in the working folder @/w
+    QTest::addColumn<QByteArray>("resolved");
+    const auto row = [](const char *tag, const char *operand, const char *resolved) {
+        QTest::newRow(tag) << QByteArray(operand) << QByteArray(resolved);
+    };
+    row("plain name", "a.jpg", "@/w/a.jpg");
+    row("dot", ".", "@/w");
+    row("dot dot", "..", "@");
+    row("dot dot inside", "p/q/../q/r/z.jpg", "@/w/p/q/r/z.jpg");
+    row("dot inside", "p/q/r/./z.jpg", "@/w/p/q/r/z.jpg");
+    row("link named last stays", "ln/", "@/w/ln");
+    row("dot dot after a link", "ln/../x.jpg", "@/target/x.jpg");
+    row("root dot", "/.", "/");
+    row("root slashes dot", "//.", "/");
+    row("missing folder part", "gone/sub/../f.txt", "@/w/gone/f.txt");
+    row("missing above root", "/no-such-folder-here/../..", "/");
+    row("not UTF-8", "caf\xe9/../r\xe9s.txt", "@/w/r\xe9s.txt");
+    row("empty", "", "");
+}
+
+void TestNativePath::operand()
+{
+    QFETCH(QByteArray, operand);
+    QFETCH(QByteArray, resolved);
+    TempDir tmp;
+    const QByteArray root = QFile::encodeName(QFileInfo(QFile::decodeName(tmp.path())).canonicalFilePath());
+    TreeBuilder tree(root);
+    tree.file("w/p/q/r/z.jpg");
+    tree.dir("w/caf\xe9");
+    tree.dir("target/real");
+    tree.symlink("w/ln", "../target/real");
+    const QString before = QDir::currentPath();
+    QVERIFY(::chdir(tree.path("w").constData()) == 0);
+    const QByteArray result = absoluteOperandPath(expand(operand, root));
+    QVERIFY(QDir::setCurrent(before));
+    QCOMPARE(result, expand(resolved, root));
+}
+
+void TestNativePath::mainFolder_data()
+{
+    QTest::addColumn<QByteArray>("path"); // "@" is the temporary root holding home/
+    QTest::addColumn<QString>("refusal");
+    const auto row = [](const char *tag, const char *path, const char *refusal) {
+        QTest::newRow(tag) << QByteArray(path) << QString::fromUtf8(refusal);
+    };
+    row("root dot", "/.", "the file-system root");
+    row("root by dot dots", "@/../../../../../../../..", "the file-system root");
+    row("home", "@/home", "the home folder");
+    row("home by dot dot", "@/home/work/..", "the home folder");
+    row("link to home", "@/home/work/homelink", "the home folder");
+    row("above home", "@/home/..", "a folder holding the home folder");
+    row("Trash", "@/home/.local/share/Trash", "the Trash");
+    row("inside Trash", "@/home/.local/share/Trash/files/old", "the Trash");
+    row("disk trash of a user", "@/disk/.Trash-1000", "the Trash");
+    row("inside shared disk trash", "@/disk/.Trash/1000/files", "the Trash");
+    row("plain file", "@/home/work/plain.txt", "not a folder");
+    row("missing", "@/home/work/missing", "no such folder");
+    row("ordinary folder", "@/home/work", "");
+}
+
+void TestNativePath::mainFolder()
+{
+    QFETCH(QByteArray, path);
+    QFETCH(QString, refusal);
+    TempHome home;
+    TreeBuilder tree(QFile::encodeName(home.root()));
+    tree.file("home/work/plain.txt");
+    tree.dir("home/.local/share/Trash/files/old");
+    tree.dir("disk/.Trash-1000");
+    tree.dir("disk/.Trash/1000/files");
+    tree.symlink("home/work/homelink", "..");
+    QCOMPARE(mainFolderRefusal(expand(path, tree.root())), refusal);
 }
 
 QTEST_GUILESS_MAIN(TestNativePath)
