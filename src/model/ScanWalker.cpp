@@ -137,7 +137,8 @@ bool ScanWalker::leadsIntoMainFolder(int folderFd, const char *name) const
         }
         const int up = ::openat(fd, "..", flags);
         struct stat upSt;
-        const bool top = up < 0 || (::fstat(up, &upSt) == 0 && upSt.st_dev == st.st_dev && upSt.st_ino == st.st_ino);
+        const bool top =
+            up < 0 || (::fstat(up, &upSt) == 0 && upSt.st_dev == st.st_dev && upSt.st_ino == st.st_ino);
         ::close(fd);
         fd = up;
         if (top)
@@ -162,21 +163,23 @@ void ScanWalker::ScanFileInFolderWithFilePath(Task &task, const FolderSet *enter
                 m_queue->root = task.id; // the walked folder itself, listed before anything else
             if (entered) {
                 read = !entered->contains(task.id);
+                if (read) {
+                    std::lock_guard lock(m_queue->mutex);
+                    m_queue->listed.insert(task.id);
+                }
             } else {
-                std::lock_guard lock(m_queue->mutex);
-                read = !m_queue->listed.contains(task.id);
-            }
-            if (!read && !entered) {
-                // Another route to this folder was listed already: the emitting thread decides about
-                // this one when it gets here, and lists it itself if need be.
-                ::close(fd);
-                task.state.store(Queued, std::memory_order_release);
-                task.state.notify_all();
-                return;
-            }
-            if (read) {
-                std::lock_guard lock(m_queue->mutex);
-                m_queue->listed.insert(task.id);
+                {
+                    std::lock_guard lock(m_queue->mutex);
+                    read = m_queue->listed.insert(task.id).second;
+                }
+                if (!read) {
+                    // Another route to this folder is listed already: the emitting thread decides about
+                    // this one when it gets here, and lists it itself if need be.
+                    ::close(fd);
+                    task.state.store(Queued, std::memory_order_release);
+                    task.state.notify_all();
+                    return;
+                }
             }
         }
         if (read) {

@@ -185,11 +185,13 @@ private Q_SLOTS:
             tree.file(QByteArray(folder + "/file.txt"), 1);
             for (int j = 0; j < 9; ++j) {
                 if (j != i)
-                    tree.symlink(QByteArray(folder + "/to" + QByteArray::number(j)), tree.path(QByteArray('f' + QByteArray::number(j))));
+                    tree.symlink(QByteArray(folder + "/to" + QByteArray::number(j)),
+                                 tree.path(QByteArray('f' + QByteArray::number(j))));
             }
         }
         const ProcessResult run = runProcess(
-            "/bin/sh", {"-c", "ulimit -v 1000000 && exec \"$0\" scan \"$1\"", cliPath(), tree.path(scanned)}, 60000);
+            "/bin/sh", {"-c", "ulimit -v 1000000 && exec \"$0\" scan \"$1\"", cliPath(), tree.path(scanned)},
+            60000);
         QVERIFY(run.succeeded());
         QCOMPARE(run.standardOutput.count('\n'), 9);
     }
