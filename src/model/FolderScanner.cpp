@@ -4,6 +4,11 @@
 #include "model/FolderSize.h"
 #include "platform/NativePath.h"
 
+#include <algorithm>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace vellumry {
 
 FolderScanner::FolderScanner(FileLists &lists, QObject *parent) : QObject(parent), m_lists(lists)
@@ -27,8 +32,18 @@ FolderScanner::~FolderScanner()
 void FolderScanner::startScanCurrentFolder(const QString &path)
 {
     ++m_pending;
+    std::optional<FolderId> id;
+    const int fd = openFolderForListing(toNativePath(path));
+    if (fd >= 0) {
+        struct stat st;
+        if (::fstat(fd, &st) == 0)
+            id = FolderId{st.st_dev, st.st_ino};
+        ::close(fd);
+    }
     {
         std::lock_guard lock(m_mutex);
+        if (id)
+            m_mainFolders.push_back(*id);
         m_requests.push_back({m_generation, path, std::make_shared<std::atomic<bool>>(false)});
     }
     m_wake.notify_all();
@@ -39,6 +54,7 @@ void FolderScanner::cancelAll()
     {
         std::lock_guard lock(m_mutex);
         m_requests.clear();
+        m_mainFolders.clear();
         if (m_runningCancel)
             m_runningCancel->store(true);
     }
@@ -80,6 +96,10 @@ void FolderScanner::startScanCurrentFolderThreader(const Request &request)
     options.cancelled = request.cancelled.get();
     options.threads = m_walkThreads;
     options.bundleSize = &fastFolderSizeAtFilePath;
+    options.isMainFolder = [this](FolderId id) {
+        std::lock_guard lock(m_mutex);
+        return std::find(m_mainFolders.cbegin(), m_mainFolders.cend(), id) != m_mainFolders.cend();
+    };
     options.deliver = [this, generation](ScanBatch &&batch) {
         auto shared = std::make_shared<ScanBatch>(std::move(batch));
         QMetaObject::invokeMethod(

@@ -1,5 +1,10 @@
 // The scan engine's main-thread side: queues folder scans, runs them on one worker thread, and
 // appends the items the worker hands over, in batches, to the lists it was given.
+//
+// Links and repeated folders (see ScanWalker): one scan request enters each real folder at most once.
+// The folders asked for since the last cancelAll() are this scanner's main folders: a symbolic link
+// to a folder inside any of them is listed as a folder item and not followed; a link to a folder
+// outside them is followed once, and the items below it are marked IKImageItem::isReachedThroughLink().
 #pragma once
 
 #include "model/FileLists.h"
@@ -25,10 +30,12 @@ public:
     ~FolderScanner() override;
 
     // Queues a scan of the folder; scans run one after another in the order they were asked for, and
-    // each appends to the lists (nothing is emptied here).
+    // each appends to the lists (nothing is emptied here). The folder joins the main folders at once,
+    // so links to it from a scan already running are no longer followed.
     void startScanCurrentFolder(const QString &path);
 
     // Cancels the running scan and every queued one. Items already appended stay; nothing more arrives.
+    // The set of main folders starts anew.
     void cancelAll();
 
     bool isScanning() const { return m_pending > 0; }
@@ -74,6 +81,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<Request> m_requests;
+    std::vector<FolderId> m_mainFolders; // the folders asked for since the last cancelAll()
     std::shared_ptr<std::atomic<bool>> m_runningCancel;
     bool m_quit = false;
     std::thread m_worker;

@@ -115,8 +115,10 @@ void IKImageItem::foldPathOverride()
     const QByteArray dir = slash == 0 ? QByteArray("/") : path.left(slash);
     if (joinNativePath(dir, m_name) != path)
         return;
-    if (!m_folder || m_folder->path != dir)
-        m_folder = ScanFolderRef(new ScanFolder(dir));
+    if (!m_folder || m_folder->path != dir) {
+        // A moved item keeps its mark: nothing says its new path is free of links.
+        m_folder = ScanFolderRef(new ScanFolder(dir, isReachedThroughLink()));
+    }
     m_extras->pathOverride.reset();
 }
 

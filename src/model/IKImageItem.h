@@ -23,8 +23,14 @@ using ItemList = QList<IKImageItemRef>;
 class ScanFolder : public QSharedData
 {
 public:
-    explicit ScanFolder(QByteArray nativePath) : path(std::move(nativePath)) {}
+    explicit ScanFolder(QByteArray nativePath, bool throughLink = false)
+        : path(std::move(nativePath)), reachedThroughLink(throughLink)
+    {
+    }
     const QByteArray path; // exact path bytes
+    // The path goes through a symbolic link to a folder that the scan followed: the entries are
+    // listed under a path that is not their real one.
+    const bool reachedThroughLink;
 };
 using ScanFolderRef = QExplicitlySharedDataPointer<ScanFolder>;
 
@@ -94,6 +100,9 @@ public:
     QByteArray nativeEntryPath() const;
     std::optional<qint64> birthSeconds() const;
     bool isFolderItem() const { return m_flags & FolderIconPath; }
+    // The entry was found below a symbolic link to a folder that the scan followed, so nativeEntryPath()
+    // goes through that link.
+    bool isReachedThroughLink() const { return m_folder && m_folder->reachedThroughLink; }
     void appendChild(IKImageItemRef child); // for the scan, before the item is shared
     qsizetype childCount() const;
 

@@ -1,6 +1,7 @@
 // The folder walk. One thread emits items in depth-first order; helper threads list folders that the
 // walk will reach later, so the slow part (one getdents and one statx per entry) runs in parallel
-// while every list keeps the sequential order.
+// while every list keeps the sequential order. Whether a folder is entered is decided by the emitting
+// thread alone, in that order; what helpers list is only a guess that it may throw away.
 #include "model/ScanWalker.h"
 
 #include "model/FileKinds.h"
@@ -25,7 +26,12 @@ namespace {
 
 enum TaskState : int { Queued, Listing, Listed };
 
-enum class EntryType : quint8 { File, Bundle, Folder };
+enum class EntryType : quint8 {
+    File,
+    Bundle,
+    Folder,       // walked in its turn unless its real folder was entered before
+    LinkedFolder, // a link into a main folder: listed, never walked
+};
 
 constexpr unsigned kFileMask = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_BTIME | STATX_MTIME;
 
@@ -62,9 +68,8 @@ struct ScanWalker::Task
 
     ScanFolderRef folder;  // this folder's path, shared by the items listed here
     IKImageItemRef father; // the folder item whose children these are; none at the top
-    const Task *parent = nullptr;
-    dev_t dev = 0;
-    ino_t ino = 0;
+    FolderId id;           // set once the folder has been opened
+    bool opened = false;
     std::atomic<int> state{Queued};
     std::vector<Entry> entries;
 };
@@ -76,8 +81,16 @@ struct ScanWalker::Queue
     std::deque<Task *> pending; // folders found and not yet claimed, oldest first
     // Every folder of the walk, kept to its end: a claimed folder may still stand in `pending`.
     std::vector<std::unique_ptr<Task>> all;
+    // Real folders whose entries some thread has read; a helper does not read one a second time.
+    ScanWalker::FolderSet listed;
+    FolderId root; // the walked folder, set before any other folder is listed
     bool done = false;
 };
+
+size_t ScanWalker::FolderIdHash::operator()(const FolderId &id) const noexcept
+{
+    return std::hash<quint64>()(quint64(id.ino) * 0x9E3779B97F4A7C15ull ^ quint64(id.dev));
+}
 
 int openFolderForListing(const QByteArray &path)
 {
@@ -107,25 +120,69 @@ bool ScanWalker::isCancelled() const
     return m_options.cancelled && m_options.cancelled->load(std::memory_order_relaxed);
 }
 
-void ScanWalker::ScanFileInFolderWithFilePath(Task &task)
+// Whether the folder that the link `name` in the open folder leads to lies inside (or is) a main
+// folder: its ancestors are climbed through ".." and compared by device and inode, which also works
+// for paths longer than the system's limit. Opened with O_PATH, nothing is read on the way.
+bool ScanWalker::leadsIntoMainFolder(int folderFd, const char *name) const
+{
+    constexpr int flags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+    int fd = ::openat(folderFd, name, flags);
+    bool inside = false;
+    struct stat st;
+    for (int depth = 0; fd >= 0 && depth < 4096 && ::fstat(fd, &st) == 0; ++depth) {
+        const FolderId id{st.st_dev, st.st_ino};
+        if (id == m_queue->root || (m_options.isMainFolder && m_options.isMainFolder(id))) {
+            inside = true;
+            break;
+        }
+        const int up = ::openat(fd, "..", flags);
+        struct stat upSt;
+        const bool top =
+            up < 0 || (::fstat(up, &upSt) == 0 && upSt.st_dev == st.st_dev && upSt.st_ino == st.st_ino);
+        ::close(fd);
+        fd = up;
+        if (top)
+            break;
+    }
+    if (fd >= 0)
+        ::close(fd);
+    return inside;
+}
+
+void ScanWalker::ScanFileInFolderWithFilePath(Task &task, const FolderSet *entered)
 {
     std::vector<std::unique_ptr<Task>> found;
     const int fd = isCancelled() ? -1 : openFolderForListing(task.path());
     if (fd >= 0) {
         struct stat self;
-        bool onDescent = false;
+        bool read = true;
         if (::fstat(fd, &self) == 0) {
-            task.dev = self.st_dev;
-            task.ino = self.st_ino;
-            // A link back to a folder on the current descent would be walked without end: cut it here.
-            for (const Task *up = task.parent; up; up = up->parent) {
-                if (up->dev == self.st_dev && up->ino == self.st_ino) {
-                    onDescent = true;
-                    break;
+            task.id = {self.st_dev, self.st_ino};
+            task.opened = true;
+            if (!task.father)
+                m_queue->root = task.id; // the walked folder itself, listed before anything else
+            if (entered) {
+                read = !entered->contains(task.id);
+                if (read) {
+                    std::lock_guard lock(m_queue->mutex);
+                    m_queue->listed.insert(task.id);
+                }
+            } else {
+                {
+                    std::lock_guard lock(m_queue->mutex);
+                    read = m_queue->listed.insert(task.id).second;
+                }
+                if (!read) {
+                    // Another route to this folder is listed already: the emitting thread decides about
+                    // this one when it gets here, and lists it itself if need be.
+                    ::close(fd);
+                    task.state.store(Queued, std::memory_order_release);
+                    task.state.notify_all();
+                    return;
                 }
             }
         }
-        if (!onDescent) {
+        if (read) {
             alignas(8) char buffer[64 * 1024];
             for (;;) {
                 const ssize_t n = ::getdents64(fd, buffer, sizeof buffer);
@@ -142,14 +199,16 @@ void ScanWalker::ScanFileInFolderWithFilePath(Task &task)
                     struct statx st;
                     bool haveStat = false;
                     bool isFolder = d->d_type == DT_DIR;
+                    bool isLink = false;
                     if (d->d_type == DT_UNKNOWN) {
                         haveStat = ::statx(fd, name, AT_SYMLINK_NOFOLLOW, kFileMask, &st) == 0;
                         isFolder = haveStat && S_ISDIR(st.stx_mode);
                     }
                     if (d->d_type == DT_LNK || (haveStat && S_ISLNK(st.stx_mode))) {
-                        // The folder test follows the link; a link to a folder is walked under its own path.
+                        // The folder test follows the link.
                         struct statx target;
                         isFolder = ::statx(fd, name, 0, STATX_TYPE, &target) == 0 && S_ISDIR(target.stx_mode);
+                        isLink = isFolder;
                     }
 
                     QByteArray nameBytes(name, qsizetype(len));
@@ -171,10 +230,14 @@ void ScanWalker::ScanFileInFolderWithFilePath(Task &task)
                         entry.item = IKImageItem::makeEntry(task.folder, std::move(nameBytes), FileKind::Application,
                                                             size, birth);
                         entry.type = EntryType::Bundle;
+                    } else if (isLink && leadsIntoMainFolder(fd, name)) {
+                        entry.item = IKImageItem::makeFolder(task.folder, std::move(nameBytes));
+                        entry.type = EntryType::LinkedFolder;
                     } else {
                         auto sub = std::make_unique<Task>();
-                        sub->folder = ScanFolderRef(new ScanFolder(joinNativePath(task.path(), nameBytes)));
-                        sub->parent = &task;
+                        const bool throughLink = isLink || task.folder->reachedThroughLink;
+                        sub->folder =
+                            ScanFolderRef(new ScanFolder(joinNativePath(task.path(), nameBytes), throughLink));
                         entry.item = IKImageItem::makeFolder(task.folder, std::move(nameBytes));
                         sub->father = entry.item;
                         entry.sub = sub.get();
@@ -202,16 +265,23 @@ void ScanWalker::ScanFileInFolderWithFilePath(Task &task)
         m_queue->wake.notify_all();
 }
 
-// The emitting thread needs this folder's listing now: list it here unless a helper already is.
-void ScanWalker::ensureListed(Task &task)
+// The emitting thread needs this folder's listing now: list it here unless a helper already has, or
+// is listing it (a helper may also hand it back unread).
+void ScanWalker::ensureListed(Task &task, const FolderSet &entered)
 {
-    int state = task.state.load(std::memory_order_acquire);
-    if (state == Queued && task.state.compare_exchange_strong(state, Listing, std::memory_order_acq_rel)) {
-        ScanFileInFolderWithFilePath(task);
-        return;
-    }
-    while ((state = task.state.load(std::memory_order_acquire)) != Listed)
+    for (;;) {
+        int state = task.state.load(std::memory_order_acquire);
+        if (state == Listed)
+            return;
+        if (state == Queued) {
+            if (task.state.compare_exchange_strong(state, Listing, std::memory_order_acq_rel)) {
+                ScanFileInFolderWithFilePath(task, &entered);
+                return;
+            }
+            continue;
+        }
         task.state.wait(state, std::memory_order_acquire);
+    }
 }
 
 void ScanWalker::helperLoop()
@@ -228,8 +298,22 @@ void ScanWalker::helperLoop()
         }
         int expected = Queued;
         if (task->state.compare_exchange_strong(expected, Listing, std::memory_order_acq_rel))
-            ScanFileInFolderWithFilePath(*task);
+            ScanFileInFolderWithFilePath(*task, nullptr);
     }
+}
+
+// A folder whose real folder the walk has entered before: its item stays, without children, and what
+// a helper listed ahead inside it is dropped (its sub-folders are marked listed so no helper takes them).
+void ScanWalker::leaveUnentered(Task &task)
+{
+    for (Task::Entry &entry : task.entries) {
+        int state = Queued;
+        if (entry.sub)
+            entry.sub->state.compare_exchange_strong(state, Listed, std::memory_order_acq_rel);
+    }
+    std::vector<Task::Entry>().swap(task.entries);
+    if (task.father && task.father->childCount() > 0)
+        task.father->setChildrenArray({});
 }
 
 void ScanWalker::startScanCurrentFolderwithFolderPath(const QByteArray &path)
@@ -244,6 +328,8 @@ void ScanWalker::startScanCurrentFolderwithFolderPath(const QByteArray &path)
         m_queue->done = false;
         m_queue->pending.clear();
         m_queue->all.clear();
+        m_queue->listed.clear();
+        m_queue->root = FolderId();
     }
 
     int threads = m_options.threads;
@@ -276,7 +362,10 @@ void ScanWalker::startScanCurrentFolderwithFolderPath(const QByteArray &path)
         size_t next;
     };
     std::vector<Frame> stack;
-    ensureListed(*root);
+    FolderSet entered; // real folders this walk has entered, in depth-first order
+    ensureListed(*root, entered);
+    if (root->opened)
+        entered.insert(root->id);
     stack.push_back({root.get(), 0});
     size_t sinceCheck = 0;
     bool cancelled = false;
@@ -305,8 +394,17 @@ void ScanWalker::startScanCurrentFolderwithFolderPath(const QByteArray &path)
         }
         Task::Entry &entry = frame.task->entries[frame.next];
         if (entry.type == EntryType::Folder) {
-            ensureListed(*entry.sub);
-            stack.push_back({entry.sub, 0});
+            Task &sub = *entry.sub;
+            ensureListed(sub, entered);
+            if (sub.opened && !entered.insert(sub.id).second)
+                leaveUnentered(sub);
+            stack.push_back({&sub, 0});
+            continue;
+        }
+        if (entry.type == EntryType::LinkedFolder) {
+            if (top)
+                batch.push_back({std::move(entry.item), ScanRecord::ToCurrentView});
+            ++frame.next;
             continue;
         }
         quint8 lists = ScanRecord::ToFiles | ScanRecord::ToKindList;

@@ -5,9 +5,20 @@
 
 #include <atomic>
 #include <functional>
+#include <unordered_set>
 #include <vector>
 
+#include <sys/types.h>
+
 namespace vellumry {
+
+// A real folder, whatever path leads to it.
+struct FolderId
+{
+    dev_t dev = 0;
+    ino_t ino = 0;
+    friend bool operator==(const FolderId &, const FolderId &) = default;
+};
 
 // Which lists one walked item joins, in walk order. The main thread applies records one after another,
 // so every list ends up in the order a one-file-at-a-time hand-over would give.
@@ -23,6 +34,15 @@ struct ScanRecord
 };
 using ScanBatch = std::vector<ScanRecord>;
 
+// Symbolic links and repeated folders. One walk enters each real folder (device and inode) at most once:
+// a folder met again by any route (a second link to it, a bind mount, a link back up the descent) is
+// listed as a folder item without children. Which of the routes enters it is the first one in
+// depth-first order, whatever the timing of the listing threads.
+// A link to a folder that lies inside a main folder (the walked folder, or one `isMainFolder` names)
+// is listed as a folder item and never followed: its files are listed where the walk meets them under
+// their real path. A link to a folder outside them is walked under the link's own path, and every item
+// below it answers true to IKImageItem::isReachedThroughLink().
+// Only folders are opened, and only for listing: no file, FIFO or device is ever opened.
 class ScanWalker
 {
 public:
@@ -34,6 +54,9 @@ public:
         const std::atomic<bool> *cancelled = nullptr;
         // Size in bytes of an application bundle (a folder whose name ends in ".app").
         std::function<quint64(const QByteArray &path)> bundleSize;
+        // Whether a folder is one of the other main folders of this scan session, so that links into it
+        // are not followed. Called on any listing thread; may be empty (only the walked folder counts).
+        std::function<bool(FolderId)> isMainFolder;
         int threads = 0;      // listing threads in all, this one included; 0: one per core, at most 4
         int flushMs = 30;     // a batch goes out at the latest this long after the previous one
         size_t maxBatch = 1 << 16;
@@ -45,14 +68,25 @@ public:
     ScanWalker &operator=(const ScanWalker &) = delete;
 
     // Walks the folder at `path` (exact bytes) and delivers every item below it. A path that is not a
-    // readable folder delivers nothing. Returns when the walk is complete or cancelled.
+    // readable folder delivers nothing. Returns when the walk is complete or cancelled. Each call is a
+    // walk of its own: folders entered by an earlier call are entered again.
     void startScanCurrentFolderwithFolderPath(const QByteArray &path);
 
     struct Task; // one folder to list
+    struct FolderIdHash
+    {
+        size_t operator()(const FolderId &id) const noexcept;
+    };
+    using FolderSet = std::unordered_set<FolderId, FolderIdHash>;
 
 private:
-    void ScanFileInFolderWithFilePath(Task &task); // lists one folder into its entries and its father
-    void ensureListed(Task &task);
+    // Lists one folder into its entries and its father's children. `entered` (the emitting thread's
+    // own set) leaves a folder already entered unread; without it (a helper listing ahead) a folder
+    // that any thread has already listed is left unread and handed back as still queued.
+    void ScanFileInFolderWithFilePath(Task &task, const FolderSet *entered);
+    void ensureListed(Task &task, const FolderSet &entered);
+    bool leadsIntoMainFolder(int folderFd, const char *name) const;
+    void leaveUnentered(Task &task);
     void helperLoop();
     bool isCancelled() const;
 

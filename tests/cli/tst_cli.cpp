@@ -168,6 +168,35 @@ private Q_SLOTS:
         QCOMPARE(printed, paths);
     }
 
+    // Nine folders that all link to one another: each real folder is listed once, whether the links stay
+    // inside the main folder or lead out of it, in far less memory than a walk of every route would take.
+    void mutualLinksListEachFolderOnce_data()
+    {
+        QTest::addColumn<QByteArray>("scanned"); // relative to the tree
+        QTest::newRow("links inside the main folder") << QByteArray();
+        QTest::newRow("links leading out of it") << "f0"_ba;
+    }
+    void mutualLinksListEachFolderOnce()
+    {
+        QFETCH(QByteArray, scanned);
+        TempDir tmp;
+        TreeBuilder tree(tmp.path());
+        for (int i = 0; i < 9; ++i) {
+            const QByteArray folder = 'f' + QByteArray::number(i);
+            tree.file(QByteArray(folder + "/file.txt"), 1);
+            for (int j = 0; j < 9; ++j) {
+                if (j != i)
+                    tree.symlink(QByteArray(folder + "/to" + QByteArray::number(j)),
+                                 tree.path(QByteArray('f' + QByteArray::number(j))));
+            }
+        }
+        const ProcessResult run = runProcess(
+            "/bin/sh", {"-c", "ulimit -v 1000000 && exec \"$0\" scan \"$1\"", cliPath(), tree.path(scanned)},
+            60000);
+        QVERIFY(run.succeeded());
+        QCOMPARE(run.standardOutput.count('\n'), 9);
+    }
+
     // One line per path in order; a missing file fails with its reason and the next is still trashed.
     void trashReportsEachPath()
     {

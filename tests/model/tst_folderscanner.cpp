@@ -24,29 +24,31 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A plain one-thread, one-file-at-a-time walk (readdir order, links followed for the folder test,
-// a folder already on the descent not entered) giving the lists the engine must match.
+// A plain one-thread, one-file-at-a-time walk (readdir order, links followed for the folder test, a
+// link resolving into the main folder not followed, a real folder entered once) giving the lists the
+// engine must match.
 struct ExpectedLists
 {
-    QList<QByteArray> files, current;
+    QList<QByteArray> files, current, throughLink;
     QMap<FileKind, QList<QByteArray>> byKind;     // the "Other" list under FileKind::Other
     QMap<QByteArray, QList<QByteArray>> children; // folder path -> entry names
+    QByteArray mainReal;                          // realpath() of the main folder
+    std::set<std::pair<dev_t, ino_t>> entered;
 };
 
-void referenceWalk(const QByteArray &folder, bool top, std::vector<std::pair<dev_t, ino_t>> &descent,
-                   ExpectedLists &out)
+QByteArray realPath(const QByteArray &path)
 {
-    struct stat self;
-    if (::stat(folder.constData(), &self) != 0)
-        return;
-    for (const auto &[dev, ino] : descent) {
-        if (dev == self.st_dev && ino == self.st_ino)
-            return;
-    }
+    char *real = ::realpath(path.constData(), nullptr);
+    const QByteArray out(real);
+    ::free(real);
+    return out;
+}
+
+void referenceWalk(const QByteArray &folder, bool top, bool viaLink, ExpectedLists &out)
+{
     DIR *dir = ::opendir(folder.constData());
     if (!dir)
         return;
-    descent.emplace_back(self.st_dev, self.st_ino);
     QList<QByteArray> &names = out.children[folder];
     while (const dirent *d = ::readdir(dir)) {
         const QByteArray name(d->d_name);
@@ -54,27 +56,47 @@ void referenceWalk(const QByteArray &folder, bool top, std::vector<std::pair<dev
             continue;
         const QByteArray path = folder + '/' + name;
         names.append(name);
-        struct stat st;
+        struct stat st, own;
         const bool isFolder = ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
-        if (!isFolder) {
-            const FileKind kind = kindForFileName(name.toStdString());
+        const bool isLink = ::lstat(path.constData(), &own) == 0 && S_ISLNK(own.st_mode);
+        const bool isFile = !isFolder || name.toLower().endsWith(".app");
+        if (isFile) {
+            const FileKind kind = isFolder ? FileKind::Other : kindForFileName(name.toStdString());
             out.byKind[kind == FileKind::InstallPackage ? FileKind::Other : kind].append(path);
             out.files.append(path);
-            if (top)
-                out.current.append(path);
-        } else if (name.toLower().endsWith(".app")) {
-            out.files.append(path);
-            out.byKind[FileKind::Other].append(path);
-            if (top)
-                out.current.append(path);
+            if (viaLink)
+                out.throughLink.append(path);
         } else {
-            referenceWalk(path, false, descent, out);
-            if (top)
-                out.current.append(name);
+            const QByteArray real = realPath(path);
+            const bool intoMain =
+                isLink && (real == out.mainReal || real.startsWith(QByteArray(out.mainReal + '/')));
+            if (!intoMain && out.entered.emplace(st.st_dev, st.st_ino).second)
+                referenceWalk(path, false, viaLink || isLink, out);
         }
+        if (top)
+            out.current.append(isFile ? path : name);
     }
-    descent.pop_back();
     ::closedir(dir);
+}
+
+ExpectedLists referenceScan(const QByteArray &mainFolder)
+{
+    ExpectedLists out;
+    struct stat st;
+    if (::stat(mainFolder.constData(), &st) == 0)
+        out.entered.emplace(st.st_dev, st.st_ino);
+    out.mainReal = realPath(mainFolder);
+    referenceWalk(mainFolder, true, false, out);
+    return out;
+}
+
+// The file items whose path goes through a followed link.
+ItemList reachedThroughLink(const ItemList &items)
+{
+    ItemList out;
+    std::copy_if(items.cbegin(), items.cend(), std::back_inserter(out),
+                 [](const IKImageItemRef &item) { return item->isReachedThroughLink(); });
+    return out;
 }
 
 QList<QByteArray> paths(const ItemList &items)
@@ -121,7 +143,7 @@ struct ScanRun
     }
 };
 
-// A random tree with the hard cases sprinkled in: hidden entries, bundles, links, a cycle.
+// A random tree with the hard cases sprinkled in: hidden entries, bundles, links in and out, a cycle.
 void buildRandomTree(TreeBuilder &tree, quint32 seed, int folders)
 {
     QRandomGenerator rng(seed);
@@ -154,6 +176,15 @@ void buildRandomTree(TreeBuilder &tree, quint32 seed, int folders)
     tree.symlink(QByteArray(dirs.at(2) + "/link_to_folder"), tree.path(dirs.at(3)));
     tree.symlink(QByteArray(dirs.last() + "/loop_to_root"), tree.root());
     tree.symlink("dangling.txt", "does/not/exist");
+    // Outside the main folder: reached by two links and from above, with a link back inside.
+    TreeBuilder outside(tree.root() + "-outside");
+    outside.file("o1.jpg", 10);
+    outside.file("sub/o2.mp3", 20);
+    outside.file("sub/Out Tool.app/bin", 30);
+    outside.symlink("sub/back_in", tree.path(dirs.at(1)));
+    tree.symlink(QByteArray(dirs.at(4) + "/out_a"), outside.root());
+    tree.symlink(QByteArray(dirs.at(5) + "/out_b"), outside.path("sub"));
+    tree.symlink(QByteArray(dirs.at(6) + "/above"), QByteArray(tree.root() + "/.."));
 }
 
 } // namespace
@@ -165,6 +196,8 @@ private Q_SLOTS:
     void initTestCase();
     void walkOrderMatchesSequentialWalk_data();
     void walkOrderMatchesSequentialWalk();
+    void linksAndRepeatedFolders_data();
+    void linksAndRepeatedFolders();
     void entryFields_data();
     void entryFields();
     void byteNamesAndLongPaths();
@@ -195,9 +228,7 @@ void TestFolderScanner::walkOrderMatchesSequentialWalk()
     TreeBuilder tree(tmp.path() + "/main");
     buildRandomTree(tree, seed, 120);
 
-    ExpectedLists expected;
-    std::vector<std::pair<dev_t, ino_t>> descent;
-    referenceWalk(tree.root(), true, descent, expected);
+    const ExpectedLists expected = referenceScan(tree.root());
 
     ScanRun run(threads);
     QVERIFY(run.scan({tree.root()}));
@@ -209,11 +240,65 @@ void TestFolderScanner::walkOrderMatchesSequentialWalk()
     QCOMPARE(paths(run.lists.documentFilesItemArray), expected.byKind.value(FileKind::Document));
     QCOMPARE(paths(run.lists.archiveFilesItemArray), expected.byKind.value(FileKind::Archive));
     QCOMPARE(paths(run.lists.otherFilesItemArray), expected.byKind.value(FileKind::Other));
+    QCOMPARE(paths(reachedThroughLink(run.lists.filesItemArray)), expected.throughLink);
 
     QMap<QByteArray, QList<QByteArray>> children;
     collectChildren(run.lists.currentViewItemArray, children);
     for (auto it = children.cbegin(); it != children.cend(); ++it)
         QCOMPARE(it.value(), expected.children.value(it.key()));
+}
+
+void TestFolderScanner::linksAndRepeatedFolders_data()
+{
+    QTest::addColumn<QByteArrayList>("links");   // "link=target", both relative to the temporary folder
+    QTest::addColumn<QByteArray>("alsoScanned"); // a second main folder, or none
+    QTest::addColumn<int>("files");
+    QTest::addColumn<int>("viaLink");
+    QTest::addColumn<QByteArray>("unwalked"); // a folder item listed without children, or none
+    QTest::newRow("link into the main folder")
+        << QByteArrayList{"main/a/in=main/b"} << QByteArray() << 2 << 0 << "main/a/in"_ba;
+    QTest::newRow("link out, and back in from there")
+        << QByteArrayList{"main/a/out=out/o", "out/o/back=main/b"} << QByteArray() << 4 << 2
+        << "main/a/out/back"_ba;
+    QTest::newRow("two links to one outside folder")
+        << QByteArrayList{"main/a/out=out/o", "main/b/out=out/o"} << QByteArray() << 4 << 2 << QByteArray();
+    QTest::newRow("link above the main folder")
+        << QByteArrayList{"main/a/up=."} << QByteArray() << 4 << 2 << "main/a/up/main"_ba;
+    QTest::newRow("link into another main folder")
+        << QByteArrayList{"main/a/out=out/o"} << "out/o"_ba << 4 << 0 << "main/a/out"_ba;
+}
+
+// Each real folder is entered once, links into the main folders are listed and not followed, and an
+// item is marked as reached through a link exactly when its folder's path is not its real path.
+void TestFolderScanner::linksAndRepeatedFolders()
+{
+    QFETCH(QByteArrayList, links);
+    QFETCH(QByteArray, alsoScanned);
+    QFETCH(int, files);
+    QFETCH(int, viaLink);
+    QFETCH(QByteArray, unwalked);
+    vellumry::test::TempDir tmp;
+    TreeBuilder tree(realPath(tmp.path())); // so that only the tree's own links make a path unreal
+    for (const char *file : {"main/a/x.jpg", "main/b/y.jpg", "out/o/z.jpg", "out/o/deep/w.jpg"})
+        tree.file(file, 1);
+    for (const QByteArray &link : std::as_const(links))
+        tree.symlink(link.split('=').first(), tree.path(link.split('=').last()));
+
+    ScanRun run;
+    QVERIFY(run.scan(alsoScanned.isEmpty() ? QList{tree.path("main")}
+                                           : QList{tree.path("main"), tree.path(alsoScanned)}));
+    QCOMPARE(run.lists.filesItemArray.size(), files);
+    QCOMPARE(reachedThroughLink(run.lists.filesItemArray).size(), viaLink);
+    for (const IKImageItemRef &item : std::as_const(run.lists.filesItemArray)) {
+        const QByteArray folder = item->nativeFilePath().chopped(item->nativeFileName().size() + 1);
+        QCOMPARE(item->isReachedThroughLink(), realPath(folder) != folder);
+    }
+    if (!unwalked.isEmpty()) {
+        QMap<QByteArray, QList<QByteArray>> children;
+        collectChildren(run.lists.currentViewItemArray, children);
+        QVERIFY(children.contains(tree.path(unwalked)));
+        QVERIFY(children.value(tree.path(unwalked)).isEmpty());
+    }
 }
 
 // One small tree of odd entries, scanned once for the field rows.
