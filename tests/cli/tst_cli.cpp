@@ -395,9 +395,11 @@ private Q_SLOTS:
         QVERIFY(run.started && run.exitedNormally);
         QCOMPARE(run.standardOutput, output);
         QCOMPARE(run.exitCode, exitCode);
-        if (made.isEmpty())
-            QCOMPARE(tree.snapshot(), before);
-        else
+        if (made.isEmpty()) {
+            TreeBuilder::Snapshot after = tree.snapshot();
+            after.removeIf([](const auto &entry) { return entry.key().startsWith(".local/share/Vellumry"); });
+            QCOMPARE(after, before); // the journal of a refused step aside
+        } else
             QVERIFY(::access(tree.path(made).constData(), F_OK) == 0);
     }
 

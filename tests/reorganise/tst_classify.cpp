@@ -179,6 +179,25 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(QFile::decodeName(m_tree->path("f.txt"))));
     }
 
+    // Files below a link to a folder lie elsewhere: they stay where they are, and so does the link.
+    void filesReachedThroughALinkStay()
+    {
+        TreeBuilder &t = *m_tree;
+        TreeBuilder elsewhere(m_tmp->path() + "/elsewhere");
+        elsewhere.file("report.pdf", 10);
+        elsewhere.file("sub/photo.jpg", 10);
+        t.symlink("docs", elsewhere.root());
+        t.file("a/x.jpg", 10);
+        const TreeBuilder::Snapshot outside = elsewhere.snapshot();
+        const ProcessResult run = classify({"--by", "kind", t.root()});
+        QVERIFY(run.succeeded());
+        const QByteArrayList out = lines(run);
+        QVERIFY(out.contains("skipped\t" + t.path("docs/report.pdf") + "\treached through a link"));
+        QVERIFY(out.contains("kept\t" + t.path("docs") + "\tholds a link that was not moved: docs"));
+        QCOMPARE(out.last(), "1 moved, 2 skipped, 1 removed");
+        QCOMPARE(elsewhere.snapshot(), outside);
+    }
+
     // A name taken after the plan was made: the move fails, the file stays, and its folder is kept.
     void targetAppearingAfterThePlanKeepsTheFolder()
     {

@@ -42,10 +42,13 @@ void TestMovePlanner::upLevels()
 
 void TestMovePlanner::intoAFolder()
 {
-    const QList<MoveSource> sources{{"/M/A/f.txt", "f.txt", 0, false}, {"/M/B/f.txt", "f.txt", 1, false}};
+    const QList<MoveSource> sources{{"/M/A/f.txt", "f.txt", 0, false},
+                                    {"/M/B/f.txt", "f.txt", 1, false},
+                                    {"/M/link/g.txt", "g.txt", 2, false, true}};
     const Plan plan = planMoveInto(sources, "/M");
     QCOMPARE(plan.at(0).target, QByteArray("/M/f.txt"));
     QCOMPARE(plan.at(1).target, QByteArray("/M/f.txt")); // the second clashes when it runs and stays
+    QCOMPARE(plan.at(2).skipReason, QStringLiteral("reached through a link")); // it lies elsewhere
     for (const QByteArray &nowhere : {QByteArray(), QByteArray("/")}) {
         for (const PlanStep &step : planMoveInto(sources, nowhere))
             QVERIFY(step.skipped() && step.target.isEmpty());
