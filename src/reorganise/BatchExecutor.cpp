@@ -12,7 +12,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -49,7 +51,23 @@ const char *actionWord(MoveJournal::Action action)
     return "?";
 }
 
-QByteArray timeStamp() { return QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toLatin1(); }
+// "2026-12-06T13:45:59.274Z": the time in UTC to the millisecond, the date part formatted once a second.
+QByteArray timeStamp()
+{
+    struct timespec now;
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    thread_local time_t formattedSecond = -1;
+    thread_local char seconds[24] = {};
+    if (now.tv_sec != formattedSecond) {
+        struct tm utc;
+        ::gmtime_r(&now.tv_sec, &utc);
+        std::strftime(seconds, sizeof seconds, "%Y-%m-%dT%H:%M:%S", &utc);
+        formattedSecond = now.tv_sec;
+    }
+    char text[32];
+    const int n = std::snprintf(text, sizeof text, "%s.%03dZ", seconds, int(now.tv_nsec / 1000000));
+    return QByteArray(text, n);
+}
 
 // A journaled path is absolute whatever the caller handed over.
 QByteArray absolute(const QByteArray &path)
