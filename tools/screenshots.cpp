@@ -53,6 +53,7 @@ int main(int argc, char *argv[])
     }
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.path())); // the journal of the classification below
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QStringLiteral("hicolor"))
@@ -140,5 +141,24 @@ int main(int argc, char *argv[])
     controller.appTabs->setCurrentIndex(0);
     controller.ClickStateBanner(controller.window->appBoxBtn);
     screenShot(QStringLiteral("/app-box.png"));
+
+    // A classification of a small throw-away tree: hidden entries and what they keep, in the status line.
+    controller.ClickStateBanner(controller.window->appBoxBtn);
+    controller.ChangetoIconViewModeAction();
+    const QString tree = home.path() + QStringLiteral("/Holiday");
+    for (const char *file : {"/beach/sea.jpg", "/beach/.picasa.ini", "/music/song.mp3", "/notes.txt"}) {
+        QDir().mkpath(QFileInfo(tree + QLatin1StringView(file)).path());
+        QFile(tree + QLatin1StringView(file)).open(QIODevice::WriteOnly);
+    }
+    QDir().mkpath(tree + QStringLiteral("/empty/deeper"));
+    controller.openFoldersAsDrop({tree});
+    loop.exec();
+    QEventLoop batch;
+    QObject::connect(&controller, &AppDelegate::batchFinished, &batch, &QEventLoop::quit);
+    controller.ClassfyFolderAction();
+    controller.classifySheet->classifyButton->click();
+    batch.exec();
+    settle(800);
+    controller.window->grab().save(out + QStringLiteral("/classified.png"));
     return 0;
 }

@@ -941,6 +941,11 @@ void AppDelegate::applyMoves(const QList<StepOutcome> &outcomes, const QList<IKI
             item->setFileName(fromNativePath(name));
     }
     FileListController->itemsChanged();
+    // The preview shows the selected file where it lies now, not the place it left.
+    if (isListMode())
+        tableViewSelectionDidChange();
+    else
+        imageBrowserSelectionDidChange();
 }
 
 void AppDelegate::revealPath(const QByteArray &path)
