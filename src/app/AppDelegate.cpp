@@ -127,6 +127,8 @@ void setLabelColor(QLabel *label, const QColor &color)
 
 AppDelegate::AppDelegate(Services services, QObject *parent) : QObject(parent), m_services(std::move(services))
 {
+    if (!m_services.desktop)
+        m_services.desktop = &DesktopServices::system();
     // Creation: subscribe to the named notifications and record the one instance.
     m_services.nc->observe(Notification::ButtonMouseDown, this, [this](QObject *o) { MybuttonMouseDownHandle(o); });
     m_services.nc->observe(Notification::DragOperationImage, this,

@@ -59,6 +59,7 @@ public:
     {
         Settings *settings = nullptr;
         NotificationCenter *nc = nullptr;
+        DesktopServices *desktop = nullptr; // unset: DesktopServices::system()
         std::function<QString()> interfaceStyle;       // "Dark" or empty
         std::function<bool(const QByteArray &)> openFile; // open with the default application
         std::function<void(const QByteArray &)> reveal;   // show selected in the file manager (unset: the desktop's)

@@ -121,34 +121,7 @@ ActionResult launchApplication(const QByteArray &nativePath)
     const Acceptance acceptance = accepts(fromNativePath(nativePath));
     if (!acceptance.ok)
         return {false, acceptance.reason};
-    GError *error = nullptr;
-    gboolean started = FALSE;
-    if (isDesktopEntryName(fromNativePath(nativePath))) {
-        const DesktopEntryPtr entry = loadDesktopEntry(nativePath);
-        if (!entry)
-            return {false, u"not a usable desktop entry"_s};
-        // The application's output goes nowhere, so a script waiting on ours is not held up by it.
-        const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
-        started = g_desktop_app_info_launch_uris_as_manager_with_fds(
-            entry.get(), nullptr, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, nullptr, devNull,
-            devNull, -1, &error);
-        if (devNull >= 0)
-            ::close(devNull);
-    } else {
-        const QByteArray home = toNativePath(QDir::homePath());
-        char *argv[] = {const_cast<char *>(nativePath.constData()), nullptr};
-        // Without DO_NOT_REAP_CHILD, GLib detaches the program so that it never lingers as our child.
-        started = g_spawn_async(home.constData(), argv, nullptr,
-                                GSpawnFlags(G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDIN_FROM_DEV_NULL),
-                                nullptr, nullptr, nullptr, &error);
-    }
-    QString reason;
-    if (!started)
-        reason = error ? u"the application could not be started: "_s + QString::fromUtf8(error->message)
-                       : u"the application could not be started"_s;
-    if (error)
-        g_error_free(error);
-    return {bool(started), reason};
+    return startApplication(nativePath);
 }
 
 } // namespace vellumry::AppBoxStore

@@ -3,10 +3,13 @@
 #include "platform/DesktopServices.h"
 
 #include "platform/GLibPointers.h"
+#include "platform/Appearance.h"
 #include "platform/NativePath.h"
+#include "platform/RegularFile.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDir>
 #include <QStringList>
 
 #include <gio/gdesktopappinfo.h>
@@ -186,6 +189,61 @@ ActionResult moveToTrash(const QByteArray &nativePath)
     if (trashed)
         return succeeded();
     return failed(reasonFor(error.get(), QStringLiteral("this file system has no trash")));
+}
+
+ActionResult startApplication(const QByteArray &nativePath)
+{
+    GError *rawError = nullptr;
+    gboolean started = FALSE;
+    if (nativePath.endsWith(".desktop")) {
+        QString reason;
+        if (!isRegularFile(nativePath, &reason)) // GLib would wait for ever on a FIFO
+            return failed(reason);
+        const GObjectPtr<GDesktopAppInfo> entry(g_desktop_app_info_new_from_filename(nativePath.constData()));
+        if (!entry)
+            return failed(QStringLiteral("not a usable desktop entry"));
+        // The application's output goes nowhere, so a script waiting on ours is not held up by it.
+        const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+        started = g_desktop_app_info_launch_uris_as_manager_with_fds(
+            entry.get(), nullptr, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, nullptr, devNull,
+            devNull, -1, &rawError);
+        if (devNull >= 0)
+            ::close(devNull);
+    } else {
+        const QByteArray home = toNativePath(QDir::homePath());
+        char *argv[] = {const_cast<char *>(nativePath.constData()), nullptr};
+        // Without DO_NOT_REAP_CHILD, GLib detaches the program so that it never lingers as our child.
+        started = g_spawn_async(home.constData(), argv, nullptr,
+                                GSpawnFlags(G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDIN_FROM_DEV_NULL), nullptr,
+                                nullptr, nullptr, &rawError);
+    }
+    const GErrorPtr error(rawError);
+    if (started)
+        return succeeded();
+    return failed(error ? QStringLiteral("the application could not be started: ") + QString::fromUtf8(error->message)
+                        : QStringLiteral("the application could not be started"));
+}
+
+ActionResult openUrl(const QByteArray &url)
+{
+    GError *rawError = nullptr;
+    const bool shown = g_app_info_launch_default_for_uri(url.constData(), nullptr, &rawError);
+    const GErrorPtr error(rawError);
+    if (shown)
+        return succeeded();
+    return failed(error ? reasonFor(error.get(), QStringLiteral("no application shows this page"))
+                        : QStringLiteral("no application shows this page"));
+}
+
+QString DesktopServices::interfaceStyle()
+{
+    return vellumry::interfaceStyle();
+}
+
+DesktopServices &DesktopServices::system()
+{
+    static DesktopServices desktop;
+    return desktop;
 }
 
 } // namespace vellumry
