@@ -28,28 +28,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-struct GStrvDeleter
-{
-    void operator()(gchar **strv) const { g_strfreev(strv); }
-};
-using GStrvPtr = std::unique_ptr<gchar *, GStrvDeleter>;
-
-struct GErrorDeleter
-{
-    void operator()(GError *error) const { g_error_free(error); }
-};
-using GErrorPtr = std::unique_ptr<GError, GErrorDeleter>;
-
-struct GKeyFileDeleter
-{
-    void operator()(GKeyFile *file) const { g_key_file_free(file); }
-};
-
-struct GBookmarkFileDeleter
-{
-    void operator()(GBookmarkFile *file) const { g_bookmark_file_free(file); }
-};
-
 const char kGroup[] = "Desktop Entry";
 
 QString keyString(GKeyFile *file, const char *key)
@@ -98,7 +76,7 @@ std::optional<DesktopEntry> loadDesktopEntry(const QString &path)
 {
     // Read here rather than by GLib, which would wait for ever on a FIFO.
     const FileContent text = readRegularFile(toNativePath(path), 1 << 20);
-    std::unique_ptr<GKeyFile, GKeyFileDeleter> file(g_key_file_new());
+    GKeyFilePtr file(g_key_file_new());
     if (!text.ok ||
         !g_key_file_load_from_data(file.get(), text.content.constData(), gsize(text.content.size()),
                                    G_KEY_FILE_NONE, nullptr) ||
@@ -204,7 +182,7 @@ RecentUseStore RecentUseStore::load(const QString &path)
         return store; // nothing recorded yet
     // A FIFO or device in its place is unreadable, never waited on.
     const FileContent text = readRegularFile(toNativePath(path));
-    std::unique_ptr<GBookmarkFile, GBookmarkFileDeleter> file(g_bookmark_file_new());
+    GBookmarkFilePtr file(g_bookmark_file_new());
     if (!text.ok || text.content.isEmpty() ||
         !g_bookmark_file_load_from_data(file.get(), text.content.constData(), gsize(text.content.size()),
                                         nullptr)) {

@@ -318,9 +318,7 @@ void ScanWalker::leaveUnentered(Task &task)
 
 void ScanWalker::startScanCurrentFolderwithFolderPath(const QByteArray &path)
 {
-    QByteArray rootPath = path;
-    while (rootPath.size() > 1 && rootPath.endsWith('/'))
-        rootPath.chop(1);
+    const QByteArray rootPath = withoutTrailingSlashes(path);
     auto root = std::make_unique<Task>();
     root->folder = ScanFolderRef(new ScanFolder(rootPath));
     {

@@ -24,12 +24,6 @@
 namespace vellumry {
 namespace {
 
-struct GErrorDeleter
-{
-    void operator()(GError *error) const { g_error_free(error); }
-};
-using GErrorPtr = std::unique_ptr<GError, GErrorDeleter>;
-
 ActionResult succeeded()
 {
     return {true, {}};

@@ -1,6 +1,8 @@
 // Moves that never overwrite: renameat2 on one file system, copy-then-remove across file systems.
 #include "platform/FileMover.h"
 
+#include "platform/NativePath.h"
+
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -163,14 +165,6 @@ int copyTree(const QByteArray &from, const QByteArray &to)
     return error;
 }
 
-QByteArray parentOf(const QByteArray &path)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    if (slash < 0)
-        return QByteArrayLiteral(".");
-    return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
-}
-
 } // namespace
 
 MoveResult moveItemAtPath(const QByteArray &from, const QByteArray &to,
@@ -199,7 +193,8 @@ MoveResult moveItemAtPath(const QByteArray &from, const QByteArray &to,
         return failure(errno);
     if (::lstat(to.constData(), &st) == 0)
         return failure(EEXIST);
-    const QByteArray temporary = parentOf(to) + '/' + kPartialCopyPrefix +
+    const QByteArray folder = removingLastPathComponent(to);
+    const QByteArray temporary = (folder.isEmpty() ? QByteArray(".") : folder) + '/' + kPartialCopyPrefix +
                                  QByteArray::number(QRandomGenerator::global()->generate64(), 36);
     if (beforeCopy)
         beforeCopy(temporary);

@@ -1,6 +1,7 @@
 // Login items as XDG autostart desktop entries, read the way GLib reads them to launch programs.
 #include "platform/LoginItems.h"
 
+#include "platform/GLibPointers.h"
 #include "platform/NativePath.h"
 #include "platform/RegularFile.h"
 
@@ -28,12 +29,6 @@ namespace {
 
 constexpr const char *kGroup = "Desktop Entry";
 
-struct KeyFileDeleter
-{
-    void operator()(GKeyFile *file) const { g_key_file_free(file); }
-};
-using KeyFilePtr = std::unique_ptr<GKeyFile, KeyFileDeleter>;
-
 struct EntryInfo
 {
     std::optional<QByteArray> program;
@@ -56,7 +51,7 @@ EntryInfo readEntry(const QByteArray &entryPath)
     EntryInfo info;
     // Read here rather than by GLib, which would wait for ever on a FIFO put in the folder.
     const FileContent text = readRegularFile(entryPath, 1 << 20);
-    KeyFilePtr file(g_key_file_new());
+    GKeyFilePtr file(g_key_file_new());
     if (!text.ok || !g_key_file_load_from_data(file.get(), text.content.constData(), gsize(text.content.size()),
                                                G_KEY_FILE_NONE, nullptr))
         return info;
@@ -68,17 +63,15 @@ EntryInfo readEntry(const QByteArray &entryPath)
     g_clear_error(&error);
     info.enabled = !hidden && !switchedOff;
 
-    gchar *exec = g_key_file_get_string(file.get(), kGroup, "Exec", nullptr);
+    const GCharPtr exec(g_key_file_get_string(file.get(), kGroup, "Exec", nullptr));
     if (!exec)
         return info;
     gint argc = 0;
-    gchar **argv = nullptr;
-    const bool parsed = g_shell_parse_argv(exec, &argc, &argv, nullptr);
-    g_free(exec);
-    if (!parsed)
+    gchar **rawArgv = nullptr;
+    if (!g_shell_parse_argv(exec.get(), &argc, &rawArgv, nullptr))
         return info;
-    QByteArray name(argv[0]);
-    g_strfreev(argv);
+    const GStrvPtr argv(rawArgv);
+    const QByteArray name(argv.get()[0]);
 
     // "%%" is a literal percent sign; any other field code has no place in a program's name.
     QByteArray unescaped;
@@ -95,11 +88,10 @@ EntryInfo readEntry(const QByteArray &entryPath)
     if (unescaped.isEmpty())
         return info;
     if (!unescaped.contains('/')) {
-        gchar *found = g_find_program_in_path(unescaped.constData());
+        const GCharPtr found(g_find_program_in_path(unescaped.constData()));
         if (!found)
             return info;
-        unescaped = QByteArray(found);
-        g_free(found);
+        unescaped = QByteArray(found.get());
     } else if (!unescaped.startsWith('/')) {
         return info; // relative to a working folder the entry may name: not worth guessing
     }
@@ -218,10 +210,9 @@ std::optional<QByteArray> entryProgram(const QByteArray &entryPath)
     return readEntry(entryPath).program;
 }
 
-LoginItems::LoginItems(QByteArray program, QByteArray folder) : m_program(std::move(program)), m_folder(std::move(folder))
+LoginItems::LoginItems(QByteArray program, QByteArray folder)
+    : m_program(std::move(program)), m_folder(withoutTrailingSlashes(folder))
 {
-    while (m_folder.size() > 1 && m_folder.endsWith('/'))
-        m_folder.chop(1);
 }
 
 QByteArray LoginItems::defaultFolder()

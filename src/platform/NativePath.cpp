@@ -1,6 +1,8 @@
 // Lossless path bytes <-> QString conversion and the escaped form used by line-oriented output.
 #include "platform/NativePath.h"
 
+#include "platform/GLibPointers.h"
+
 #include <QList>
 
 #include <cerrno>
@@ -85,13 +87,6 @@ QByteArray lexicallyNormalised(QByteArrayView absolute)
         out.append(part);
     }
     return out.isEmpty() ? QByteArrayLiteral("/") : out;
-}
-
-QByteArray withoutTrailingSlashes(QByteArrayView path)
-{
-    while (path.size() > 1 && path.endsWith('/'))
-        path.chop(1);
-    return path.toByteArray();
 }
 
 // The home folder as the environment names it, else as the user database does; not resolved.
@@ -245,6 +240,50 @@ QByteArray joinNativePath(QByteArrayView folder, QByteArrayView name)
         out.append('/');
     out.append(name);
     return out;
+}
+
+QByteArray withoutTrailingSlashes(QByteArrayView path)
+{
+    while (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
+    return path.toByteArray();
+}
+
+QByteArray removingLastPathComponent(QByteArrayView path)
+{
+    const QByteArray trimmed = withoutTrailingSlashes(path);
+    if (trimmed == "/")
+        return trimmed;
+    const qsizetype slash = trimmed.lastIndexOf('/');
+    if (slash < 0)
+        return {};
+    return slash == 0 ? QByteArrayLiteral("/") : trimmed.left(slash);
+}
+
+QByteArray lastPathComponent(QByteArrayView path)
+{
+    const QByteArray trimmed = withoutTrailingSlashes(path);
+    if (trimmed == "/")
+        return trimmed;
+    return trimmed.mid(trimmed.lastIndexOf('/') + 1);
+}
+
+QByteArray absolutePath(QByteArrayView path)
+{
+    if (path.isEmpty() || path.startsWith('/'))
+        return path.toByteArray();
+    char *cwd = ::getcwd(nullptr, 0);
+    const QByteArray folder = cwd ? QByteArray(cwd) : QByteArrayLiteral("/");
+    std::free(cwd);
+    return joinNativePath(folder, path);
+}
+
+QByteArray fileUri(const QByteArray &absolutePath)
+{
+    const GCharPtr uri(g_filename_to_uri(absolutePath.constData(), nullptr, nullptr));
+    if (!uri) // not absolute, or bytes GLib refuses: escaped the same way by hand
+        return QByteArray("file://" + absolutePath.toPercentEncoding("/!$&'()*+,=:@~"));
+    return QByteArray(uri.get());
 }
 
 QByteArray realPathOf(const QByteArray &path)

@@ -30,6 +30,18 @@ void appendEscapedName(std::string &out, std::string_view bytes);
 // Joins a folder path and a name with one "/" (none added when the folder already ends in "/").
 QByteArray joinNativePath(QByteArrayView folder, QByteArrayView name);
 
+// Path shapes, on bytes; trailing slashes are ignored and "/" stays "/".
+QByteArray withoutTrailingSlashes(QByteArrayView path);
+// The path without its last component; a single relative component gives the empty path.
+QByteArray removingLastPathComponent(QByteArrayView path);
+// The last component ("/" for the root): the name of the file or folder the path names.
+QByteArray lastPathComponent(QByteArrayView path);
+// The path with the working folder put before it when it is relative; nothing resolved.
+QByteArray absolutePath(QByteArrayView path);
+// "file://" and the absolute path, escaped exactly as GLib escapes it, so the URI matches the ones other
+// programs write (the thumbnail cache is keyed by it) and QUrl::fromEncoded() takes it.
+QByteArray fileUri(const QByteArray &absolutePath);
+
 // The path the program works on for a path the user typed (a command-line operand, a dropped or chosen
 // folder). Relative paths are taken from the working folder. The folder part is resolved through the
 // real folders with realpath(3), so "." and ".." go where the kernel goes (".." after a link leaves the

@@ -69,17 +69,6 @@ QByteArray timeStamp()
     return QByteArray(text, n);
 }
 
-// A journaled path is absolute whatever the caller handed over.
-QByteArray absolute(const QByteArray &path)
-{
-    if (path.isEmpty() || path.startsWith('/'))
-        return path;
-    char *cwd = ::getcwd(nullptr, 0);
-    const QByteArray folder = cwd ? QByteArray(cwd) : QByteArray("/");
-    std::free(cwd);
-    return joinNativePath(folder, path);
-}
-
 bool writeAll(int fd, const QByteArray &bytes)
 {
     for (qsizetype done = 0; done < bytes.size();) {
@@ -152,9 +141,9 @@ bool MoveJournal::write(const char *state, Action action, const QByteArray &path
                         const QString &reason)
 {
     QByteArray line = timeStamp() + '\t' + state + '\t' + actionWord(action) + '\t' +
-                      absolute(path).toPercentEncoding("/");
+                      absolutePath(path).toPercentEncoding("/");
     if (!target.isEmpty())
-        line += '\t' + absolute(target).toPercentEncoding("/");
+        line += '\t' + absolutePath(target).toPercentEncoding("/");
     if (!reason.isEmpty()) // a reason is one field: no tab or newline in it
         line += '\t' + reason.toUtf8().replace('\t', ' ').replace('\n', ' ');
     // One write per line: the line reaches the kernel before the step it announces starts.

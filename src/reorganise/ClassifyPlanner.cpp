@@ -147,13 +147,6 @@ bool blockedByNonFolder(const QByteArray &mainFolder, const QByteArray &folder)
     return false;
 }
 
-QByteArray normalisedFolder(QByteArray folder)
-{
-    while (folder.size() > 1 && folder.endsWith('/'))
-        folder.chop(1);
-    return folder;
-}
-
 } // namespace
 
 QList<QByteArray> kindFolderNames()
@@ -193,7 +186,7 @@ QByteArray numberedName(const QByteArray &name, int n)
 
 ClassifyPlan planClassification(const ItemList &files, const QByteArray &mainFolderPath, ClassifyBy by)
 {
-    const QByteArray mainFolder = normalisedFolder(mainFolderPath);
+    const QByteArray mainFolder = withoutTrailingSlashes(mainFolderPath);
     Plan moves;
     moves.reserve(files.size());
     QSet<QByteArray> planned;
@@ -264,7 +257,7 @@ ClassifyPlan cleanUpAfter(const Plan &moves, const QByteArray &mainFolderPath, C
 {
     ClassifyPlan plan;
     plan.moves = moves;
-    const QByteArray mainFolder = normalisedFolder(mainFolderPath);
+    const QByteArray mainFolder = withoutTrailingSlashes(mainFolderPath);
     if (mainFolder.isEmpty() || mainFolder == "/")
         return plan;
 

@@ -7,18 +7,6 @@ namespace vellumry {
 
 using namespace Qt::StringLiterals;
 
-QByteArray removingLastPathComponent(QByteArray path)
-{
-    while (path.size() > 1 && path.endsWith('/'))
-        path.chop(1);
-    if (path == "/")
-        return path;
-    const qsizetype slash = path.lastIndexOf('/');
-    if (slash < 0)
-        return {};
-    return slash == 0 ? QByteArray("/") : path.left(slash);
-}
-
 namespace {
 
 PlanStep stepInto(const MoveSource &source, const QByteArray &folder)

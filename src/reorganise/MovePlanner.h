@@ -1,6 +1,7 @@
 // Plans for moving files up their folders, into a chosen folder, or into the main folder.
 #pragma once
 
+#include "platform/NativePath.h"
 #include "reorganise/BatchExecutor.h"
 
 namespace vellumry {
@@ -14,10 +15,6 @@ struct MoveSource
     bool folderItem = false; // a folder view's item: never moved (its path is the folder icon)
     bool throughLink = false; // found below a link to a folder: never moved (it lies elsewhere)
 };
-
-// The path without its last component: trailing slashes are ignored, "/" stays "/", and a single
-// relative component gives the empty path.
-QByteArray removingLastPathComponent(QByteArray path);
 
 // Into the folder `removals` components above the file's path: 2 is the folder above the file's own
 // folder (one level up), 3 two levels up, 4 three levels up. A destination that is empty or the

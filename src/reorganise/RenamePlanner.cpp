@@ -16,15 +16,6 @@ namespace {
 
 constexpr qsizetype kMaxNameBytes = 255; // NAME_MAX of Linux file systems
 
-QByteArray lastComponent(QByteArray path)
-{
-    while (path.size() > 1 && path.endsWith('/'))
-        path.chop(1);
-    if (path == "/")
-        return path;
-    return path.mid(path.lastIndexOf('/') + 1);
-}
-
 // The reason a name cannot be given to a file, or empty when it can.
 QString invalidNameReason(const QByteArray &name)
 {
@@ -59,14 +50,14 @@ QList<QByteArray> parentComponents(const QByteArray &path, int count)
     QByteArray folder = path;
     for (int i = 0; i < count; ++i) {
         folder = removingLastPathComponent(folder);
-        components.append(lastComponent(folder));
+        components.append(lastPathComponent(folder));
     }
     return components;
 }
 
 NewName newNameFor(const QByteArray &path, const RenameOptions &options)
 {
-    const QByteArray name = lastComponent(path);
+    const QByteArray name = lastPathComponent(path);
     if (name.isEmpty() || name == "/")
         return {{}, u"not a file name"_s};
     const NameParts parts = splitName(name);

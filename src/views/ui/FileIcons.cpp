@@ -1,6 +1,8 @@
 // Content-type icons through GIO and the icon theme.
 #include "views/ui/FileIcons.h"
 
+#include "platform/GLibPointers.h"
+
 #include "model/IKImageItem.h"
 
 #include <QApplication>
@@ -21,19 +23,14 @@ ContentTypeIcon contentTypeIconOf(QByteArrayView fileName)
     ContentTypeIcon result;
     const QByteArray name = fileName.toByteArray(); // NUL-terminated for GIO
     gboolean uncertain = false;
-    gchar *type = g_content_type_guess(name.constData(), nullptr, 0, &uncertain);
+    const GCharPtr type(g_content_type_guess(name.constData(), nullptr, 0, &uncertain));
     if (!type)
         return result;
-    result.contentType = QString::fromUtf8(type);
-    if (GIcon *icon = g_content_type_get_icon(type)) {
-        if (G_IS_THEMED_ICON(icon)) {
-            for (const gchar *const *names = g_themed_icon_get_names(G_THEMED_ICON(icon)); names && *names;
-                 ++names)
-                result.iconNames.append(QString::fromUtf8(*names));
-        }
-        g_object_unref(icon);
+    result.contentType = QString::fromUtf8(type.get());
+    if (const GObjectPtr<GIcon> icon{g_content_type_get_icon(type.get())}; icon && G_IS_THEMED_ICON(icon.get())) {
+        for (const gchar *const *names = g_themed_icon_get_names(G_THEMED_ICON(icon.get())); names && *names; ++names)
+            result.iconNames.append(QString::fromUtf8(*names));
     }
-    g_free(type);
     return result;
 }
 

@@ -39,11 +39,6 @@ constexpr int kLargeIconSize = 512;
 constexpr int kMinPictureSide = 1024; // decode at least this much, so a later, larger window stays sharp
 constexpr int kMaxPictureSide = 4096;
 
-QByteArray baseName(const QByteArray &nativePath)
-{
-    return nativePath.mid(nativePath.lastIndexOf('/') + 1);
-}
-
 // "m:ss", or "h:mm:ss" from an hour on.
 QString timeText(qint64 ms)
 {
@@ -58,7 +53,7 @@ QString timeText(qint64 ms)
 // A file URL from exact path bytes: fromLocalFile() would need a QString the bytes survive in.
 QUrl fileUrl(const QByteArray &nativePath)
 {
-    return QUrl::fromEncoded(QByteArray("file://" + nativePath.toPercentEncoding("/")), QUrl::StrictMode);
+    return QUrl::fromEncoded(fileUri(nativePath), QUrl::StrictMode);
 }
 
 } // namespace
@@ -350,11 +345,11 @@ void PreviewPane::previewItem(const IKImageItem &item)
         openPdf(path);
         showViewer(Viewer::Pdf);
     } else if (type == u"Document") {
-        showIcon(fileTypeIcon(baseName(nativePath)), kDocumentIconSize);
+        showIcon(fileTypeIcon(lastPathComponent(nativePath)), kDocumentIconSize);
     } else if (type == u"Application") {
         showIcon(applicationIcon(), kLargeIconSize);
     } else {
-        showIcon(fileTypeIcon(baseName(nativePath)), kLargeIconSize);
+        showIcon(fileTypeIcon(lastPathComponent(nativePath)), kLargeIconSize);
     }
     updateLabels(item.fileName(), nativePath, path, false);
 }

@@ -28,31 +28,6 @@ constexpr qsizetype kQueueCapacity = 400; // a few screens of cells
 constexpr int kCacheEntries = 3000;
 constexpr int kNormalThumbnailSize = 128; // the cache's "normal" folder; "large" holds 256
 
-QByteArray absolutePath(const QByteArray &nativePath)
-{
-    if (nativePath.startsWith('/'))
-        return nativePath;
-    char *cwd = ::getcwd(nullptr, 0);
-    if (!cwd)
-        return nativePath;
-    const QByteArray path = joinNativePath(QByteArrayView(cwd), nativePath);
-    ::free(cwd);
-    return path;
-}
-
-// The URI the thumbnail cache names a file by, escaped exactly as GLib escapes it (GLib-based
-// programs write most of the thumbnails found there).
-QByteArray fileUri(const QByteArray &nativePath)
-{
-    const QByteArray path = absolutePath(nativePath);
-    gchar *uri = g_filename_to_uri(path.constData(), nullptr, nullptr);
-    if (!uri)
-        return QByteArray("file://" + path.toPercentEncoding("/!$&'()*+,=:@~"));
-    QByteArray result(uri);
-    g_free(uri);
-    return result;
-}
-
 QByteArray cacheHome()
 {
     const QByteArray xdg = qgetenv("XDG_CACHE_HOME");
@@ -68,7 +43,7 @@ QImage readCachedThumbnail(const QByteArray &nativePath, int pixelSize)
     if (::stat(nativePath.constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return {};
     const QString mtime = QString::number(qint64(st.st_mtim.tv_sec));
-    const QString uri = QString::fromUtf8(fileUri(nativePath));
+    const QString uri = QString::fromUtf8(fileUri(absolutePath(nativePath)));
     const bool preferLarge = pixelSize > kNormalThumbnailSize;
     for (const bool large : {preferLarge, !preferLarge}) {
         QFile file;
@@ -89,16 +64,11 @@ QImage readCachedThumbnail(const QByteArray &nativePath, int pixelSize)
     return {};
 }
 
-QByteArray baseName(const QByteArray &nativePath)
-{
-    return nativePath.mid(nativePath.lastIndexOf('/') + 1);
-}
-
 } // namespace
 
 QString thumbnailCachePath(const QByteArray &nativePath, bool large)
 {
-    const QByteArray md5 = QCryptographicHash::hash(fileUri(nativePath), QCryptographicHash::Md5).toHex();
+    const QByteArray md5 = QCryptographicHash::hash(fileUri(absolutePath(nativePath)), QCryptographicHash::Md5).toHex();
     const QByteArray path = cacheHome() + "/thumbnails/" + (large ? "large/" : "normal/") + md5 + ".png";
     return fromNativePath(path);
 }
@@ -172,7 +142,7 @@ QPixmap ThumbnailLoader::thumbnail(const IKImageItem &item)
         struct stat st;
         if (result.image.isNull() && ::stat(next->nativePath.constData(), &st) == 0) {
             // A file that is gone keeps the empty content type: the plain file icon.
-            ContentTypeIcon icon = contentTypeIconOf(baseName(next->nativePath));
+            ContentTypeIcon icon = contentTypeIconOf(lastPathComponent(next->nativePath));
             result.contentType = std::move(icon.contentType);
             result.iconNames = std::move(icon.iconNames);
         }
