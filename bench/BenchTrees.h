@@ -2,13 +2,12 @@
 // headless scan they are measured with.
 #pragma once
 
-#include "model/FolderScanner.h"
+#include "model/ScanFolders.h"
 #include "platform/ChildProcess.h"
 #include "platform/NativePath.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 
 #include <cstdio>
@@ -33,18 +32,12 @@ inline QByteArray ensureTree(long files, const QByteArray &dir, const QByteArray
     return tree;
 }
 
-// Scans the tree into `lists` with the engine and its main-thread hand-over, as the program does;
-// answers the seconds it took. Needs a QCoreApplication.
+// Scans the tree into `lists` with the engine's blocking scan; answers the seconds it took.
 inline double scanHeadless(const QByteArray &tree, FileLists &lists, int threads = 0)
 {
-    FolderScanner scanner(lists);
-    scanner.setWalkThreads(threads);
-    QEventLoop loop;
-    QObject::connect(&scanner, &FolderScanner::idle, &loop, &QEventLoop::quit);
     QElapsedTimer timer;
     timer.start();
-    scanner.startScanCurrentFolder(fromNativePath(tree));
-    loop.exec();
+    scanFolders(lists, {tree}, threads);
     return double(timer.nsecsElapsed()) / 1e9;
 }
 

@@ -81,7 +81,7 @@ int main(int argc, char *argv[])
         MoveJournal journal(MoveJournal::defaultFolder(), QStringLiteral("classify"));
         QElapsedTimer movesTimer;
         movesTimer.start();
-        const ClassifyOutcome outcome = executeClassification(plan, work, ClassifyBy::Kind, &journal);
+        const BatchOutcome outcome = executeClassification(plan, work, ClassifyBy::Kind, &journal);
         bestMoves = std::min(bestMoves, seconds(movesTimer));
         bestEngine = std::min(bestEngine, seconds(timer));
         moved = std::count_if(outcome.moves.cbegin(), outcome.moves.cend(), [](const StepOutcome &o) { return o.moved; });

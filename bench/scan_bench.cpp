@@ -6,13 +6,11 @@
 // The engine runs in a child process of its own so that its peak memory can be read from the kernel.
 #include "BenchTrees.h"
 #include "model/FileLists.h"
-#include "model/FolderScanner.h"
 #include "platform/ChildProcess.h"
 #include "platform/NativePath.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFile>
 
 #include <cstdio>

@@ -9,30 +9,26 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace vellumry::cli {
 
 int appsCommand(const Args &args)
 {
     std::optional<AppSortOrder> order;
-    for (size_t i = 0; i < args.size(); ++i) {
-        std::string_view arg = args[i];
-        std::string_view value;
-        if (arg == "--sort") {
-            if (i + 1 >= args.size())
-                return usageError("option '--sort' needs a value");
-            value = args[++i];
-        } else if (arg.starts_with("--sort=")) {
-            value = arg.substr(7);
-        } else if (!arg.empty() && arg[0] == '-') {
-            return usageError("unknown option '" + std::string(arg) + "'");
-        } else {
-            return usageError("apps takes no arguments besides --sort");
-        }
-        order = appSortOrderFromCliName(value);
-        if (!order)
-            return usageError("unknown sort order '" + std::string(value) + "'");
-    }
+    std::vector<std::string_view> none;
+    const std::string error = readArguments(
+        args, 0, {{"--sort", true, true}}, none,
+        [&order](std::string_view, std::string_view value) -> std::string {
+            order = appSortOrderFromCliName(value);
+            if (!order)
+                return "unknown sort order '" + std::string(value) + "'";
+            return {};
+        },
+        "apps takes no arguments besides --sort");
+    if (!error.empty())
+        return usageError(error);
 
     PMAppNodeList apps;
     scanAllApplicationFolder(apps);

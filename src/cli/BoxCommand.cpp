@@ -39,8 +39,8 @@ int boxCommand(const Args &args)
         return usageError("box needs list, add or remove");
     const std::string_view action = args.front();
     std::vector<std::string_view> paths;
-    if (std::string unknown; !operands(args, 1, paths, unknown))
-        return usageError("unknown option '" + unknown + "'");
+    if (const std::string error = readArguments(args, 1, {}, paths); !error.empty())
+        return usageError(error);
 
     Settings settings;
     if (action == "list") {

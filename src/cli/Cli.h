@@ -1,8 +1,13 @@
 // The command-line front end: parses the arguments and runs one command on the core.
 #pragma once
 
+#include "reorganise/BatchExecutor.h"
+
 #include <QByteArray>
 
+#include <functional>
+#include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,11 +30,66 @@ int finish(bool wroteAll);
 // A path or name as the output shows it: tab \t, newline \n, backslash \\, invalid UTF-8 bytes \xNN.
 std::string escaped(const QByteArray &bytes);
 
-// The words of args from `from` on, into `out`; "--" ends the options, and there are no others: false, with
-// the option in `unknown`, when one is given.
-bool operands(const Args &args, size_t from, std::vector<std::string_view> &out, std::string &unknown);
+// One option a command accepts.
+struct OptionSpec
+{
+    std::string_view name;      // "--dry-run"
+    bool takesValue = false;    // the next word is its value, whatever it looks like
+    bool equalsForm = false;    // "--name=value" gives the value too
+    const char *oneOf = nullptr; // options sharing this text exclude each other: a second one is this error
+};
+// Called with each option in turn, its value empty for an option without one; answers a usage error's
+// message, or the empty text when the option is fine.
+using OptionHandler = std::function<std::string(std::string_view option, std::string_view value)>;
 
-// The commands that live in files of their own.
+// Reads the words of `args` from `from` on, in order, bytes untouched. After "--", and for the empty word,
+// "-" or a word not starting with '-', a word is an operand and joins `operands` (or, with `noOperands`,
+// is that usage error). Any other word must be one of `options`: "unknown option 'X'" otherwise, "option
+// 'X' needs a value" when its value is missing. Reading stops at the first error, whose message it
+// answers; the empty text when every word was read.
+std::string readArguments(const Args &args, size_t from, std::initializer_list<OptionSpec> options,
+                          std::vector<std::string_view> &operands, const OptionHandler &onOption = {},
+                          const char *noOperands = nullptr);
+
+// The path the program works on for a path operand: absolute, its folder part resolved (links named last
+// stay links).
+QByteArray operandPath(std::string_view operand);
+// The empty text names no file: a usage error rather than the working folder or the root.
+bool hasEmptyOperand(const std::vector<std::string_view> &operands);
+inline constexpr const char *kEmptyPath = "an empty path names no file or folder";
+
+// The journal a batch writes before each step; without one (a message printed) nothing may be done.
+std::unique_ptr<MoveJournal> openJournal(const QString &operation);
+
+// The lines of a batch command, each written and flushed as it happens, counted for the closing line.
+struct PlanOutput
+{
+    bool wroteAll = true;
+    int moved = 0, skipped = 0, cleanedUp = 0;
+    const char *cleanUpWord = "trashed"; // what the closing line calls the clean-up's count
+
+    void line(const std::string &text);
+    // moved, copied or skipped: one carried-out step.
+    void step(const StepOutcome &outcome);
+    // plan or skipped: the steps a run would take.
+    void preview(const QList<StepPreview> &previews);
+    int finishWithCounts();
+};
+
+// A plan of moves, printed (dry run) or carried out with the journal of `operation`, then the count line.
+int runPlanCommand(const Plan &plan, bool dryRun, const QString &operation);
+
+// The commands.
+int scanCommand(int argc, char *argv[], const Args &args);
+int kindCommand(const Args &args);
+int sizeCommand(const Args &args);
+int moveCommand(const Args &args);
+int renameCommand(const Args &args);
+int classifyCommand(int argc, char *argv[], const Args &args);
+// trash, open and reveal PATH...
+int desktopCommand(int argc, char *argv[], const Args &args, std::string_view command);
+int appsCommand(const Args &args);
+int loginCommand(const Args &args);
 int defaultsCommand(const Args &args);
 // box list | add PATH... | remove PATH...: the tray box of favourite applications.
 int boxCommand(const Args &args);

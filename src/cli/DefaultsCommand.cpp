@@ -26,9 +26,8 @@ int defaultsCommand(const Args &args)
         return usageError("defaults needs type, get, set or map");
     const std::string_view sub = args.front();
     std::vector<std::string_view> words;
-    std::string unknown;
-    if (!operands(args, 1, words, unknown))
-        return usageError("unknown option '" + unknown + "'");
+    if (const std::string error = readArguments(args, 1, {}, words); !error.empty())
+        return usageError(error);
 
     if (sub == "type" || sub == "get") {
         if (words.empty())

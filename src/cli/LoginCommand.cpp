@@ -7,6 +7,8 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <unistd.h>
 
@@ -15,8 +17,11 @@ namespace vellumry::cli {
 // One line on standard output: "enabled" or "disabled", the state after the command.
 int loginCommand(const Args &args)
 {
-    if (args.size() != 1 || (args[0] != "add" && args[0] != "remove" && args[0] != "status"))
+    std::vector<std::string_view> words;
+    if (!readArguments(args, 0, {}, words).empty() || words.size() != 1 ||
+        (words[0] != "add" && words[0] != "remove" && words[0] != "status"))
         return usageError("login takes one of add, remove and status");
+    const std::string_view action = words[0];
 
     // The login item starts the window program, which is installed (and built) next to this tool.
     QByteArray self = LoginItems::runningExecutable();
@@ -26,12 +31,12 @@ int loginCommand(const Args &args)
         return Failure;
     }
     const LoginItems items(program);
-    if (args[0] != "status") {
+    if (action != "status") {
         Settings settings;
-        const ActionResult result = applyLoginPreference(items, settings, args[0] == "add");
+        const ActionResult result = applyLoginPreference(items, settings, action == "add");
         if (!result.ok) {
             std::fprintf(stderr, "vellumry-cli: could not %s the login item in %s: %s\n",
-                         args[0] == "add" ? "add" : "remove", escaped(LoginItems::defaultFolder()).c_str(),
+                         action == "add" ? "add" : "remove", escaped(LoginItems::defaultFolder()).c_str(),
                          result.reason.toStdString().c_str());
             return Failure;
         }

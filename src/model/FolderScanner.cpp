@@ -2,6 +2,7 @@
 #include "model/FolderScanner.h"
 
 #include "model/FolderSize.h"
+#include "model/ScanFolders.h"
 #include "platform/NativePath.h"
 
 #include <algorithm>
@@ -129,15 +130,7 @@ void FolderScanner::LoadFileItemFoldOnMainThread(quint64 generation, ScanBatch &
     if (generation != m_generation)
         return;
     const qsizetype first = m_lists.filesItemArray.size();
-    for (ScanRecord &record : batch) {
-        if (record.lists & ScanRecord::ToKindList)
-            m_lists.listForKind(record.item->kind()).append(record.item);
-        if (record.lists & ScanRecord::ToFiles)
-            m_lists.filesItemArray.append(record.item);
-        if (record.lists & ScanRecord::ToCurrentView)
-            m_lists.currentViewItemArray.append(std::move(record.item));
-    }
-    batch.clear();
+    appendScanBatch(m_lists, batch);
     const qsizetype count = m_lists.filesItemArray.size() - first;
     if (count > 0)
         Q_EMIT filesAppended(first, count);

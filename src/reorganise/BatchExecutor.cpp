@@ -269,7 +269,7 @@ StepOutcome carryOut(const PlanStep &step, MoveJournal *journal)
 } // namespace
 
 QList<StepOutcome> executePlan(const Plan &plan, MoveJournal *journal, const std::atomic<bool> *cancelled,
-                               const std::function<void(int, int)> &progress)
+                               const StepCallback &onStep)
 {
     QList<StepOutcome> outcomes;
     outcomes.reserve(plan.size());
@@ -278,10 +278,38 @@ QList<StepOutcome> executePlan(const Plan &plan, MoveJournal *journal, const std
         if (cancelled && cancelled->load())
             break;
         outcomes.append(carryOut(plan.at(i), journal));
-        if (progress)
-            progress(i + 1, total);
+        if (onStep)
+            onStep(outcomes.constLast(), i + 1, total);
     }
     return outcomes;
+}
+
+QList<StepOutcome> executePlan(const Plan &plan, MoveJournal *journal, const std::atomic<bool> *cancelled,
+                               const std::function<void(int, int)> &progress)
+{
+    StepCallback onStep;
+    if (progress)
+        onStep = [&progress](const StepOutcome &, int done, int total) { progress(done, total); };
+    return executePlan(plan, journal, cancelled, onStep);
+}
+
+QList<StepPreview> previewPlan(const Plan &plan)
+{
+    QList<StepPreview> previews;
+    previews.reserve(plan.size());
+    QSet<QByteArray> taken; // the targets of the steps before that would be carried out
+    for (const PlanStep &step : plan) {
+        struct stat st;
+        const bool clash =
+            !step.skipped() && (taken.contains(step.target) || ::lstat(step.target.constData(), &st) == 0);
+        if (step.skipped() || clash) {
+            previews.append({step, true, clash ? u"name taken"_s : step.skipReason});
+        } else {
+            taken.insert(step.target);
+            previews.append({step, false, {}});
+        }
+    }
+    return previews;
 }
 
 ActionResult trashJournaled(const QByteArray &path, MoveJournal *journal)

@@ -32,6 +32,37 @@ struct StepOutcome
     bool copied = false; // across file systems: the copy is at the target, the original stays (see reason)
 };
 
+// One top-level entry of a classification's clean-up, or of its preview (`removed`: would be removed).
+struct CleanUpOutcome
+{
+    QByteArray path;
+    bool removed = false;
+    QString reason; // why it was kept (by the rules, or because something appeared in it)
+    bool guarded = false; // kept because it holds more than emptied folders, or cannot be read
+};
+
+// What a batch did: each step's outcome in plan order and, for a classification, its clean-up.
+struct BatchOutcome
+{
+    QList<StepOutcome> moves;
+    QList<CleanUpOutcome> cleanUp; // in the order of the top level's names
+    bool cancelled = false;        // stopped between two steps; no clean-up was done
+};
+using ClassifyOutcome = BatchOutcome;
+
+// Called after each step with its outcome and the steps done so far out of all of them, on the thread
+// that runs the batch.
+using StepCallback = std::function<void(const StepOutcome &outcome, int done, int total)>;
+
+// A step of a plan as a run would see it now, nothing touched: carried out, or skipped for the plan's
+// reason or because its target is taken.
+struct StepPreview
+{
+    PlanStep step;
+    bool skipped = false;
+    QString reason; // why it would be skipped
+};
+
 // A journal of what a batch does to the user's files, written ahead: each step's intention reaches the
 // file before the step starts, and its outcome after it, so a batch stopped at any point (a kill, a
 // crash) leaves a journal naming every entry that may have moved. One line per record, fields separated
@@ -91,10 +122,18 @@ private:
 
 // Carries the plan out in order through the never-overwriting move. With a journal, each step's intention
 // is journaled before the step, and a step whose intention cannot be written is not carried out. A failed
-// step is recorded and the loop goes on; `cancelled` is looked at between two steps; `progress(done,
-// total)` follows each step. Any thread.
+// step is recorded and the loop goes on; `cancelled` is looked at between two steps; `onStep` follows each
+// step. Any thread.
 QList<StepOutcome> executePlan(const Plan &plan, MoveJournal *journal, const std::atomic<bool> *cancelled = nullptr,
-                               const std::function<void(int, int)> &progress = {});
+                               const StepCallback &onStep = {});
+// The same with a plain progress count `progress(done, total)`.
+QList<StepOutcome> executePlan(const Plan &plan, MoveJournal *journal, const std::atomic<bool> *cancelled,
+                               const std::function<void(int, int)> &progress);
+
+// What executePlan() would do now, step by step in plan order: a step is skipped for its plan's reason, or
+// with "name taken" when its target exists now or is the target of an earlier step that would be carried
+// out. Reads the file system only. Any thread.
+QList<StepPreview> previewPlan(const Plan &plan);
 
 // Moves one file or folder to the desktop's Trash (moveToTrash), journaled like a step: the intention before,
 // the outcome after; without a line of intention written it is not trashed. Any thread.

@@ -87,19 +87,41 @@ QList<CleanUpOutcome> cleanUpTopLevel(const QList<StepOutcome> &moves, const QBy
     return entries;
 }
 
-ClassifyOutcome executeClassification(const ClassifyPlan &plan, const QByteArray &mainFolder, ClassifyBy by,
-                                      MoveJournal *journal, const std::atomic<bool> *cancelled,
-                                      const std::function<void(int, int)> &progress)
+BatchOutcome executeClassification(const ClassifyPlan &plan, const QByteArray &mainFolder, ClassifyBy by,
+                                   MoveJournal *journal, const std::atomic<bool> *cancelled,
+                                   const StepCallback &onStep)
 {
-    ClassifyOutcome outcome;
-    outcome.moves = executePlan(plan.moves, journal, cancelled, progress);
+    BatchOutcome outcome;
+    outcome.moves = executePlan(plan.moves, journal, cancelled, onStep);
     outcome.cancelled = cancelled && cancelled->load();
     if (!outcome.cancelled)
         outcome.cleanUp = cleanUpTopLevel(outcome.moves, mainFolder, by, journal);
     return outcome;
 }
 
-QString classifySummaryText(const ClassifyOutcome &outcome)
+BatchOutcome executeClassification(const ClassifyPlan &plan, const QByteArray &mainFolder, ClassifyBy by,
+                                   MoveJournal *journal, const std::atomic<bool> *cancelled,
+                                   const std::function<void(int, int)> &progress)
+{
+    StepCallback onStep;
+    if (progress)
+        onStep = [&progress](const StepOutcome &, int done, int total) { progress(done, total); };
+    return executeClassification(plan, mainFolder, by, journal, cancelled, onStep);
+}
+
+QList<CleanUpOutcome> previewCleanUp(const ClassifyPlan &plan)
+{
+    QList<CleanUpOutcome> entries;
+    for (const auto &[path, reason] : plan.kept)
+        entries.append({path, false, reason, plan.guarded.contains(path)});
+    for (const QByteArray &path : plan.cleanUp)
+        entries.append({path, true, {}, false});
+    std::sort(entries.begin(), entries.end(),
+              [](const CleanUpOutcome &a, const CleanUpOutcome &b) { return a.path < b.path; });
+    return entries;
+}
+
+QString classifySummaryText(const BatchOutcome &outcome)
 {
     QString text = summaryText(outcome.moves);
     if (outcome.cancelled)

@@ -28,6 +28,7 @@ private Q_SLOTS:
     void carriesOutThePlanAndJournalsEachMove();
     void abandonedCopiesAreRemovedByTheNextBatch();
     void cancelStopsBetweenTwoSteps();
+    void previewFindsASecondFileForOneTarget();
     void summaries_data();
     void summaries();
 };
@@ -51,22 +52,21 @@ void TestBatchExecutor::carriesOutThePlanAndJournalsEachMove()
     };
     tree.file("b/clash.txt", 3); // the target appears between the plan and the move
 
+    // What a run would do, foreseen: the target that exists now is taken, a vanished source is not seen.
+    QStringList foreseen;
+    for (const StepPreview &preview : previewPlan(plan))
+        foreseen << (preview.skipped ? preview.reason : u"plan"_s);
+    QCOMPARE(foreseen, (QStringList{u"plan"_s, u"a folder item"_s, u"name taken"_s, u"plan"_s, u"plan"_s}));
+
     MoveJournal journal(home.dataHome() + QStringLiteral("/Vellumry/journal"), QStringLiteral("move"));
     QVERIFY(journal.isOpen());
-    QList<int> progress;
-    const QList<StepOutcome> outcomes =
-        executePlan(plan, &journal, nullptr, [&](int done, int total) { progress.append(done * 10 + total); });
-
+    QStringList steps; // as each step is reported: its item, its outcome, the count
+    const QList<StepOutcome> outcomes = executePlan(plan, &journal, nullptr, [&](const StepOutcome &o, int done, int total) {
+        steps << u"%1 %2 %3/%4"_s.arg(o.step.itemIndex).arg(o.moved ? u"moved"_s : o.reason).arg(done).arg(total);
+    });
+    QCOMPARE(steps, (QStringList{u"0 moved 1/5"_s, u"1 a folder item 2/5"_s, u"2 name taken 3/5"_s,
+                                 u"3 no such file 4/5"_s, u"4 moved 5/5"_s}));
     QCOMPARE(outcomes.size(), 5);
-    const QList<bool> moved{true, false, false, false, true};
-    const QStringList reasons{QString(), QStringLiteral("a folder item"), QStringLiteral("name taken"),
-                              QStringLiteral("no such file"), QString()};
-    for (int i = 0; i < 5; ++i) {
-        QCOMPARE(outcomes.at(i).moved, moved.at(i));
-        QCOMPARE(outcomes.at(i).reason, reasons.at(i));
-        QCOMPARE(outcomes.at(i).step.itemIndex, i);
-    }
-    QCOMPARE(progress, (QList<int>{15, 25, 35, 45, 55}));
     QVERIFY(exists(tree.path("b/r\xe9sum\xe9.txt")) && !exists(odd));
     QVERIFY(exists(clash)); // left where it was
     QCOMPARE(summaryText(outcomes), QStringLiteral("2 moved, 3 skipped: a folder item, name taken, …"));
@@ -129,12 +129,24 @@ void TestBatchExecutor::cancelStopsBetweenTwoSteps()
     }
     tree.dir("b");
     std::atomic<bool> cancelled{false};
-    const QList<StepOutcome> outcomes = executePlan(plan, nullptr, &cancelled, [&](int done, int) {
+    const QList<StepOutcome> outcomes = executePlan(plan, nullptr, &cancelled, [&](const StepOutcome &, int done, int) {
         if (done == 2)
             cancelled = true;
     });
     QCOMPARE(outcomes.size(), 2);
     QVERIFY(exists(tree.path("b/f1")) && exists(tree.path("a/f2")));
+}
+
+// Two files for one free target: the first would move, the second finds the name taken; a skipped step
+// claims no target.
+void TestBatchExecutor::previewFindsASecondFileForOneTarget()
+{
+    const Plan plan{{"/s/a", "/nowhere-vellumry/x", u"a folder item"_s}, {"/s/b", "/nowhere-vellumry/x", {}},
+                    {"/s/c", "/nowhere-vellumry/x", {}}};
+    const QList<StepPreview> previews = previewPlan(plan);
+    QCOMPARE(previews.size(), 3);
+    QVERIFY(previews.at(0).skipped && !previews.at(1).skipped && previews.at(2).skipped);
+    QCOMPARE(previews.at(2).reason, u"name taken"_s);
 }
 
 void TestBatchExecutor::summaries_data()
