@@ -90,20 +90,14 @@ ExpectedLists referenceScan(const QByteArray &mainFolder)
     return out;
 }
 
-// The file items whose path goes through a followed link.
-ItemList reachedThroughLink(const ItemList &items)
-{
-    ItemList out;
-    std::copy_if(items.cbegin(), items.cend(), std::back_inserter(out),
-                 [](const IKImageItemRef &item) { return item->isReachedThroughLink(); });
-    return out;
-}
-
-QList<QByteArray> paths(const ItemList &items)
+// The paths of the items (names for folder items); with throughLink, only of those reached through a link.
+QList<QByteArray> paths(const ItemList &items, bool throughLink = false)
 {
     QList<QByteArray> out;
-    for (const IKImageItemRef &item : items)
-        out.append(item->bDir() ? item->nativeFileName() : item->nativeFilePath());
+    for (const IKImageItemRef &item : items) {
+        if (!throughLink || item->isReachedThroughLink())
+            out.append(item->bDir() ? item->nativeFileName() : item->nativeFilePath());
+    }
     return out;
 }
 
@@ -132,14 +126,6 @@ struct ScanRun
         for (const QByteArray &folder : folders)
             scanner.startScanCurrentFolder(fromNativePath(folder));
         return idle.wait(60000);
-    }
-    const IKImageItemRef *find(const ItemList &list, QByteArrayView name) const
-    {
-        for (const IKImageItemRef &item : list) {
-            if (item->nativeFileName() == name)
-                return &item;
-        }
-        return nullptr;
     }
 };
 
@@ -221,7 +207,7 @@ private Q_SLOTS:
         QCOMPARE(paths(run.lists.documentFilesItemArray), expected.byKind.value(FileKind::Document));
         QCOMPARE(paths(run.lists.archiveFilesItemArray), expected.byKind.value(FileKind::Archive));
         QCOMPARE(paths(run.lists.otherFilesItemArray), expected.byKind.value(FileKind::Other));
-        QCOMPARE(paths(reachedThroughLink(run.lists.filesItemArray)), expected.throughLink);
+        QCOMPARE(paths(run.lists.filesItemArray, true), expected.throughLink);
 
         QMap<QByteArray, QList<QByteArray>> children;
         collectChildren(run.lists.currentViewItemArray, children);
@@ -269,7 +255,7 @@ private Q_SLOTS:
         QVERIFY(run.scan(alsoScanned.isEmpty() ? QList{tree.path("main")}
                                                : QList{tree.path("main"), tree.path(alsoScanned)}));
         QCOMPARE(run.lists.filesItemArray.size(), files);
-        QCOMPARE(reachedThroughLink(run.lists.filesItemArray).size(), viaLink);
+        QCOMPARE(paths(run.lists.filesItemArray, true).size(), viaLink);
         for (const IKImageItemRef &item : std::as_const(run.lists.filesItemArray)) {
             const QByteArray folder = item->nativeFilePath().chopped(item->nativeFileName().size() + 1);
             QCOMPARE(item->isReachedThroughLink(), realPath(folder) != folder);
@@ -323,9 +309,11 @@ private Q_SLOTS:
         QFETCH(QString, type);
         QFETCH(qint64, size);
         const QByteArray path = m_tmp.path() + '/' + rel;
-        const IKImageItemRef *item = m_run.find(m_run.lists.filesItemArray, path.mid(path.lastIndexOf('/') + 1));
-        QVERIFY(item);
-        QCOMPARE((*item)->nativeFilePath(), path);
+        const ItemList &files = m_run.lists.filesItemArray;
+        const auto item = std::find_if(files.cbegin(), files.cend(), [&](const IKImageItemRef &file) {
+            return file->nativeFilePath() == path;
+        });
+        QVERIFY(item != files.cend());
         QCOMPARE(toNativePath((*item)->filePath()), path);
         QCOMPARE((*item)->fileType(), type);
         if (size < 0) {

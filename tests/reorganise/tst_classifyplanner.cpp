@@ -42,20 +42,21 @@ ItemList entries(const QByteArray &root, const QList<QByteArray> &rels)
     return items;
 }
 
+// The paths below `root`, relative to it; an empty path (a skipped step's target) stays empty.
+QList<QByteArray> below(const QByteArray &root, const QList<QByteArray> &paths)
+{
+    QList<QByteArray> names;
+    for (const QByteArray &path : paths)
+        names.append(path.isEmpty() ? path : path.mid(root.size() + 1));
+    return names;
+}
+
 QList<QByteArray> targetsBelow(const ClassifyPlan &plan, const QByteArray &root)
 {
     QList<QByteArray> targets;
     for (const PlanStep &step : plan.moves)
-        targets.append(step.skipped() ? QByteArray() : step.target.mid(root.size() + 1));
-    return targets;
-}
-
-QList<QByteArray> namesBelow(const QList<QByteArray> &paths, const QByteArray &root)
-{
-    QList<QByteArray> names;
-    for (const QByteArray &path : paths)
-        names.append(path.mid(root.size() + 1));
-    return names;
+        targets.append(step.skipped() ? QByteArray() : step.target);
+    return below(root, targets);
 }
 
 QList<QByteArray> keptNames(const ClassifyPlan &plan, const QByteArray &root)
@@ -63,7 +64,7 @@ QList<QByteArray> keptNames(const ClassifyPlan &plan, const QByteArray &root)
     QList<QByteArray> paths;
     for (const auto &kept : plan.kept)
         paths.append(kept.first);
-    return namesBelow(paths, root);
+    return below(root, paths);
 }
 
 } // namespace
@@ -174,7 +175,7 @@ private Q_SLOTS:
         tree.dir(folder);
         const ClassifyPlan plan = planClassification({}, tree.root(), by);
         QCOMPARE(keptNames(plan, tree.root()), keep ? QList<QByteArray>{folder} : QList<QByteArray>{});
-        QCOMPARE(namesBelow(plan.cleanUp, tree.root()), keep ? QList<QByteArray>{} : QList<QByteArray>{folder});
+        QCOMPARE(below(tree.root(), plan.cleanUp), keep ? QList<QByteArray>{} : QList<QByteArray>{folder});
     }
 
     // Nothing unmoved is removed: a file the scan did not list, a move that failed, a folder the moves
@@ -193,7 +194,7 @@ private Q_SLOTS:
             planClassification(entries(root, {"a/x.jpg", "b/y.jpg", "c/z.txt"}), root, ClassifyBy::Date);
         QCOMPARE(targetsBelow(plan, root),
                  (QList<QByteArray>{"2019/7/4/x.jpg", "2019/7/4/y.jpg", "2019/7/4/z.txt"}));
-        QCOMPARE(namesBelow(plan.cleanUp, root), (QList<QByteArray>{"b", "c"}));
+        QCOMPARE(below(root, plan.cleanUp), (QList<QByteArray>{"b", "c"}));
         QCOMPARE(keptNames(plan, root), (QList<QByteArray>{"a", "loose.txt"}));
         QVERIFY(plan.kept.first().second.contains(u"deep/unlisted.txt"_s));
 
@@ -202,7 +203,7 @@ private Q_SLOTS:
         tree.dir("2600");
         succeeded[2].target = root + "/2600/1/1/z.txt";
         const ClassifyPlan after = cleanUpAfter(succeeded, root, ClassifyBy::Date);
-        QCOMPARE(namesBelow(after.cleanUp, root), QList<QByteArray>{"c"});
+        QCOMPARE(below(root, after.cleanUp), QList<QByteArray>{"c"});
         QCOMPARE(keptNames(after, root), (QList<QByteArray>{"2600", "a", "b", "loose.txt"}));
     }
 
