@@ -90,20 +90,14 @@ ExpectedLists referenceScan(const QByteArray &mainFolder)
     return out;
 }
 
-// The file items whose path goes through a followed link.
-ItemList reachedThroughLink(const ItemList &items)
-{
-    ItemList out;
-    std::copy_if(items.cbegin(), items.cend(), std::back_inserter(out),
-                 [](const IKImageItemRef &item) { return item->isReachedThroughLink(); });
-    return out;
-}
-
-QList<QByteArray> paths(const ItemList &items)
+// The paths of the items (names for folder items); with throughLink, only of those reached through a link.
+QList<QByteArray> paths(const ItemList &items, bool throughLink = false)
 {
     QList<QByteArray> out;
-    for (const IKImageItemRef &item : items)
-        out.append(item->bDir() ? item->nativeFileName() : item->nativeFilePath());
+    for (const IKImageItemRef &item : items) {
+        if (!throughLink || item->isReachedThroughLink())
+            out.append(item->bDir() ? item->nativeFileName() : item->nativeFilePath());
+    }
     return out;
 }
 
@@ -132,14 +126,6 @@ struct ScanRun
         for (const QByteArray &folder : folders)
             scanner.startScanCurrentFolder(fromNativePath(folder));
         return idle.wait(60000);
-    }
-    const IKImageItemRef *find(const ItemList &list, QByteArrayView name) const
-    {
-        for (const IKImageItemRef &item : list) {
-            if (item->nativeFileName() == name)
-                return &item;
-        }
-        return nullptr;
     }
 };
 
@@ -193,310 +179,271 @@ class TestFolderScanner : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
-    void walkOrderMatchesSequentialWalk_data();
-    void walkOrderMatchesSequentialWalk();
-    void linksAndRepeatedFolders_data();
-    void linksAndRepeatedFolders();
-    void entryFields_data();
-    void entryFields();
-    void byteNamesAndLongPaths();
-    void refreshAndFirstSelection_data();
-    void refreshAndFirstSelection();
-    void queuedScansKeepRequestOrder();
-    void cancelStopsRunningAndQueuedScans();
-    void destroyingWhileScanningIsClean();
+    void walkOrderMatchesSequentialWalk_data()
+    {
+        QTest::addColumn<int>("threads");
+        QTest::addColumn<quint32>("seed");
+        QTest::newRow("one thread") << 1 << 7u;
+        QTest::newRow("four threads") << 4 << 13u;
+    }
+
+    void walkOrderMatchesSequentialWalk()
+    {
+        QFETCH(int, threads);
+        QFETCH(quint32, seed);
+        vellumry::test::TempDir tmp;
+        TreeBuilder tree(tmp.path() + "/main");
+        buildRandomTree(tree, seed, 120);
+
+        const ExpectedLists expected = referenceScan(tree.root());
+
+        ScanRun run(threads);
+        QVERIFY(run.scan({tree.root()}));
+        QCOMPARE(paths(run.lists.filesItemArray), expected.files);
+        QCOMPARE(paths(run.lists.currentViewItemArray), expected.current);
+        QCOMPARE(paths(run.lists.imageFilesItemArray), expected.byKind.value(FileKind::Image));
+        QCOMPARE(paths(run.lists.audioFilesItemArray), expected.byKind.value(FileKind::Audio));
+        QCOMPARE(paths(run.lists.videoFilesItemArray), expected.byKind.value(FileKind::Video));
+        QCOMPARE(paths(run.lists.documentFilesItemArray), expected.byKind.value(FileKind::Document));
+        QCOMPARE(paths(run.lists.archiveFilesItemArray), expected.byKind.value(FileKind::Archive));
+        QCOMPARE(paths(run.lists.otherFilesItemArray), expected.byKind.value(FileKind::Other));
+        QCOMPARE(paths(run.lists.filesItemArray, true), expected.throughLink);
+
+        QMap<QByteArray, QList<QByteArray>> children;
+        collectChildren(run.lists.currentViewItemArray, children);
+        for (auto it = children.cbegin(); it != children.cend(); ++it)
+            QCOMPARE(it.value(), expected.children.value(it.key()));
+    }
+
+    void linksAndRepeatedFolders_data()
+    {
+        QTest::addColumn<QByteArrayList>("links");   // "link=target", both relative to the temporary folder
+        QTest::addColumn<QByteArray>("alsoScanned"); // a second main folder, or none
+        QTest::addColumn<int>("files");
+        QTest::addColumn<int>("viaLink");
+        QTest::addColumn<QByteArray>("unwalked"); // a folder item listed without children, or none
+        QTest::newRow("link into the main folder")
+            << QByteArrayList{"main/a/in=main/b"} << QByteArray() << 2 << 0 << "main/a/in"_ba;
+        QTest::newRow("link out, and back in from there")
+            << QByteArrayList{"main/a/out=out/o", "out/o/back=main/b"} << QByteArray() << 4 << 2
+            << "main/a/out/back"_ba;
+        QTest::newRow("two links to one outside folder")
+            << QByteArrayList{"main/a/out=out/o", "main/b/out=out/o"} << QByteArray() << 4 << 2 << QByteArray();
+        QTest::newRow("link above the main folder")
+            << QByteArrayList{"main/a/up=."} << QByteArray() << 4 << 2 << "main/a/up/main"_ba;
+        QTest::newRow("link into another main folder")
+            << QByteArrayList{"main/a/out=out/o"} << "out/o"_ba << 4 << 0 << "main/a/out"_ba;
+    }
+
+    // Each real folder is entered once, links into the main folders are listed and not followed, and an
+    // item is marked as reached through a link exactly when its folder's path is not its real path.
+    void linksAndRepeatedFolders()
+    {
+        QFETCH(QByteArrayList, links);
+        QFETCH(QByteArray, alsoScanned);
+        QFETCH(int, files);
+        QFETCH(int, viaLink);
+        QFETCH(QByteArray, unwalked);
+        vellumry::test::TempDir tmp;
+        TreeBuilder tree(realPath(tmp.path())); // so that only the tree's own links make a path unreal
+        for (const char *file : {"main/a/x.jpg", "main/b/y.jpg", "out/o/z.jpg", "out/o/deep/w.jpg"})
+            tree.file(file, 1);
+        for (const QByteArray &link : std::as_const(links))
+            tree.symlink(link.split('=').first(), tree.path(link.split('=').last()));
+
+        ScanRun run;
+        QVERIFY(run.scan(alsoScanned.isEmpty() ? QList{tree.path("main")}
+                                               : QList{tree.path("main"), tree.path(alsoScanned)}));
+        QCOMPARE(run.lists.filesItemArray.size(), files);
+        QCOMPARE(paths(run.lists.filesItemArray, true).size(), viaLink);
+        for (const IKImageItemRef &item : std::as_const(run.lists.filesItemArray)) {
+            const QByteArray folder = item->nativeFilePath().chopped(item->nativeFileName().size() + 1);
+            QCOMPARE(item->isReachedThroughLink(), realPath(folder) != folder);
+        }
+        if (!unwalked.isEmpty()) {
+            QMap<QByteArray, QList<QByteArray>> children;
+            collectChildren(run.lists.currentViewItemArray, children);
+            QVERIFY(children.contains(tree.path(unwalked)));
+            QVERIFY(children.value(tree.path(unwalked)).isEmpty());
+        }
+    }
+
+    // One small tree of odd entries, scanned once for the field rows.
+    void initTestCase()
+    {
+        TreeBuilder tree(m_tmp.path());
+        for (const char *name : {"README", "report.", "setup.pkg", "x.app", ".DS_Store", ".git/HEAD",
+                                 "Thing.bundle/inside.mp4"})
+            tree.file(name, 1);
+        tree.file("photo.JPG", 1536);
+        tree.file("caf\xe9/\xff\xfe.jpg", 10);
+        tree.file("Tool.APP/Contents/MacOS/tool", 70000);
+        tree.file("sub/Nested.app/Contents/Info.plist", 10);
+        tree.symlink("gone.jpg", "nowhere/at/all.jpg");
+        QVERIFY(m_run.scan({tree.root()}));
+    }
+
+    // What the walk comparison cannot see: kinds by name, sizes (a bundle's from disk usage) and dates.
+    void entryFields_data()
+    {
+        QTest::addColumn<QByteArray>("rel");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<qint64>("size"); // -1: what du reports
+        const auto row = [](const char *tag, const char *rel, const char *type, qint64 size) {
+            QTest::newRow(tag) << QByteArray(rel) << QString::fromUtf8(type) << size;
+        };
+        row("upper-case extension", "photo.JPG", "Image", 1536);
+        row("no extension", "README", "Other", 1);
+        row("empty extension", "report.", "Other", 1);
+        row("install package", "setup.pkg", "Install Package", 1);
+        row("plain file named .app", "x.app", "Document", 1);
+        row("inside a .bundle folder", "Thing.bundle/inside.mp4", "Video", 1);
+        row("dangling link: its own size", "gone.jpg", "Image", 18);
+        row("bundle: disk usage", "Tool.APP", "Application", -1);
+        row("bundle in a sub-folder", "sub/Nested.app", "Application", -1);
+        row("names that are not UTF-8", "caf\xe9/\xff\xfe.jpg", "Image", 10);
+    }
+    void entryFields()
+    {
+        QFETCH(QByteArray, rel);
+        QFETCH(QString, type);
+        QFETCH(qint64, size);
+        const QByteArray path = m_tmp.path() + '/' + rel;
+        const ItemList &files = m_run.lists.filesItemArray;
+        const auto item = std::find_if(files.cbegin(), files.cend(), [&](const IKImageItemRef &file) {
+            return file->nativeFilePath() == path;
+        });
+        QVERIFY(item != files.cend());
+        QCOMPARE(toNativePath((*item)->filePath()), path);
+        QCOMPARE((*item)->fileType(), type);
+        if (size < 0) {
+            const ProcessResult du = runProcess("/usr/bin/du", {"-k", "-d", "0", path});
+            QVERIFY(du.succeeded());
+            size = du.standardOutput.split('\t').first().toLongLong() * 1024;
+        }
+        QCOMPARE((*item)->filesizenum(), quint64(size));
+        QCOMPARE((*item)->fileSize(), sizeText(quint64(size)));
+        struct statx st;
+        QCOMPARE(::statx(AT_FDCWD, path.constData(), AT_SYMLINK_NOFOLLOW, STATX_BTIME | STATX_MTIME, &st), 0);
+        const qint64 created = (st.stx_mask & STATX_BTIME) ? st.stx_btime.tv_sec : st.stx_mtime.tv_sec;
+        QCOMPARE((*item)->modifDate(), dateText(created));
+    }
+
+    // A folder chain deeper than the system's path limit, made one component at a time.
+    void longPaths()
+    {
+        vellumry::test::TempDir tmp;
+        const QByteArray component(200, 'n');
+        QByteArray deepPath = tmp.path();
+        int fd = ::open(deepPath.constData(), O_RDONLY | O_DIRECTORY);
+        for (int i = 0; i < 25; ++i, deepPath += '/' + component) {
+            QCOMPARE(::mkdirat(fd, component.constData(), 0755), 0);
+            const int next = ::openat(fd, component.constData(), O_RDONLY | O_DIRECTORY);
+            ::close(fd);
+            QVERIFY((fd = next) >= 0);
+        }
+        const int file = ::openat(fd, "deep.txt", O_WRONLY | O_CREAT, 0644);
+        QVERIFY(file >= 0 && ::close(file) == 0 && ::close(fd) == 0);
+        QVERIFY(deepPath.size() > PATH_MAX);
+        ScanRun run;
+        QVERIFY(run.scan({tmp.path()}));
+        QCOMPARE(paths(run.lists.filesItemArray), QList<QByteArray>{deepPath + "/deep.txt"});
+    }
+
+    void refreshAndFirstSelection_data()
+    {
+        QTest::addColumn<int>("files");
+        QTest::addColumn<int>("selections");
+        QTest::newRow("empty folder") << 0 << 0;
+        QTest::newRow("two files: only at the end") << 2 << 1;
+        QTest::newRow("five files: during and at the end") << 5 << 2;
+    }
+    void refreshAndFirstSelection()
+    {
+        QFETCH(int, files);
+        QFETCH(int, selections);
+        vellumry::test::TempDir tmp;
+        TreeBuilder tree(tmp.path());
+        for (int i = 0; i < files; ++i)
+            tree.file(QByteArray("f" + QByteArray::number(i) + ".txt"));
+        tree.file(".hidden");
+        ScanRun run;
+        int selected = 0, finished = 0;
+        qsizetype covered = 0;
+        bool contiguous = true;
+        connect(&run.scanner, &FolderScanner::filesAppended, this, [&](qsizetype first, qsizetype count) {
+            contiguous = contiguous && first == covered && count > 0;
+            covered += count;
+        });
+        connect(&run.scanner, &FolderScanner::selectFirstItem, this, [&] { ++selected; });
+        connect(&run.scanner, &FolderScanner::scanFinished, this, [&] { ++finished; });
+        QVERIFY(run.scan({tree.root()}));
+        QVERIFY(contiguous);
+        QCOMPARE(covered, qsizetype(files));
+        QCOMPARE(selected, selections);
+        QCOMPARE(finished, 1);
+        QCOMPARE(run.scanner.LoadFirstItem(), files >= 3);
+        QVERIFY(!run.scanner.isScanning());
+    }
+
+    // Queued scans run in request order, a missing folder and a plain file finishing like any other.
+    void queuedScansKeepRequestOrder()
+    {
+        vellumry::test::TempDir tmp;
+        TreeBuilder tree(tmp.path());
+        for (int i = 0; i < 150; ++i)
+            tree.file(QByteArray(QByteArray(1, "CAB"[i / 50]) + "/x" + QByteArray::number(i)));
+        tree.file("plain-file.txt");
+        ScanRun run;
+        QSignalSpy finished(&run.scanner, &FolderScanner::scanFinished);
+        QVERIFY(run.scan(
+            {tree.path("C"), tree.path("missing"), tree.path("A"), tree.path("plain-file.txt"), tree.path("B")}));
+        QCOMPARE(finished.size(), 5);
+        QCOMPARE(run.lists.currentViewItemArray.size(), 150);
+        const QList<QByteArray> found = paths(run.lists.filesItemArray);
+        QCOMPARE(found.size(), 150);
+        for (int i = 0; i < 150; ++i)
+            QVERIFY(found.at(i).startsWith(tree.path(QByteArray(QByteArray(1, "CAB"[i / 50]) + '/'))));
+    }
+
+    void cancelStopsRunningAndQueuedScans()
+    {
+        vellumry::test::TempDir tmp;
+        TreeBuilder tree(tmp.path());
+        for (int i = 0; i < 4000; ++i)
+            tree.file(QByteArray("big/d" + QByteArray::number(i / 100) + "/f" + QByteArray::number(i)));
+        tree.file("small/one.txt");
+        ScanRun run(1);
+        QSignalSpy idle(&run.scanner, &FolderScanner::idle);
+        run.scanner.startScanCurrentFolder(fromNativePath(tree.path("big")));
+        run.scanner.startScanCurrentFolder(fromNativePath(tree.path("big")));
+        QSignalSpy appended(&run.scanner, &FolderScanner::filesAppended);
+        QVERIFY(appended.wait(30000));
+        run.scanner.cancelAll();
+        QVERIFY(!run.scanner.isScanning());
+        QCOMPARE(idle.size(), 1);
+        const qsizetype atCancel = run.lists.filesItemArray.size();
+        QVERIFY(atCancel < 8000);
+        QVERIFY(run.scan({tree.path("small")}));
+        // Nothing of the cancelled scans arrived after the cancel; the new scan's file came after it.
+        QCOMPARE(run.lists.filesItemArray.size(), atCancel + 1);
+        QCOMPARE(run.lists.filesItemArray.last()->nativeFilePath(), tree.path("small/one.txt"));
+
+        // A scanner destroyed while scanning stops cleanly; hand-overs still queued for it are dropped.
+        FileLists lists;
+        {
+            FolderScanner scanner(lists);
+            scanner.startScanCurrentFolder(fromNativePath(tree.path("big")));
+            scanner.startScanCurrentFolder(fromNativePath(tree.path("big")));
+        }
+        QCoreApplication::processEvents();
+        QVERIFY(lists.filesItemArray.size() <= 8000);
+    }
 
 private:
     vellumry::test::TempDir m_tmp;
     ScanRun m_run;
 };
-
-void TestFolderScanner::walkOrderMatchesSequentialWalk_data()
-{
-    QTest::addColumn<int>("threads");
-    QTest::addColumn<quint32>("seed");
-    QTest::newRow("one thread") << 1 << 7u;
-    QTest::newRow("four threads") << 4 << 13u;
-}
-
-void TestFolderScanner::walkOrderMatchesSequentialWalk()
-{
-    QFETCH(int, threads);
-    QFETCH(quint32, seed);
-    vellumry::test::TempDir tmp;
-    TreeBuilder tree(tmp.path() + "/main");
-    buildRandomTree(tree, seed, 120);
-
-    const ExpectedLists expected = referenceScan(tree.root());
-
-    ScanRun run(threads);
-    QVERIFY(run.scan({tree.root()}));
-    QCOMPARE(paths(run.lists.filesItemArray), expected.files);
-    QCOMPARE(paths(run.lists.currentViewItemArray), expected.current);
-    QCOMPARE(paths(run.lists.imageFilesItemArray), expected.byKind.value(FileKind::Image));
-    QCOMPARE(paths(run.lists.audioFilesItemArray), expected.byKind.value(FileKind::Audio));
-    QCOMPARE(paths(run.lists.videoFilesItemArray), expected.byKind.value(FileKind::Video));
-    QCOMPARE(paths(run.lists.documentFilesItemArray), expected.byKind.value(FileKind::Document));
-    QCOMPARE(paths(run.lists.archiveFilesItemArray), expected.byKind.value(FileKind::Archive));
-    QCOMPARE(paths(run.lists.otherFilesItemArray), expected.byKind.value(FileKind::Other));
-    QCOMPARE(paths(reachedThroughLink(run.lists.filesItemArray)), expected.throughLink);
-
-    QMap<QByteArray, QList<QByteArray>> children;
-    collectChildren(run.lists.currentViewItemArray, children);
-    for (auto it = children.cbegin(); it != children.cend(); ++it)
-        QCOMPARE(it.value(), expected.children.value(it.key()));
-}
-
-void TestFolderScanner::linksAndRepeatedFolders_data()
-{
-    QTest::addColumn<QByteArrayList>("links");   // "link=target", both relative to the temporary folder
-    QTest::addColumn<QByteArray>("alsoScanned"); // a second main folder, or none
-    QTest::addColumn<int>("files");
-    QTest::addColumn<int>("viaLink");
-    QTest::addColumn<QByteArray>("unwalked"); // a folder item listed without children, or none
-    QTest::newRow("link into the main folder")
-        << QByteArrayList{"main/a/in=main/b"} << QByteArray() << 2 << 0 << "main/a/in"_ba;
-    QTest::newRow("link out, and back in from there")
-        << QByteArrayList{"main/a/out=out/o", "out/o/back=main/b"} << QByteArray() << 4 << 2
-        << "main/a/out/back"_ba;
-    QTest::newRow("two links to one outside folder")
-        << QByteArrayList{"main/a/out=out/o", "main/b/out=out/o"} << QByteArray() << 4 << 2 << QByteArray();
-    QTest::newRow("link above the main folder")
-        << QByteArrayList{"main/a/up=."} << QByteArray() << 4 << 2 << "main/a/up/main"_ba;
-    QTest::newRow("link into another main folder")
-        << QByteArrayList{"main/a/out=out/o"} << "out/o"_ba << 4 << 0 << "main/a/out"_ba;
-}
-
-// Each real folder is entered once, links into the main folders are listed and not followed, and an
-// item is marked as reached through a link exactly when its folder's path is not its real path.
-void TestFolderScanner::linksAndRepeatedFolders()
-{
-    QFETCH(QByteArrayList, links);
-    QFETCH(QByteArray, alsoScanned);
-    QFETCH(int, files);
-    QFETCH(int, viaLink);
-    QFETCH(QByteArray, unwalked);
-    vellumry::test::TempDir tmp;
-    TreeBuilder tree(realPath(tmp.path())); // so that only the tree's own links make a path unreal
-    for (const char *file : {"main/a/x.jpg", "main/b/y.jpg", "out/o/z.jpg", "out/o/deep/w.jpg"})
-        tree.file(file, 1);
-    for (const QByteArray &link : std::as_const(links))
-        tree.symlink(link.split('=').first(), tree.path(link.split('=').last()));
-
-    ScanRun run;
-    QVERIFY(run.scan(alsoScanned.isEmpty() ? QList{tree.path("main")}
-                                           : QList{tree.path("main"), tree.path(alsoScanned)}));
-    QCOMPARE(run.lists.filesItemArray.size(), files);
-    QCOMPARE(reachedThroughLink(run.lists.filesItemArray).size(), viaLink);
-    for (const IKImageItemRef &item : std::as_const(run.lists.filesItemArray)) {
-        const QByteArray folder = item->nativeFilePath().chopped(item->nativeFileName().size() + 1);
-        QCOMPARE(item->isReachedThroughLink(), realPath(folder) != folder);
-    }
-    if (!unwalked.isEmpty()) {
-        QMap<QByteArray, QList<QByteArray>> children;
-        collectChildren(run.lists.currentViewItemArray, children);
-        QVERIFY(children.contains(tree.path(unwalked)));
-        QVERIFY(children.value(tree.path(unwalked)).isEmpty());
-    }
-}
-
-// One small tree of odd entries, scanned once for the field rows.
-void TestFolderScanner::initTestCase()
-{
-    TreeBuilder tree(m_tmp.path());
-    tree.file("photo.JPG", 1536);
-    tree.file("README", 1);
-    tree.file("report.", 1);
-    tree.file("setup.pkg", 1);
-    tree.file("x.app", 1);
-    tree.file(".DS_Store", 1);
-    tree.file(".git/HEAD", 1);
-    tree.file("Thing.bundle/inside.mp4", 1);
-    tree.file("Tool.APP/Contents/MacOS/tool", 70000);
-    tree.file("sub/Nested.app/Contents/Info.plist", 10);
-    tree.symlink("gone.jpg", "nowhere/at/all.jpg");
-    QVERIFY(m_run.scan({tree.root()}));
-}
-
-// What the walk comparison cannot see: kinds by name, sizes (a bundle's from disk usage) and dates.
-void TestFolderScanner::entryFields_data()
-{
-    QTest::addColumn<QByteArray>("rel");
-    QTest::addColumn<QString>("type");
-    QTest::addColumn<qint64>("size"); // -1: what du reports
-    QTest::newRow("upper-case extension") << "photo.JPG"_ba << u"Image"_s << qint64(1536);
-    QTest::newRow("no extension") << "README"_ba << u"Other"_s << qint64(1);
-    QTest::newRow("empty extension") << "report."_ba << u"Other"_s << qint64(1);
-    QTest::newRow("install package") << "setup.pkg"_ba << u"Install Package"_s << qint64(1);
-    QTest::newRow("plain file named .app") << "x.app"_ba << u"Document"_s << qint64(1);
-    QTest::newRow("inside a .bundle folder") << "Thing.bundle/inside.mp4"_ba << u"Video"_s << qint64(1);
-    QTest::newRow("dangling link: its own size") << "gone.jpg"_ba << u"Image"_s << qint64(18);
-    QTest::newRow("bundle: disk usage") << "Tool.APP"_ba << u"Application"_s << qint64(-1);
-    QTest::newRow("bundle in a sub-folder") << "sub/Nested.app"_ba << u"Application"_s << qint64(-1);
-}
-
-void TestFolderScanner::entryFields()
-{
-    QFETCH(QByteArray, rel);
-    QFETCH(QString, type);
-    QFETCH(qint64, size);
-    const QByteArray path = m_tmp.path() + '/' + rel;
-    const IKImageItemRef *item = m_run.find(m_run.lists.filesItemArray, path.mid(path.lastIndexOf('/') + 1));
-    QVERIFY(item);
-    QCOMPARE((*item)->nativeFilePath(), path);
-    QCOMPARE((*item)->fileType(), type);
-    if (size < 0) {
-        const ProcessResult du = runProcess("/usr/bin/du", {"-k", "-d", "0", path});
-        QVERIFY(du.succeeded());
-        size = du.standardOutput.split('\t').first().toLongLong() * 1024;
-    }
-    QCOMPARE((*item)->filesizenum(), quint64(size));
-    QCOMPARE((*item)->fileSize(), sizeText(quint64(size)));
-    struct statx st;
-    QCOMPARE(::statx(AT_FDCWD, path.constData(), AT_SYMLINK_NOFOLLOW, STATX_BTIME | STATX_MTIME, &st), 0);
-    const qint64 created = (st.stx_mask & STATX_BTIME) ? st.stx_btime.tv_sec : st.stx_mtime.tv_sec;
-    QCOMPARE((*item)->modifDate(), dateText(created));
-}
-
-void TestFolderScanner::byteNamesAndLongPaths()
-{
-    vellumry::test::TempDir tmp;
-    TreeBuilder tree(tmp.path());
-    tree.file("caf\xe9/\xff\xfe.jpg", 10);
-
-    // A folder chain deeper than the system's path limit, made one component at a time.
-    const QByteArray component(200, 'n');
-    int fd = ::open(tree.root().constData(), O_RDONLY | O_DIRECTORY);
-    QByteArray deepPath = tree.root();
-    for (int i = 0; i < 25; ++i) {
-        QCOMPARE(::mkdirat(fd, component.constData(), 0755), 0);
-        const int next = ::openat(fd, component.constData(), O_RDONLY | O_DIRECTORY);
-        ::close(fd);
-        fd = next;
-        QVERIFY(fd >= 0);
-        deepPath += '/' + component;
-    }
-    const int file = ::openat(fd, "deep.txt", O_WRONLY | O_CREAT, 0644);
-    QVERIFY(file >= 0);
-    ::close(file);
-    ::close(fd);
-    QVERIFY(deepPath.size() > PATH_MAX);
-
-    ScanRun run;
-    QVERIFY(run.scan({tree.root()}));
-    const QList<QByteArray> found = paths(run.lists.filesItemArray);
-    QVERIFY(found.contains(tree.path("caf\xe9/\xff\xfe.jpg")));
-    QVERIFY(found.contains(deepPath + "/deep.txt"));
-    const IKImageItemRef &odd = *run.find(run.lists.filesItemArray, "\xff\xfe.jpg");
-    QCOMPARE(odd->fileType(), QStringLiteral("Image"));
-    QCOMPARE(toNativePath(odd->filePath()), tree.path("caf\xe9/\xff\xfe.jpg"));
-    QCOMPARE(displayPath(odd->fileName()), QStringLiteral("\ufffd\ufffd.jpg"));
-}
-
-void TestFolderScanner::refreshAndFirstSelection_data()
-{
-    QTest::addColumn<int>("files");
-    QTest::addColumn<int>("selections");
-    QTest::newRow("empty folder") << 0 << 0;
-    QTest::newRow("two files: only at the end") << 2 << 1;
-    QTest::newRow("five files: during and at the end") << 5 << 2;
-}
-
-void TestFolderScanner::refreshAndFirstSelection()
-{
-    QFETCH(int, files);
-    QFETCH(int, selections);
-    vellumry::test::TempDir tmp;
-    TreeBuilder tree(tmp.path());
-    for (int i = 0; i < files; ++i)
-        tree.file(QByteArray("f" + QByteArray::number(i) + ".txt"));
-    tree.file(".hidden");
-
-    ScanRun run;
-    QStringList events;
-    qsizetype covered = 0;
-    bool contiguous = true;
-    connect(&run.scanner, &FolderScanner::filesAppended, this, [&](qsizetype first, qsizetype count) {
-        contiguous = contiguous && first == covered && count > 0;
-        covered += count;
-    });
-    connect(&run.scanner, &FolderScanner::selectFirstItem, this, [&] { events << QStringLiteral("select"); });
-    connect(&run.scanner, &FolderScanner::scanFinished, this, [&] { events << QStringLiteral("finished"); });
-    QVERIFY(run.scan({tree.root()}));
-    QVERIFY(contiguous);
-    QCOMPARE(covered, qsizetype(files));
-    QCOMPARE(events.count(QStringLiteral("select")), selections);
-    QCOMPARE(events.count(QStringLiteral("finished")), 1);
-    QCOMPARE(run.scanner.LoadFirstItem(), files >= 3);
-    QVERIFY(!run.scanner.isScanning());
-}
-
-void TestFolderScanner::queuedScansKeepRequestOrder()
-{
-    vellumry::test::TempDir tmp;
-    TreeBuilder tree(tmp.path());
-    for (const char *folder : {"A", "B", "C"}) {
-        for (int i = 0; i < 50; ++i)
-            tree.file(QByteArray(QByteArray(folder) + "/x" + QByteArray::number(i)));
-    }
-    tree.file("plain-file.txt");
-
-    ScanRun run;
-    QSignalSpy finished(&run.scanner, &FolderScanner::scanFinished);
-    QVERIFY(run.scan(
-        {tree.path("C"), tree.path("missing"), tree.path("A"), tree.path("plain-file.txt"), tree.path("B")}));
-    QCOMPARE(finished.size(), 5);
-    QCOMPARE(run.lists.filesItemArray.size(), 150);
-    QCOMPARE(run.lists.currentViewItemArray.size(), 150);
-    const QList<QByteArray> found = paths(run.lists.filesItemArray);
-    for (int i = 0; i < 150; ++i)
-        QVERIFY(found.at(i).startsWith(tree.path(i < 50 ? "C/" : i < 100 ? "A/" : "B/")));
-}
-
-void TestFolderScanner::cancelStopsRunningAndQueuedScans()
-{
-    vellumry::test::TempDir tmp;
-    TreeBuilder tree(tmp.path());
-    for (int d = 0; d < 40; ++d) {
-        for (int i = 0; i < 100; ++i)
-            tree.file(QByteArray("big/d" + QByteArray::number(d) + "/f" + QByteArray::number(i)));
-    }
-    tree.file("small/one.txt");
-
-    ScanRun run(1);
-    QSignalSpy idle(&run.scanner, &FolderScanner::idle);
-    run.scanner.startScanCurrentFolder(fromNativePath(tree.path("big")));
-    run.scanner.startScanCurrentFolder(fromNativePath(tree.path("big")));
-    QSignalSpy appended(&run.scanner, &FolderScanner::filesAppended);
-    QVERIFY(appended.wait(30000));
-    run.scanner.cancelAll();
-    QVERIFY(!run.scanner.isScanning());
-    QCOMPARE(idle.size(), 1);
-    const qsizetype atCancel = run.lists.filesItemArray.size();
-    QVERIFY(atCancel < 8000);
-
-    QVERIFY(run.scan({tree.path("small")}));
-    // Nothing of the cancelled scans arrived after the cancel; the new scan's file came after it.
-    QCOMPARE(run.lists.filesItemArray.size(), atCancel + 1);
-    QCOMPARE(run.lists.filesItemArray.last()->nativeFilePath(), tree.path("small/one.txt"));
-}
-
-void TestFolderScanner::destroyingWhileScanningIsClean()
-{
-    vellumry::test::TempDir tmp;
-    TreeBuilder tree(tmp.path());
-    for (int i = 0; i < 2000; ++i)
-        tree.file(QByteArray("d" + QByteArray::number(i % 20) + "/f" + QByteArray::number(i)));
-    FileLists lists;
-    {
-        FolderScanner scanner(lists);
-        scanner.startScanCurrentFolder(fromNativePath(tree.root()));
-        scanner.startScanCurrentFolder(fromNativePath(tree.root()));
-    }
-    QCoreApplication::processEvents(); // hand-overs still queued for the gone scanner are dropped
-    QVERIFY(lists.filesItemArray.size() <= 4000);
-}
 
 QTEST_GUILESS_MAIN(TestFolderScanner)
 #include "tst_folderscanner.moc"

@@ -1,8 +1,13 @@
-// Opening, revealing and trashing files with real GIO, a real Trash and a private session bus.
+// Opening, revealing and trashing files with real GIO, a real Trash and a private session bus; the
+// desktop look from an XDG desktop portal on that bus.
 //
-// The program re-starts itself under dbus-run-session. GIO reads the home folder, the desktop entries
-// and the MIME data once per process, so initTestCase() sets up the temporary home before any call.
+// The program re-starts itself under dbus-run-session, so the stand-in file manager and portal never meet
+// the user's own bus. GIO reads the home folder, the desktop entries and the MIME data once per process,
+// so initTestCase() sets up the temporary home before any call.
+#include "platform/Appearance.h"
 #include "platform/DesktopServices.h"
+
+#include "GnomeColorScheme.h"
 
 #include "platform/ChildProcess.h"
 #include "platform/NativePath.h"
@@ -10,6 +15,10 @@
 #include "support/TreeBuilder.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMutex>
 #include <QMutexLocker>
@@ -17,6 +26,7 @@
 #include <QTest>
 #include <QThread>
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -68,12 +78,41 @@ private:
     QList<QStringList> m_calls;
 };
 
+// Answers the appearance colour scheme the way portals do (Read wraps the value in one variant more);
+// an older portal knows only Read, a silent one never answers.
+class StandInPortal : public QDBusVirtualObject
+{
+public:
+    std::atomic<uint> colorScheme = 0;
+    std::atomic<int> kind = 0; // 0: current, 1: older (Read only), 2: silent
+
+    QString introspect(const QString &) const override { return {}; }
+    bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override
+    {
+        const QVariant value = QVariant::fromValue(QDBusVariant(colorScheme.load()));
+        const bool asked =
+            message.interface() == u"org.freedesktop.portal.Settings"_s &&
+            message.arguments() == QVariantList{u"org.freedesktop.appearance"_s, u"color-scheme"_s};
+        if (kind == 2)
+            message.setDelayedReply(true); // and never answer
+        else if (asked && message.member() == u"ReadOne"_s && kind == 0)
+            connection.send(message.createReply(value));
+        else if (asked && message.member() == u"Read"_s)
+            connection.send(message.createReply(QVariant::fromValue(QDBusVariant(value))));
+        else
+            connection.send(message.createErrorReply(QDBusError::UnknownMethod, u"No such method"_s));
+        return true;
+    }
+};
+
 } // namespace
 
 class TestDesktopServices : public QObject
 {
     Q_OBJECT
 
+    test::GnomeColorScheme m_gnome; // before any use of GSettings
+    StandInPortal m_portal;
     std::unique_ptr<test::TempHome> m_home;
     std::unique_ptr<test::TreeBuilder> m_files; // inside the home, so the home Trash takes them
     QByteArray m_record;
@@ -128,6 +167,10 @@ private Q_SLOTS:
                 QDBusConnection::connectToBus(QDBusConnection::SessionBus, kStandInConnection);
             QVERIFY(bus.isConnected());
             QVERIFY(bus.registerObject(kFileManagerPath, m_fileManager, QDBusConnection::ExportAllSlots));
+            m_portal.moveToThread(&m_fileManagerThread);
+            QVERIFY(bus.registerVirtualObject(u"/org/freedesktop/portal/desktop"_s, &m_portal,
+                                              QDBusConnection::SingleNode));
+            QVERIFY(bus.registerService(u"org.freedesktop.portal.Desktop"_s));
         }
     }
 
@@ -236,7 +279,53 @@ private Q_SLOTS:
         QVERIFY2(info.contains(u"\nPath="_s + QString::fromLatin1(path.toPercentEncoding("/")) + u'\n'),
                  qPrintable(info));
     }
+
+    void portalAnswers_data()
+    {
+        QTest::addColumn<uint>("colorScheme");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("gnome");
+        QTest::addColumn<QByteArray>("environment");
+        QTest::addColumn<QString>("style");
+        QTest::newRow("prefer dark") << 1u << 0 << u"default"_s << ""_ba << u"Dark"_s;
+        QTest::newRow("no preference over GNOME dark") << 0u << 0 << u"prefer-dark"_s << ""_ba << QString();
+        QTest::newRow("environment over portal") << 1u << 0 << u"default"_s << "light"_ba << QString();
+        // From here on the portal lacks ReadOne, which is remembered; then it falls silent.
+        QTest::newRow("older portal") << 1u << 1 << u"default"_s << ""_ba << u"Dark"_s;
+    }
+    void portalAnswers()
+    {
+        QFETCH(uint, colorScheme);
+        QFETCH(int, kind);
+        QFETCH(QString, gnome);
+        QFETCH(QByteArray, environment);
+        QFETCH(QString, style);
+        if (!m_fileManager || !m_gnome.isAvailable())
+            QSKIP("dbus-run-session and glib-compile-schemas are needed");
+        m_gnome.set(gnome);
+        qputenv("VELLUMRY_INTERFACE_STYLE", environment);
+        m_portal.colorScheme = colorScheme;
+        m_portal.kind = kind;
+        QCOMPARE(interfaceStyle(), style);
+    }
+
+    // Last, as a silent portal is left unasked for a while. GNOME answers once the portal had its chance,
+    // and later calls do not wait for the portal again.
+    void silentPortalDoesNotBlock()
+    {
+        if (!m_fileManager || !m_gnome.isAvailable())
+            QSKIP("dbus-run-session and glib-compile-schemas are needed");
+        m_gnome.set(u"prefer-dark"_s);
+        qunsetenv("VELLUMRY_INTERFACE_STYLE");
+        m_portal.kind = 2;
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < 10; ++i)
+            QCOMPARE(interfaceStyle(), u"Dark"_s);
+        QCOMPARE_LT(timer.elapsed(), 1000);
+    }
 };
+
 
 // Runs the tests on a private session bus of their own; never falls back to the user's own.
 int main(int argc, char **argv)

@@ -47,12 +47,12 @@ QByteArray executable(TreeBuilder &tree, const QByteArray &rel)
     return path;
 }
 
-void writeEntry(TreeBuilder &tree, const QByteArray &name, const QByteArray &body)
+// An application entry in the autostart folder: `body` after the group line, or alone without it.
+void writeEntry(TreeBuilder &tree, const QByteArray &name, const QByteArray &body, bool group = true)
 {
-    const QByteArray path = tree.file(QByteArray("autostart/" + name));
-    QFile file(QString::fromUtf8(path));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(body);
+    QFile file(QString::fromUtf8(tree.file(QByteArray("autostart/" + name))));
+    const QByteArray text = QByteArray(group ? "[Desktop Entry]\nType=Application\nName=V\n" : "") + body;
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
 }
 
 } // namespace
@@ -102,10 +102,10 @@ private Q_SLOTS:
         TreeBuilder bin(home.home().toUtf8() + "/bin");
         const QByteArray program = executable(bin, "vellumry");
         bin.symlink("alias", "vellumry");
-        writeEntry(tree, "vellumry.desktop", "[Desktop Entry]\nType=Application\nName=Other\nExec=/bin/true\n");
-        writeEntry(tree, "gone.desktop", "[Desktop Entry]\nType=Application\nName=Gone\nExec=/nonexistent/vellumry\n");
-        writeEntry(tree, "broken.desktop", "Exec=" + program + "\n");
-        writeEntry(tree, "off.desktop", "[Desktop Entry]\nType=Application\nName=V\nHidden=true\nExec=" + program + "\n");
+        writeEntry(tree, "vellumry.desktop", "Exec=/bin/true\n");
+        writeEntry(tree, "gone.desktop", "Exec=/nonexistent/vellumry\n");
+        writeEntry(tree, "broken.desktop", "Exec=" + program + "\n", false);
+        writeEntry(tree, "off.desktop", "Hidden=true\nExec=" + program + "\n");
         const TreeBuilder::Snapshot others = tree.snapshot();
 
         const LoginItems items(program);
@@ -117,8 +117,8 @@ private Q_SLOTS:
         // Other spellings of the same program: a name looked up in PATH, a link to it.
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", bin.root() + ":/usr/bin:/bin");
-        writeEntry(tree, "bare.desktop", "[Desktop Entry]\nType=Application\nName=V\nExec=vellumry %U\n");
-        writeEntry(tree, "link.desktop", "[Desktop Entry]\nType=Application\nName=V\nExec=" + bin.path("alias") + "\n");
+        writeEntry(tree, "bare.desktop", "Exec=vellumry %U\n");
+        writeEntry(tree, "link.desktop", "Exec=" + bin.path("alias") + "\n");
         QCOMPARE(items.entries().size(), 4);
         const ActionResult removed = items.remove();
         qputenv("PATH", path);

@@ -6,37 +6,29 @@
 #include <QFile>
 
 namespace vellumry::test {
-
-TempDir::TempDir() { m_dir.setAutoRemove(false); }
-
 namespace {
 
 void removeTree(const QByteArray &path)
 {
     // Give back any permission a test took away, then remove everything.
     runProcess("/bin/chmod", {"-R", "u+rwx", path});
-    const ProcessResult removed = runProcess("/bin/rm", {"-rf", "--", path});
-    if (!removed.succeeded())
+    if (!runProcess("/bin/rm", {"-rf", "--", path}).succeeded())
         qWarning("could not remove the temporary folder %s", path.constData());
 }
 
-struct RemovedAtExit
+// The folders left for the end of the process, removed when this static list is destroyed.
+struct RemovedAtExit : QList<QByteArray>
 {
-    QList<QByteArray> paths;
     ~RemovedAtExit()
     {
-        for (const QByteArray &path : paths)
+        for (const QByteArray &path : std::as_const(*this))
             removeTree(path);
     }
 };
 
-RemovedAtExit &removedAtExit()
-{
-    static RemovedAtExit list;
-    return list;
-}
-
 } // namespace
+
+TempDir::TempDir() { m_dir.setAutoRemove(false); }
 
 TempDir::~TempDir()
 {
@@ -46,10 +38,10 @@ TempDir::~TempDir()
 
 void TempDir::removeAtExit()
 {
-    if (m_atExit || !m_dir.isValid())
-        return;
+    static RemovedAtExit paths;
+    if (!m_atExit && m_dir.isValid())
+        paths.append(path());
     m_atExit = true;
-    removedAtExit().paths.append(path());
 }
 
 QByteArray TempDir::path() const { return QFile::encodeName(m_dir.path()); }

@@ -38,9 +38,7 @@ public:
     QString configHome() const { return m_root + QStringLiteral("/home/.config"); }
     QString dataHome() const { return m_root + QStringLiteral("/home/.local/share"); }
     QString cacheHome() const { return m_root + QStringLiteral("/home/.cache"); }
-    QString stateHome() const { return m_root + QStringLiteral("/home/.local/state"); }
     QString dataDirs() const { return m_root + QStringLiteral("/usr/share"); } // the one system data folder
-    QString configDirs() const { return m_root + QStringLiteral("/etc/xdg"); } // the one system config folder
     QString runtimeDir() const { return m_root + QStringLiteral("/run"); }
 
 private:

@@ -33,11 +33,10 @@ void makeFolders(const QByteArray &full)
 {
     for (qsizetype end = full.indexOf('/', 1);; end = full.indexOf('/', end + 1)) {
         const QByteArray prefix = end < 0 ? full : full.left(end);
-        if (!prefix.isEmpty() && ::mkdir(prefix.constData(), 0755) != 0) {
-            struct stat st;
-            if (errno != EEXIST || ::stat(prefix.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
-                fail("cannot create folder", prefix);
-        }
+        struct stat st;
+        if (!prefix.isEmpty() && ::mkdir(prefix.constData(), 0755) != 0 &&
+            (errno != EEXIST || ::stat(prefix.constData(), &st) != 0 || !S_ISDIR(st.st_mode)))
+            fail("cannot create folder", prefix);
         if (end < 0)
             return;
     }
@@ -61,7 +60,8 @@ QByteArray contentFor(QByteArrayView seed, qint64 size)
     return out;
 }
 
-// Records every entry of the open folder `folderFd` (which this call closes) under `prefix`.
+// Records every entry of the open folder `folderFd` (which this call closes) under `prefix`; names are
+// opened relative to their folder, so no path length limit applies.
 void snapshotFolder(int folderFd, const QByteArray &prefix, const QByteArray &shownFolder,
                     TreeBuilder::Snapshot &out)
 {
@@ -71,14 +71,7 @@ void snapshotFolder(int folderFd, const QByteArray &prefix, const QByteArray &sh
         fail("cannot list", shownFolder);
     }
     const int dirFd = ::dirfd(folder);
-    while (true) {
-        errno = 0;
-        const dirent *item = ::readdir(folder);
-        if (!item) {
-            if (errno != 0)
-                fail("cannot list", shownFolder);
-            break;
-        }
+    for (errno = 0; const dirent *item = ::readdir(folder); errno = 0) {
         const QByteArray name(item->d_name);
         if (name == "." || name == "..")
             continue;
@@ -87,11 +80,9 @@ void snapshotFolder(int folderFd, const QByteArray &prefix, const QByteArray &sh
         struct stat st;
         if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
             fail("cannot stat", shown);
-
         TreeBuilder::Entry entry;
         if (S_ISREG(st.st_mode)) {
-            entry.type = 'f';
-            entry.size = st.st_size;
+            entry = {'f', st.st_size, {}, {}};
             QFile file;
             QCryptographicHash hash(QCryptographicHash::Sha256);
             const int fd = ::openat(dirFd, name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
@@ -100,14 +91,11 @@ void snapshotFolder(int folderFd, const QByteArray &prefix, const QByteArray &sh
                 fail("cannot read", shown);
             entry.sha256 = hash.result().toHex();
         } else if (S_ISLNK(st.st_mode)) {
-            entry.type = 'l';
             QByteArray target(st.st_size + 1, '\0');
             const ssize_t n = ::readlinkat(dirFd, name.constData(), target.data(), target.size());
             if (n < 0 || n >= target.size()) // changed while we looked: not a state a fixture should be in
                 fail("cannot read link", shown);
-            target.truncate(n);
-            entry.size = n;
-            entry.linkTarget = target;
+            entry = {'l', n, {}, target.left(n)};
         } else if (S_ISDIR(st.st_mode)) {
             entry.type = 'd';
             const int fd = ::openat(dirFd, name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
@@ -117,6 +105,8 @@ void snapshotFolder(int folderFd, const QByteArray &prefix, const QByteArray &sh
         }
         out.insert(rel, entry);
     }
+    if (errno != 0)
+        fail("cannot list", shownFolder);
     ::closedir(folder);
 }
 
@@ -146,16 +136,15 @@ void TreeBuilder::makeParents(QByteArrayView rel) const
 QByteArray TreeBuilder::file(QByteArrayView rel, qint64 size, std::optional<qint64> mtimeSecs)
 {
     makeParents(rel);
-    const QByteArray full = path(rel);
-    const QByteArray content = contentFor(rel, size);
+    const QByteArray full = path(rel), content = contentFor(rel, size);
     QFile file;
     const int fd = ::open(full.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0 || !file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle) ||
         file.write(content) != content.size() || !file.flush())
         fail("cannot write", full);
     file.close();
-    const timespec time{static_cast<time_t>(mtimeSecs.value_or(0)), 0};
-    const timespec times[2] = {time, time};
+    const timespec times[2] = {{static_cast<time_t>(mtimeSecs.value_or(0)), 0},
+                               {static_cast<time_t>(mtimeSecs.value_or(0)), 0}};
     if (mtimeSecs && ::utimensat(AT_FDCWD, full.constData(), times, 0) != 0)
         fail("cannot set times of", full);
     return full;
@@ -163,9 +152,8 @@ QByteArray TreeBuilder::file(QByteArrayView rel, qint64 size, std::optional<qint
 
 QByteArray TreeBuilder::dir(QByteArrayView rel)
 {
-    const QByteArray full = path(rel);
-    makeFolders(full);
-    return full;
+    makeFolders(path(rel));
+    return path(rel);
 }
 
 QByteArray TreeBuilder::symlink(QByteArrayView rel, QByteArrayView target)
@@ -179,9 +167,8 @@ QByteArray TreeBuilder::symlink(QByteArrayView rel, QByteArrayView target)
 
 void TreeBuilder::chmod(QByteArrayView rel, mode_t mode)
 {
-    const QByteArray full = path(rel);
-    if (::chmod(full.constData(), mode) != 0)
-        fail("cannot chmod", full);
+    if (::chmod(path(rel).constData(), mode) != 0)
+        fail("cannot chmod", path(rel));
 }
 
 TreeBuilder::Snapshot TreeBuilder::snapshot() const

@@ -12,66 +12,54 @@ using namespace vellumry::test;
 class TestTestSupport : public QObject
 {
     Q_OBJECT
-
 private Q_SLOTS:
-    void tempHomeRestoresVariables_data();
-    void tempHomeRestoresVariables();
-    void treeBuilderKeepsRawNames();
-};
-
-void TestTestSupport::tempHomeRestoresVariables_data()
-{
-    QTest::addColumn<QByteArray>("name");
-    QTest::addColumn<bool>("setBefore");
-    for (const char *name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME",
-                             "XDG_DATA_DIRS", "XDG_CONFIG_DIRS", "XDG_RUNTIME_DIR"}) {
-        QTest::addRow("%s was set", name) << QByteArray(name) << true;
-        QTest::addRow("%s was unset", name) << QByteArray(name) << false;
-    }
-}
-
-void TestTestSupport::tempHomeRestoresVariables()
-{
-    QFETCH(QByteArray, name);
-    QFETCH(bool, setBefore);
-    const QByteArray sentinel = "/nonexistent/vellumry-sentinel";
-    if (setBefore)
-        qputenv(name.constData(), sentinel);
-    else
-        qunsetenv(name.constData());
-
+    void tempHomeRestoresVariables_data()
     {
-        TempHome home;
-        const QByteArray outer = qgetenv(name.constData());
-        QVERIFY2(QString::fromLocal8Bit(outer).startsWith(home.root() + u'/'), outer.constData());
-        {
-            TempHome inner; // nested fixtures restore what they found, not the original environment
-            QVERIFY(qgetenv(name.constData()) != outer);
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<bool>("setBefore");
+        for (const char *name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME",
+                                 "XDG_DATA_DIRS", "XDG_CONFIG_DIRS", "XDG_RUNTIME_DIR"}) {
+            QTest::addRow("%s was set", name) << QByteArray(name) << true;
+            QTest::addRow("%s was unset", name) << QByteArray(name) << false;
         }
-        QCOMPARE(qgetenv(name.constData()), outer);
     }
-    QCOMPARE(qEnvironmentVariableIsSet(name.constData()), setBefore);
-    QCOMPARE(qgetenv(name.constData()), setBefore ? sentinel : QByteArray());
-}
+    void tempHomeRestoresVariables()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(bool, setBefore);
+        const QByteArray sentinel = "/nonexistent/vellumry-sentinel";
+        QVERIFY(setBefore ? qputenv(name.constData(), sentinel) : qunsetenv(name.constData()));
+        {
+            TempHome home;
+            const QByteArray outer = qgetenv(name.constData());
+            QVERIFY2(QString::fromLocal8Bit(outer).startsWith(home.root() + u'/'), outer.constData());
+            {
+                TempHome inner; // nested fixtures restore what they found, not the original environment
+                QVERIFY(qgetenv(name.constData()) != outer);
+            }
+            QCOMPARE(qgetenv(name.constData()), outer);
+        }
+        QCOMPARE(qEnvironmentVariableIsSet(name.constData()), setBefore);
+        QCOMPARE(qgetenv(name.constData()), setBefore ? sentinel : QByteArray());
+    }
 
-// Names that are not UTF-8 reach the file system byte for byte, and a snapshot lists hidden entries and
-// records a dangling link as a link instead of following it.
-void TestTestSupport::treeBuilderKeepsRawNames()
-{
-    TempDir temp;
-    QVERIFY(temp.isValid());
-    TreeBuilder tree(temp.path() + "/r\xff");
-    QCOMPARE(tree.file(".hidden/b\xfe\x01", 10), temp.path() + "/r\xff/.hidden/b\xfe\x01");
-    tree.symlink("up\xe9", "../\x80missing");
-
-    const TreeBuilder::Snapshot snapshot = tree.snapshot();
-    QCOMPARE(snapshot.keys(), QByteArrayList({".hidden", ".hidden/b\xfe\x01", "up\xe9"}));
-    QCOMPARE(snapshot.value(".hidden").type, 'd');
-    QCOMPARE(snapshot.value(".hidden/b\xfe\x01").type, 'f');
-    QCOMPARE(snapshot.value(".hidden/b\xfe\x01").size, 10);
-    QCOMPARE(snapshot.value("up\xe9").type, 'l');
-    QCOMPARE(snapshot.value("up\xe9").linkTarget, "../\x80missing"_ba);
-}
+    // Names that are not UTF-8 reach the file system byte for byte, and a snapshot lists hidden entries
+    // and records a dangling link as a link instead of following it.
+    void treeBuilderKeepsRawNames()
+    {
+        TempDir temp;
+        TreeBuilder tree(temp.path() + "/r\xff");
+        QCOMPARE(tree.file(".hidden/b\xfe\x01", 10), temp.path() + "/r\xff/.hidden/b\xfe\x01");
+        tree.symlink("up\xe9", "../\x80missing");
+        using E = TreeBuilder::Entry;
+        const TreeBuilder::Snapshot snapshot = tree.snapshot();
+        QCOMPARE(snapshot.keys(), QByteArrayList({".hidden", ".hidden/b\xfe\x01", "up\xe9"}));
+        QCOMPARE(snapshot.value(".hidden"), (E{'d', 0, {}, {}}));
+        QCOMPARE(snapshot.value(".hidden/b\xfe\x01").type, 'f');
+        QCOMPARE(snapshot.value(".hidden/b\xfe\x01").size, 10);
+        QCOMPARE(snapshot.value("up\xe9"), (E{'l', 11, {}, "../\x80missing"_ba}));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestTestSupport)
 #include "tst_testsupport.moc"

@@ -61,6 +61,13 @@ QByteArray extensionOf(const QByteArray &path)
 
 } // namespace
 
+IKImageItemRef fileItem(const QByteArray &path, FileKind kind)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return IKImageItem::makeEntry(ScanFolderRef(new ScanFolder(path.left(slash))), path.mid(slash + 1), kind,
+                                  0, std::nullopt);
+}
+
 void writeBytes(const QByteArray &path, const QByteArray &content)
 {
     FILE *file = std::fopen(path.constData(), "wb");

@@ -1,6 +1,8 @@
 // Small real media files for the view tests, written from scratch so no tool is needed to make them.
 #pragma once
 
+#include "model/IKImageItem.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QSize>
@@ -24,5 +26,7 @@ void writeWav(const QByteArray &path, int milliseconds);
 void writeAvi(const QByteArray &path, QSize size, int frames, const QColor &color);
 // Exactly these bytes.
 void writeBytes(const QByteArray &path, const QByteArray &content);
+// An item for the file at `path`, as the scan would make it, without a date.
+IKImageItemRef fileItem(const QByteArray &path, FileKind kind);
 
 } // namespace vellumry::test

@@ -47,138 +47,129 @@ class TestSorting : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void textKeys_data();
-    void textKeys();
-    void sortedKeys_data();
-    void sortedKeys();
-    void orderNames();
-    void randomListsSortConsistently();
-};
-
-void TestSorting::textKeys_data()
-{
-    QTest::addColumn<QString>("a");
-    QTest::addColumn<QString>("b");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("only the first unit counts") << u"a_"_s << u"ab"_s << -1;
-    QTest::newRow("case equal") << u"README"_s << u"readme"_s << 0;
-    QTest::newRow("accents equal") << u"R\u00E9sum\u00E9"_s << u"resume"_s << 0;
-    QTest::newRow("decomposed accents equal") << u"Re\u0301sume\u0301"_s << u"r\u00C9SUME"_s << 0;
-    QTest::newRow("accent does not move a letter") << u"\u00E9clair"_s << u"dog"_s << 1;
-    QTest::newRow("greek case") << u"\u03A3\u03B9\u03B3\u03BC\u03B1"_s << u"\u03C3\u03B9\u03B3\u03BC\u03B1"_s
-                                << 0;
-}
-
-void TestSorting::textKeys()
-{
-    QFETCH(QString, a);
-    QFETCH(QString, b);
-    QFETCH(int, expected);
-    const auto sign = [](int value) { return (value > 0) - (value < 0); };
-    QCOMPARE(sign(compareTextKeys(a, b)), expected);
-    QCOMPARE(sign(compareTextKeys(b, a)), -expected);
-}
-
-void TestSorting::sortedKeys_data()
-{
-    QTest::addColumn<SortOrder>("order");
-    QTest::addColumn<QString>("keys"); // separated by '|'
-    QTest::addColumn<QString>("expected");
-    // The punctuation set first, by text; then everything else by code unit, letters ignoring case.
-    QTest::newRow("names") << SortOrder::Name
-                           << u"~tilde|Banana.txt|file2|apple.txt|$cash|_notes|+plus|-alpha|(draft)|[1]|0|"
-                              u".config|#tag|\u201Cq\u201D|file10|file|file.txt|"_s
-                           << u"#tag|(draft)|-alpha|.config|[1]|_notes|\u201Cq\u201D||$cash|+plus|0|"
-                              u"apple.txt|Banana.txt|file|file.txt|file10|file2|~tilde"_s;
-    QTest::newRow("equal names keep their order")
-        << SortOrder::Name << u"resume|b|R\u00E9sum\u00E9|RESUME"_s << u"b|resume|R\u00E9sum\u00E9|RESUME"_s;
-    QTest::newRow("kinds") << SortOrder::Kind << u"Video|Audio|(custom)|image"_s
-                           << u"(custom)|Audio|image|Video"_s;
-    QTest::newRow("paths") << SortOrder::Path << u"/b/a.txt|/A/z.txt|~/x|/a/\u00E9.txt|a/b"_s
-                           << u"/a/\u00E9.txt|/A/z.txt|/b/a.txt|a/b|~/x"_s;
-    // Newest first, both written forms alike; texts that name no real date last, in their first order.
-    QTest::newRow("dates")
-        << SortOrder::Date
-        << u"soon|2023-05-01 10:00:00|0001-01-01 00:00:00|2024:01:02 09:00:00||"
-           u"2024-01-02 10:00:00|2024-02-30 00:00:00|2024-02-29 00:00:00|2023:05:01 10:00:00|"
-           u"2024-01-01 24:00:00|2024:01-01 00:00:00|2024-01-01T00:00:00|2024-01-01|"
-           u"\u0662\u0660\u0662\u0664-01-01 00:00:00|1969-12-31 23:59:59"_s
-        << u"2024-02-29 00:00:00|2024-01-02 10:00:00|2024:01:02 09:00:00|2023-05-01 10:00:00|"
-           u"2023:05:01 10:00:00|1969-12-31 23:59:59|0001-01-01 00:00:00|soon||"
-           u"2024-02-30 00:00:00|2024-01-01 24:00:00|2024:01-01 00:00:00|"
-           u"2024-01-01T00:00:00|2024-01-01|\u0662\u0660\u0662\u0664-01-01 00:00:00"_s;
-    QTest::newRow("sizes, largest first")
-        << SortOrder::Size << u"0|5|18446744073709551615|1"_s << u"18446744073709551615|5|1|0"_s;
-}
-
-void TestSorting::sortedKeys()
-{
-    QFETCH(SortOrder, order);
-    QFETCH(QString, keys);
-    QFETCH(QString, expected);
-    ItemList items;
-    for (const QString &key : keys.split(u'|'))
-        items.append(itemWithKey(order, key));
-    sortItems(items, order);
-    QStringList sorted;
-    for (const IKImageItemRef &item : items)
-        sorted.append(keyOf(order, *item));
-    QCOMPARE(sorted, expected.split(u'|'));
-}
-
-void TestSorting::orderNames()
-{
-    QVERIFY(sortOrderForIdentifier(u"Type") == SortOrder::Kind);
-    QVERIFY(!sortOrderForIdentifier(u"Kind"));
-    QVERIFY(!sortOrderForIdentifier(u"name"));
-    QVERIFY(sortOrderFromCliName("kind") == SortOrder::Kind);
-    QVERIFY(!sortOrderFromCliName("Type"));
-}
-
-// Random lists full of ties, punctuation, accents and undated items: each sort gives a permutation in
-// which every neighbour pair satisfies the comparator and ties keep their first order.
-void TestSorting::randomListsSortConsistently()
-{
-    QRandomGenerator random(20240607);
-    const QStringList pieces = u"a|A|\u00E1|b|_|-|$|~|1|10|2|\u00C9|e|.|\u201C"_s.split(u'|');
-    const QStringList kinds = u"Image|Audio|Other|_x|image"_s.split(u'|');
-    const QStringList dates = u"never|2001:09:09 01:46:40"_s.split(u'|');
-    const auto pick = [&](const QStringList &list) { return list.at(random.bounded(int(list.size()))); };
-    const ScanFolderRef folders[] = {ScanFolderRef(new ScanFolder("/a")), ScanFolderRef(new ScanFolder("/B")),
-                                     ScanFolderRef(new ScanFolder("/\xc3\xa1"))};
-    ItemList items;
-    QHash<const IKImageItem *, int> firstPosition;
-    for (int i = 0; i < 3000; ++i) {
-        const QString name = pick(pieces) + pick(pieces).left(random.bounded(2)) + pick(pieces);
-        auto item = IKImageItem::makeEntry(folders[random.bounded(3)], name.toUtf8(), FileKind::Other,
-                                           random.bounded(4), qint64(random.bounded(5)) * 86400);
-        item->setFileType(pick(kinds));
-        if (random.bounded(4) == 0)
-            item->setModifDate(pick(dates));
-        firstPosition.insert(item.data(), i);
-        items.append(item);
+    void textKeys_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("only the first unit counts") << u"a_"_s << u"ab"_s << -1;
+        QTest::newRow("case equal") << u"README"_s << u"readme"_s << 0;
+        QTest::newRow("accents equal") << u"R\u00E9sum\u00E9"_s << u"resume"_s << 0;
+        QTest::newRow("decomposed accents equal") << u"Re\u0301sume\u0301"_s << u"r\u00C9SUME"_s << 0;
+        QTest::newRow("accent does not move a letter") << u"\u00E9clair"_s << u"dog"_s << 1;
+        QTest::newRow("greek case") << u"\u03A3\u03B9\u03B3\u03BC\u03B1"_s << u"\u03C3\u03B9\u03B3\u03BC\u03B1"_s
+                                    << 0;
     }
 
-    using Compare = int (*)(const IKImageItem &, const IKImageItem &);
-    for (const auto &[order, compare] :
-         std::initializer_list<std::pair<SortOrder, Compare>>{{SortOrder::Name, compareByName},
-                                                              {SortOrder::Kind, compareByKind},
-                                                              {SortOrder::Date, compareByDate},
-                                                              {SortOrder::Path, compareByPath},
-                                                              {SortOrder::Size, compareBySize}}) {
-        ItemList sorted = items;
-        sortItems(sorted, order);
-        QVERIFY(std::is_permutation(sorted.cbegin(), sorted.cend(), items.cbegin(), items.cend()));
-        for (qsizetype i = 0; i + 1 < sorted.size(); ++i) {
-            const int c = compare(*sorted.at(i), *sorted.at(i + 1));
-            QVERIFY2(c <= 0, qPrintable(keyOf(order, *sorted.at(i)) + u" before "_s +
-                                        keyOf(order, *sorted.at(i + 1))));
-            if (c == 0)
-                QVERIFY(firstPosition.value(sorted.at(i).data()) <
-                        firstPosition.value(sorted.at(i + 1).data()));
+    void textKeys()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(int, expected);
+        const auto sign = [](int value) { return (value > 0) - (value < 0); };
+        QCOMPARE(sign(compareTextKeys(a, b)), expected);
+        QCOMPARE(sign(compareTextKeys(b, a)), -expected);
+    }
+
+    void sortedKeys_data()
+    {
+        QTest::addColumn<SortOrder>("order");
+        QTest::addColumn<QString>("keys"); // separated by '|'
+        QTest::addColumn<QString>("expected");
+        // The punctuation set first, by text; then everything else by code unit, letters ignoring case.
+        QTest::newRow("names") << SortOrder::Name
+                               << u"~tilde|Banana.txt|file2|apple.txt|$cash|_notes|+plus|-alpha|(draft)|[1]|0|"
+                                  u".config|#tag|\u201Cq\u201D|file10|file|file.txt|"_s
+                               << u"#tag|(draft)|-alpha|.config|[1]|_notes|\u201Cq\u201D||$cash|+plus|0|"
+                                  u"apple.txt|Banana.txt|file|file.txt|file10|file2|~tilde"_s;
+        QTest::newRow("equal names keep their order")
+            << SortOrder::Name << u"resume|b|R\u00E9sum\u00E9|RESUME"_s << u"b|resume|R\u00E9sum\u00E9|RESUME"_s;
+        QTest::newRow("kinds") << SortOrder::Kind << u"Video|Audio|(custom)|image"_s
+                               << u"(custom)|Audio|image|Video"_s;
+        QTest::newRow("paths") << SortOrder::Path << u"/b/a.txt|/A/z.txt|~/x|/a/\u00E9.txt|a/b"_s
+                               << u"/a/\u00E9.txt|/A/z.txt|/b/a.txt|a/b|~/x"_s;
+        // Newest first, both written forms alike; texts that name no real date last, in their first order.
+        QTest::newRow("dates")
+            << SortOrder::Date
+            << u"soon|2023-05-01 10:00:00|0001-01-01 00:00:00|2024:01:02 09:00:00||"
+               u"2024-01-02 10:00:00|2024-02-30 00:00:00|2024-02-29 00:00:00|2023:05:01 10:00:00|"
+               u"2024-01-01 24:00:00|2024:01-01 00:00:00|2024-01-01T00:00:00|2024-01-01|"
+               u"\u0662\u0660\u0662\u0664-01-01 00:00:00|1969-12-31 23:59:59"_s
+            << u"2024-02-29 00:00:00|2024-01-02 10:00:00|2024:01:02 09:00:00|2023-05-01 10:00:00|"
+               u"2023:05:01 10:00:00|1969-12-31 23:59:59|0001-01-01 00:00:00|soon||"
+               u"2024-02-30 00:00:00|2024-01-01 24:00:00|2024:01-01 00:00:00|"
+               u"2024-01-01T00:00:00|2024-01-01|\u0662\u0660\u0662\u0664-01-01 00:00:00"_s;
+        QTest::newRow("sizes, largest first")
+            << SortOrder::Size << u"0|5|18446744073709551615|1"_s << u"18446744073709551615|5|1|0"_s;
+    }
+
+    void sortedKeys()
+    {
+        QFETCH(SortOrder, order);
+        QFETCH(QString, keys);
+        QFETCH(QString, expected);
+        ItemList items;
+        for (const QString &key : keys.split(u'|'))
+            items.append(itemWithKey(order, key));
+        sortItems(items, order);
+        QStringList sorted;
+        for (const IKImageItemRef &item : items)
+            sorted.append(keyOf(order, *item));
+        QCOMPARE(sorted, expected.split(u'|'));
+    }
+
+    void orderNames()
+    {
+        // Saved settings say "Type", scripts say "kind"; neither accepts the other's word or another case.
+        QVERIFY(sortOrderForIdentifier(u"Type") == SortOrder::Kind && sortOrderFromCliName("kind") == SortOrder::Kind);
+        QVERIFY(!sortOrderForIdentifier(u"Kind") && !sortOrderForIdentifier(u"name") && !sortOrderFromCliName("Type"));
+    }
+
+    // Random lists full of ties, punctuation, accents and undated items: each sort gives a permutation in
+    // which every neighbour pair satisfies the comparator and ties keep their first order.
+    void randomListsSortConsistently()
+    {
+        QRandomGenerator random(20240607);
+        const QStringList pieces = u"a|A|\u00E1|b|_|-|$|~|1|10|2|\u00C9|e|.|\u201C"_s.split(u'|');
+        const QStringList kinds = u"Image|Audio|Other|_x|image"_s.split(u'|');
+        const QStringList dates = u"never|2001:09:09 01:46:40"_s.split(u'|');
+        const auto pick = [&](const QStringList &list) { return list.at(random.bounded(int(list.size()))); };
+        const ScanFolderRef folders[] = {ScanFolderRef(new ScanFolder("/a")), ScanFolderRef(new ScanFolder("/B")),
+                                         ScanFolderRef(new ScanFolder("/\xc3\xa1"))};
+        ItemList items;
+        QHash<const IKImageItem *, int> firstPosition;
+        for (int i = 0; i < 3000; ++i) {
+            const QString name = pick(pieces) + pick(pieces).left(random.bounded(2)) + pick(pieces);
+            auto item = IKImageItem::makeEntry(folders[random.bounded(3)], name.toUtf8(), FileKind::Other,
+                                               random.bounded(4), qint64(random.bounded(5)) * 86400);
+            item->setFileType(pick(kinds));
+            if (random.bounded(4) == 0)
+                item->setModifDate(pick(dates));
+            firstPosition.insert(item.data(), i);
+            items.append(item);
+        }
+
+        using Compare = int (*)(const IKImageItem &, const IKImageItem &);
+        for (const auto &[order, compare] :
+             std::initializer_list<std::pair<SortOrder, Compare>>{{SortOrder::Name, compareByName},
+                                                                  {SortOrder::Kind, compareByKind},
+                                                                  {SortOrder::Date, compareByDate},
+                                                                  {SortOrder::Path, compareByPath},
+                                                                  {SortOrder::Size, compareBySize}}) {
+            ItemList sorted = items;
+            sortItems(sorted, order);
+            QVERIFY(std::is_permutation(sorted.cbegin(), sorted.cend(), items.cbegin(), items.cend()));
+            for (qsizetype i = 0; i + 1 < sorted.size(); ++i) {
+                const int c = compare(*sorted.at(i), *sorted.at(i + 1));
+                QVERIFY2(c <= 0, qPrintable(keyOf(order, *sorted.at(i)) + u" before "_s +
+                                            keyOf(order, *sorted.at(i + 1))));
+                if (c == 0)
+                    QVERIFY(firstPosition.value(sorted.at(i).data()) <
+                            firstPosition.value(sorted.at(i + 1).data()));
+            }
         }
     }
-}
+};
 
 QTEST_GUILESS_MAIN(TestSorting)
 #include "tst_sorting.moc"
