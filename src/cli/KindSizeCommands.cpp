@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include <charconv>
+
 namespace vellumry::cli {
 
 namespace {
@@ -14,18 +16,10 @@ namespace {
 // A decimal count from 0 to 2^64-1, digits only.
 bool parseByteCount(std::string_view text, quint64 &value)
 {
-    if (text.empty() || text.size() > 20)
+    if (text.empty() || text.size() > 20 || text.front() < '0' || text.front() > '9') // no sign, no blank
         return false;
-    value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        const quint64 digit = quint64(c - '0');
-        if (value > (~quint64(0) - digit) / 10)
-            return false;
-        value = value * 10 + digit;
-    }
-    return true;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size();
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 
 #include "platform/ChildProcess.h"
 
+#include <charconv>
+
 #include <sys/stat.h>
 
 namespace vellumry {
@@ -10,14 +12,10 @@ namespace vellumry {
 quint64 bytesFromDiskUsageOutput(QByteArrayView output)
 {
     quint64 kilobytes = 0;
-    qsizetype i = 0;
-    for (; i < output.size() && output[i] >= '0' && output[i] <= '9'; ++i) {
-        const quint64 digit = quint64(output[i] - '0');
-        if (kilobytes > (~quint64(0) / 1024 - digit) / 10)
-            return 0; // not a count du could print
-        kilobytes = kilobytes * 10 + digit;
-    }
-    return kilobytes * 1024;
+    const auto [end, error] = std::from_chars(output.data(), output.data() + output.size(), kilobytes);
+    if (error == std::errc::result_out_of_range || kilobytes > ~quint64(0) / 1024)
+        return 0; // not a count du could print
+    return error == std::errc() ? kilobytes * 1024 : 0;
 }
 
 quint64 fastFolderSizeAtFilePath(const QByteArray &path)

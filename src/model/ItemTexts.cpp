@@ -1,6 +1,8 @@
 // Size and date texts. Both run once per listed item, so they avoid QLocale and QDateTime.
 #include "model/ItemTexts.h"
 
+#include <chrono>
+
 #include <cstdio>
 
 namespace vellumry {
@@ -15,40 +17,11 @@ char *writeUnits(float value, const char *unit, char *out)
     return out;
 }
 
-constexpr qint64 kSecondsPerDay = 86400;
-// Days from 1970-01-01 to 0001-01-01 and to 9999-12-31 on the proleptic Gregorian calendar.
-constexpr qint64 kFirstDay = -719162;
-constexpr qint64 kLastDay = 2932896;
-
-struct CivilDate
-{
-    qint64 year;
-    unsigned month; // 1..12
-    unsigned day;   // 1..31
-};
-
-// The calendar date of a day number counted from 1970-01-01. The calendar repeats every 400 years
-// (146097 days), so the day is split into a 400-year era and a day within it. Within the era, years are
-// counted from March 1st so that the leap day falls at the end of the year.
-constexpr CivilDate civilFromDays(qint64 days)
-{
-    const qint64 z = days + 719468; // days since 0000-03-01
-    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
-    const qint64 dayOfEra = z - era * 146097; // [0, 146096]
-    const qint64 yearOfEra =
-        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;           // [0, 399]
-    const qint64 dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100); // [0, 365]
-    const qint64 monthFromMarch = (5 * dayOfYear + 2) / 153;                                 // [0, 11]
-    const auto day = static_cast<unsigned>(dayOfYear - (153 * monthFromMarch + 2) / 5 + 1);
-    const auto month = static_cast<unsigned>(monthFromMarch < 10 ? monthFromMarch + 3 : monthFromMarch - 9);
-    const qint64 year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
-    return {year, month, day};
-}
-static_assert(civilFromDays(0).year == 1970 && civilFromDays(0).month == 1 && civilFromDays(0).day == 1);
-static_assert(civilFromDays(kFirstDay).year == 1 && civilFromDays(kFirstDay).month == 1 &&
-              civilFromDays(kFirstDay).day == 1);
-static_assert(civilFromDays(kLastDay).year == 9999 && civilFromDays(kLastDay).month == 12 &&
-              civilFromDays(kLastDay).day == 31);
+using std::chrono::days;
+using std::chrono::sys_days;
+// 0001-01-01 and 9999-12-31: the dates a four-digit year can show; times outside are held to them.
+constexpr sys_days kFirstDay = std::chrono::year{1} / 1 / 1;
+constexpr sys_days kLastDay = std::chrono::year{9999} / 12 / 31;
 
 // Writes value as exactly `width` decimal digits, with leading zeros.
 char *writeDigits(char *out, unsigned value, int width)
@@ -92,34 +65,31 @@ QString sizeText(quint64 n)
 
 int formatDateText(qint64 secondsSinceEpoch, char *out)
 {
-    // Floor division, so times before 1970 fall on the day they belong to.
-    qint64 days = secondsSinceEpoch / kSecondsPerDay;
-    qint64 secondOfDay = secondsSinceEpoch % kSecondsPerDay;
-    if (secondOfDay < 0) {
-        secondOfDay += kSecondsPerDay;
-        --days;
+    using namespace std::chrono;
+    const sys_seconds time{seconds(secondsSinceEpoch)};
+    sys_days day = floor<days>(time); // times before 1970 fall on the day they belong to
+    auto secondOfDay = time - day;
+    if (day < kFirstDay) {
+        day = kFirstDay;
+        secondOfDay = seconds(0);
+    } else if (day > kLastDay) {
+        day = kLastDay;
+        secondOfDay = days(1) - seconds(1);
     }
-    if (days < kFirstDay) {
-        days = kFirstDay;
-        secondOfDay = 0;
-    } else if (days > kLastDay) {
-        days = kLastDay;
-        secondOfDay = kSecondsPerDay - 1;
-    }
-    const CivilDate date = civilFromDays(days);
-    const auto seconds = static_cast<unsigned>(secondOfDay);
+    const year_month_day date{day};
+    const hh_mm_ss clock{secondOfDay};
 
-    char *p = writeDigits(out, static_cast<unsigned>(date.year), 4);
+    char *p = writeDigits(out, static_cast<unsigned>(int(date.year())), 4);
     *p++ = '-';
-    p = writeDigits(p, date.month, 2);
+    p = writeDigits(p, unsigned(date.month()), 2);
     *p++ = '-';
-    p = writeDigits(p, date.day, 2);
+    p = writeDigits(p, unsigned(date.day()), 2);
     *p++ = ' ';
-    p = writeDigits(p, seconds / 3600, 2);
+    p = writeDigits(p, unsigned(clock.hours().count()), 2);
     *p++ = ':';
-    p = writeDigits(p, seconds / 60 % 60, 2);
+    p = writeDigits(p, unsigned(clock.minutes().count()), 2);
     *p++ = ':';
-    p = writeDigits(p, seconds % 60, 2);
+    p = writeDigits(p, unsigned(clock.seconds().count()), 2);
     *p = '\0';
     return static_cast<int>(p - out);
 }

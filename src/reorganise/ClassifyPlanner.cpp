@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -80,13 +81,12 @@ std::optional<QList<QByteArray>> listFolder(const QByteArray &path, int *error)
 // The value of the name's leading decimal digits (0 without any), capped so long runs cannot overflow.
 int leadingNumber(const QByteArray &name)
 {
+    constexpr int kCap = 100000;
+    if (name.isEmpty() || name.front() < '0' || name.front() > '9')
+        return 0;
     int value = 0;
-    for (const char c : name) {
-        if (c < '0' || c > '9')
-            break;
-        value = std::min(value * 10 + (c - '0'), 100000);
-    }
-    return value;
+    const auto [end, error] = std::from_chars(name.constData(), name.constData() + name.size(), value);
+    return error == std::errc::result_out_of_range ? kCap : std::min(value, kCap);
 }
 
 std::optional<QString> keptByMode(const QByteArray &name, ClassifyBy by)
