@@ -337,46 +337,11 @@ MimeappsWrite setDefaultInMimeappsList(const QByteArray &path, const QByteArray 
     const QByteArray folder = slash > 0 ? target.left(slash) : QByteArray("/");
     if (!exists && g_mkdir_with_parents(folder.constData(), 0700) != 0)
         return writeError(errno);
-    QByteArray temporary = folder + "/.mimeapps.list.XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
-        return writeError(errno);
-    int error = 0;
-    for (qsizetype done = 0; done < after->size() && !error;) {
-        const ssize_t wrote = ::write(fd, after->constData() + done, size_t(after->size() - done));
-        if (wrote < 0 && errno != EINTR)
-            error = errno;
-        else if (wrote > 0)
-            done += wrote;
-    }
-    if (!error && ::fchmod(fd, exists ? (st.st_mode & 07777) : 0600) != 0)
-        error = errno;
-    // Only root can give a file away; for anyone else the owner already is the user.
-    if (!error && exists && (st.st_uid != ::geteuid() || st.st_gid != ::getegid()))
-        (void)::fchown(fd, st.st_uid, st.st_gid);
-    if (!error && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && !error)
-        error = errno;
-    if (!error && exists) {
-        // Someone else's change since it was read would be lost: keep theirs.
-        struct stat now;
-        if (::stat(target.constData(), &now) != 0 || now.st_ino != st.st_ino || now.st_size != st.st_size ||
-            now.st_mtim.tv_sec != st.st_mtim.tv_sec || now.st_mtim.tv_nsec != st.st_mtim.tv_nsec) {
-            ::unlink(temporary.constData());
-            return refused(u"mimeapps.list changed while it was being edited"_s);
-        }
-    }
-    if (!error && ::rename(temporary.constData(), target.constData()) != 0)
-        error = errno;
-    if (error) {
-        ::unlink(temporary.constData());
+    const int error = replaceFileAtomically(target, *after, exists ? (st.st_mode & 07777) : 0600, exists ? &st : nullptr);
+    if (error == ESTALE) // someone else's change since it was read would be lost: keep theirs
+        return refused(u"mimeapps.list changed while it was being edited"_s);
+    if (error)
         return writeError(error);
-    }
-    if (const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
     // Watchers of the link's folder (GIO's among them) see nothing of a change made elsewhere: touch it.
     if (isLink)
         ::utimensat(AT_FDCWD, path.constData(), nullptr, AT_SYMLINK_NOFOLLOW);

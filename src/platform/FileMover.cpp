@@ -220,4 +220,9 @@ bool removeAbandonedCopy(const QByteArray &temporary)
     return removeTree(temporary) == 0;
 }
 
+int removeEmptyFolder(const QByteArray &path)
+{
+    return ::rmdir(path.constData()) == 0 ? 0 : errno;
+}
+
 } // namespace vellumry

@@ -36,6 +36,9 @@ inline constexpr char kPartialCopyPrefix[] = ".vellumry-moving-";
 MoveResult moveItemAtPath(const QByteArray &from, const QByteArray &to,
                           const std::function<void(const QByteArray &temporary)> &beforeCopy = {});
 
+// Removes the empty folder at `path` (rmdir: a folder that holds anything stays). Answers 0 or the errno.
+int removeEmptyFolder(const QByteArray &path);
+
 // Removes a temporary copy that a move cut short by a kill left behind: only a path whose last name starts
 // with kPartialCopyPrefix is touched. Answers whether nothing of it is left.
 bool removeAbandonedCopy(const QByteArray &temporary);

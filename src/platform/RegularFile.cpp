@@ -2,6 +2,7 @@
 #include "platform/RegularFile.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include <fcntl.h>
@@ -105,6 +106,50 @@ FileContent readRegularFile(const QByteArray &path, qint64 maxSize)
     }
     ::close(fd);
     return result;
+}
+
+int replaceFileAtomically(const QByteArray &target, const QByteArray &content, unsigned mode, const struct stat *before)
+{
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray folder = slash > 0 ? target.left(slash) : QByteArray("/");
+    QByteArray temporary = folder + "/." + target.mid(slash + 1) + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        return errno;
+    int error = 0;
+    for (qsizetype done = 0; done < content.size() && !error;) {
+        const ssize_t wrote = ::write(fd, content.constData() + done, size_t(content.size() - done));
+        if (wrote < 0 && errno != EINTR)
+            error = errno;
+        else if (wrote > 0)
+            done += wrote;
+    }
+    if (!error && ::fchmod(fd, mode_t(mode)) != 0)
+        error = errno;
+    // Only root can give a file away; for anyone else the owner already is the user.
+    if (!error && before && (before->st_uid != ::geteuid() || before->st_gid != ::getegid()))
+        (void)::fchown(fd, before->st_uid, before->st_gid);
+    if (!error && ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && !error)
+        error = errno;
+    if (!error && before) {
+        struct stat now;
+        if (::stat(target.constData(), &now) != 0 || now.st_ino != before->st_ino || now.st_size != before->st_size ||
+            now.st_mtim.tv_sec != before->st_mtim.tv_sec || now.st_mtim.tv_nsec != before->st_mtim.tv_nsec)
+            error = ESTALE;
+    }
+    if (!error && ::rename(temporary.constData(), target.constData()) != 0)
+        error = errno;
+    if (error) {
+        ::unlink(temporary.constData());
+        return error;
+    }
+    if (const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return 0;
 }
 
 } // namespace vellumry

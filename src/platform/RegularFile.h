@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <sys/stat.h>
+
 namespace vellumry {
 
 // Whether `path` (symbolic links followed) is a regular file. A FIFO, socket, device or folder is not:
@@ -24,6 +26,14 @@ struct FileContent
 // checked again on the open descriptor, so a FIFO or device put in its place is refused, never read
 // from and never waited on. Files above `maxSize` bytes are refused as "too large". Any thread.
 FileContent readRegularFile(const QByteArray &path, qint64 maxSize = qint64(64) << 20);
+
+// Replaces the file at `target` (a path without links: resolve them first) with `content`: written to a
+// temporary file in the same folder, synced, then renamed over it, so a reader sees the old file or the
+// new one, never half of one. The new file gets `mode`; with `before` (the target's stat when it was read)
+// it keeps the owner, and a target that changed since (inode, size or time differ) is left alone with the
+// answer ESTALE. Answers 0 or the errno that stopped it; no temporary file is left behind. Any thread.
+int replaceFileAtomically(const QByteArray &target, const QByteArray &content, unsigned mode,
+                          const struct stat *before = nullptr);
 
 // A short text for an errno value: "no such file", "permission denied", ...
 QString fileErrorText(int error);

@@ -1,6 +1,7 @@
 // Carrying out a classification and its clean-up.
 #include "reorganise/ClassifyExecutor.h"
 
+#include "platform/FileMover.h"
 #include "platform/NativePath.h"
 
 #include <cerrno>
@@ -48,8 +49,7 @@ QString removeFolderTree(const QByteArray &path, const QByteArray &rel, MoveJour
     using Action = MoveJournal::Action;
     if (journal && !journal->intend(Action::RemoveFolder, path))
         return u"the journal cannot be written"_s;
-    if (::rmdir(path.constData()) != 0) {
-        const int error = errno;
+    if (const int error = removeEmptyFolder(path); error != 0) {
         const QString reason = error == ENOTEMPTY || error == EEXIST
                                    ? u"not empty any more: %1"_s.arg(fromNativePath(rel))
                                    : u"cannot be removed: %1: %2"_s.arg(fromNativePath(rel),
