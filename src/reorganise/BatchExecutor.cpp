@@ -295,12 +295,12 @@ QList<StepOutcome> executePlan(const Plan &plan, MoveJournal *journal, const std
     return outcomes;
 }
 
-ActionResult trashJournaled(const QByteArray &path, MoveJournal *journal)
+ActionResult trashJournaled(const QByteArray &path, MoveJournal *journal, DesktopServices &desktop)
 {
     using Action = MoveJournal::Action;
     if (journal && !journal->intend(Action::Trash, path))
         return {false, u"the journal cannot be written"_s};
-    const ActionResult result = moveToTrash(path);
+    const ActionResult result = desktop.trash(path);
     if (journal) {
         if (result.ok)
             journal->done(Action::Trash, path);
