@@ -24,10 +24,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLocale>
 #include <QLoggingCategory>
 #include <QMenu>
@@ -54,13 +52,6 @@ QString folderToOpen(const QString &path)
 }
 
 AppDelegate *g_controller = nullptr;
-
-// "1 file", "2 files", with the count grouped for reading ("12,345 files").
-QString fileCount(qsizetype n)
-{
-    const QString number = QLocale().toString(qlonglong(n));
-    return n == 1 ? AppDelegate::tr("%1 file").arg(number) : AppDelegate::tr("%1 files").arg(number);
-}
 
 } // namespace
 
@@ -105,31 +96,17 @@ void AppDelegate::awakeFromNib()
     m_look = new Look(window, openFolderWindow, *m_services.desktop, this);
 
     // Views and their signals.
-    window->fodlerfileBroswerView->setModel(FileListController);
-    window->fileListTableview->setModel(FileListController);
-    QHeaderView *header = window->fileListTableview->horizontalHeader();
-    header->setSectionResizeMode(QHeaderView::Interactive);
-    header->setSectionResizeMode(ShownListModel::PathColumn, QHeaderView::Stretch); // the path takes what is left
-    header->resizeSection(ShownListModel::NameColumn, 220);
-    header->resizeSection(ShownListModel::SizeColumn, 90);
-    header->resizeSection(ShownListModel::TypeColumn, 110);
-    header->resizeSection(ShownListModel::DateColumn, window->fontMetrics().horizontalAdvance(u"0000-00-00 00:00:00"_s) + 24);
+    window->setFileModel(FileListController);
     connect(window->fodlerfileBroswerView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &AppDelegate::imageBrowserSelectionDidChange);
     connect(window->fileListTableview->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &AppDelegate::tableViewSelectionDidChange);
     connect(window->fodlerfileBroswerView, &NSDragImageBrowserView::itemDoubleClicked, this,
             &AppDelegate::imageBrowserCellWasDoubleClickedAtIndex);
-    header->setSortIndicatorShown(false);
-    header->setSectionsClickable(true);
-    connect(header, &QHeaderView::sectionClicked, this, [this](int section) {
+    connect(window->fileListTableview->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
         tableViewDidClickTableColumn(
             FileListController->headerData(section, Qt::Horizontal, ShownListModel::IdentifierRole).toString());
     });
-    for (QObject *watched : std::initializer_list<QObject *>{
-             window->fodlerfileBroswerView, window->fileListTableview, window->fodlerfileBroswerView->viewport(),
-             window->fileListTableview->viewport(), window->renameFeatureBtn})
-        watched->installEventFilter(this);
     connect(m_thumbnails, &ThumbnailLoader::thumbnailReady, window->fodlerfileBroswerView->viewport(),
             qOverload<>(&QWidget::update));
 
@@ -605,71 +582,7 @@ void AppDelegate::ShowFilesinFinderAction()
     }
 }
 
-void AppDelegate::MoveFilesToTrashAction()
-{
-    int trashed = 0;
-    QStringList failures;
-    std::optional<MoveJournal> journal; // opened with the first file: trashing is journaled like any batch
-    for (int row : selectedRows()) {
-        const IKImageItemRef item = FileListController->itemAt(row);
-        if (!item || item->bDir())
-            continue; // folder items are never trashed from here: their path is the folder icon
-        if (!journal)
-            journal.emplace(MoveJournal::defaultFolder(), u"trash"_s);
-        if (!journal->isOpen()) {
-            m_actionStatus = tr("Nothing moved to the Trash: the journal cannot be written (%1)").arg(journal->errorText());
-            updateStatus();
-            return;
-        }
-        const ActionResult result = trashJournaled(item->nativeFilePath(), &*journal, *m_services.desktop);
-        if (result.ok)
-            ++trashed;
-        else
-            failures.append(displayPath(item->fileName()) + u": "_s + result.reason);
-    }
-    if (trashed == 0 && failures.isEmpty())
-        return;
-    QString text = tr("%1 moved to the Trash").arg(fileCount(trashed));
-    if (!failures.isEmpty())
-        text += tr(", %1 could not be moved (%2)")
-                    .arg(QLocale().toString(qlonglong(failures.size())),
-                         failures.size() == 1 ? failures.first() : failures.first() + u", …"_s);
-    m_actionStatus = text;
-    updateStatus();
-}
-
-bool AppDelegate::eventFilter(QObject *watched, QEvent *event)
-{
-    if ((watched == window->fodlerfileBroswerView && event->type() == QEvent::Resize) ||
-        (watched == window->renameFeatureBtn && event->type() == QEvent::Move)) {
-        m_look->placeShowFilesButton();
-    } else if ((watched == window->fodlerfileBroswerView || watched == window->fileListTableview) &&
-               event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            OpenSelectedFileAction();
-            return true;
-        }
-        if (key->key() == Qt::Key_Delete) {
-            MoveFilesToTrashAction();
-            return true;
-        }
-    } else if ((watched == window->fodlerfileBroswerView->viewport() ||
-                watched == window->fileListTableview->viewport()) &&
-               event->type() == QEvent::ContextMenu) {
-        const auto *menuEvent = static_cast<QContextMenuEvent *>(event);
-        if (selectedRows().isEmpty())
-            return false;
-        QMenu menu;
-        menu.addAction(tr("Open"), this, &AppDelegate::OpenSelectedFileAction)->setShortcut(Qt::Key_Return);
-        menu.addAction(tr("Show in File Manager"), this, &AppDelegate::ShowFilesinFinderAction);
-        menu.addSeparator();
-        menu.addAction(tr("Move to Trash"), this, &AppDelegate::MoveFilesToTrashAction)->setShortcut(Qt::Key_Delete);
-        menu.exec(menuEvent->globalPos());
-        return true;
-    }
-    return QObject::eventFilter(watched, event);
-}
+void AppDelegate::MoveFilesToTrashAction() { m_batches->trashSelection(); }
 
 // ---- Preview and opening ---------------------------------------------------------------------------
 
@@ -817,6 +730,12 @@ void AppDelegate::MybuttonMouseDownHandle(QObject *button)
         window->show();
         openFolderWindow->hide();
     }
+}
+
+QString AppDelegate::fileCount(qsizetype n)
+{
+    const QString number = QLocale().toString(qlonglong(n));
+    return n == 1 ? tr("%1 file").arg(number) : tr("%1 files").arg(number);
 }
 
 void AppDelegate::updateStatus()

@@ -144,6 +144,7 @@ public:
     void savePanelDidEnd12(int returnCode, bool suppressionTicked);
     QString showFilesImageName() const;
     QString statusText() const;
+    static QString fileCount(qsizetype n); // "1 file", "12,345 files"
     void showActionStatus(const QString &text); // the outcome of the last action, before the counts
     void refreshPreview(); // the visible view's selection previewed again
     QPoint menuPointForButton(QWidget *button) const; // where a button's menu pops up, in screen coordinates
@@ -212,7 +213,6 @@ private:
     void connectCommands();
     void showKind(const ItemList &list, int width, const QString &lightImage, const QString &darkImage);
     void sortFiles(int order);
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void previewRow(int row);
     int lowestSelectedGridRow() const; // -1 when nothing is selected
     void openItem(const IKImageItem &item);

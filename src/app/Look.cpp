@@ -95,6 +95,16 @@ Look::Look(MainWindow *window, StartWindow *start, DesktopServices &desktop, QOb
     setShowFilesImage(u"showallfilesbtn.png"_s);
     m_timer->setInterval(1000);
     connect(m_timer, &QTimer::timeout, this, &Look::check);
+    m_window->fodlerfileBroswerView->installEventFilter(this);
+    m_window->renameFeatureBtn->installEventFilter(this);
+}
+
+bool Look::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == m_window->fodlerfileBroswerView && event->type() == QEvent::Resize) ||
+        (watched == m_window->renameFeatureBtn && event->type() == QEvent::Move))
+        placeShowFilesButton();
+    return QObject::eventFilter(watched, event);
 }
 
 void Look::start()

@@ -36,6 +36,9 @@ public:
     QString showFilesImage() const { return m_showFilesImage; }
     void placeShowFilesButton(); // after the grid or the feature buttons moved
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override; // the grid resized, the feature buttons moved
+
 private:
     void apply(bool dark);
     void applyFeatureImages(bool dark);

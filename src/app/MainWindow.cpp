@@ -9,6 +9,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -228,8 +230,51 @@ void StartWindow::dropEvent(QDropEvent *event)
     }
 }
 
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool view = watched == fodlerfileBroswerView || watched == fileListTableview;
+    if (view && event->type() == QEvent::KeyPress && m_actions[OpenSelection]) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Delete) {
+            m_actions[key == Qt::Key_Delete ? MoveToTrash : OpenSelection]->trigger();
+            return true;
+        }
+    } else if ((watched == fodlerfileBroswerView->viewport() || watched == fileListTableview->viewport()) &&
+               event->type() == QEvent::ContextMenu && m_actions[OpenSelection]) {
+        const auto *owner = static_cast<QAbstractItemView *>(watched->parent());
+        if (owner->selectionModel()->selectedRows().isEmpty())
+            return false;
+        QMenu menu;
+        menu.addAction(tr("Open"), m_actions[OpenSelection], &QAction::trigger)->setShortcut(Qt::Key_Return);
+        menu.addAction(tr("Show in File Manager"), m_actions[ShowInFileManager], &QAction::trigger);
+        menu.addSeparator();
+        menu.addAction(tr("Move to Trash"), m_actions[MoveToTrash], &QAction::trigger)->setShortcut(Qt::Key_Delete);
+        menu.exec(static_cast<QContextMenuEvent *>(event)->globalPos());
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::setFileModel(QAbstractItemModel *model)
+{
+    fodlerfileBroswerView->setModel(model);
+    fileListTableview->setModel(model);
+    QHeaderView *header = fileListTableview->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setSectionResizeMode(ShownListModel::PathColumn, QHeaderView::Stretch); // the path takes what is left
+    header->resizeSection(ShownListModel::NameColumn, 220);
+    header->resizeSection(ShownListModel::SizeColumn, 90);
+    header->resizeSection(ShownListModel::TypeColumn, 110);
+    header->resizeSection(ShownListModel::DateColumn, fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + 24);
+    header->setSortIndicatorShown(false);
+    header->setSectionsClickable(true);
+}
+
 void MainWindow::buildMenus()
 {
+    for (QObject *watched : std::initializer_list<QObject *>{fodlerfileBroswerView, fileListTableview,
+                                                             fodlerfileBroswerView->viewport(), fileListTableview->viewport()})
+        watched->installEventFilter(this);
     const auto add = [this](QMenu *menu, Command command, const QString &title, const QKeySequence &keys = {},
                             const QString &tip = {}) {
         QAction *action = menu->addAction(title);

@@ -5,6 +5,7 @@
 
 #include <array>
 
+class QAbstractItemModel;
 class QAction;
 class QLabel;
 class QMimeData;
@@ -28,6 +29,9 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 public:
     explicit MainWindow(NotificationCenter *nc, QWidget *parent = nullptr);
+
+    // Both file views show `model` (a ShownListModel); the table's columns get their widths.
+    void setFileModel(QAbstractItemModel *model);
 
     // What the menus offer; the controller connects each action (Quit is connected here).
     enum Command
@@ -78,6 +82,9 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // In the file views: Enter opens the selection, Delete trashes it, and the context menu offers both
+    // and the file manager.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     std::array<QAction *, CommandCount> m_actions{};

@@ -338,7 +338,7 @@ void TestAppDelegate::trashTakesTheVisibleSelectionJournaled()
     run.grid()->select(app.FileListController->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     app.window->fileListTableview->selectionModel()->select(app.FileListController->index(0, 0),
                                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    app.MoveFilesToTrashAction();
+    QTest::keyClick(app.window->fodlerfileBroswerView, Qt::Key_Delete);
     QCOMPARE(run.desktop.trashed, QByteArrayList{odd});
     QVERIFY(exists(image1) && !exists(odd));
     QVERIFY(app.statusText().startsWith(u"1 file moved to the Trash"_s));

@@ -13,6 +13,7 @@
 #include "views/ui/ShownListModel.h"
 
 #include <QFileDialog>
+#include <QLocale>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -134,6 +135,40 @@ void BatchRunner::moveSelection(int removals, const QByteArray &folder, const QB
             if (!showAfterwards.isEmpty())
                 m_desktop.open(showAfterwards);
         });
+}
+
+// ---- Trash -------------------------------------------------------------------------------------
+
+void BatchRunner::trashSelection()
+{
+    int trashed = 0;
+    QStringList failures;
+    std::optional<MoveJournal> journal; // opened with the first file: trashing is journaled like any batch
+    for (int row : m_owner.selectedRows()) {
+        const IKImageItemRef item = m_owner.FileListController->itemAt(row);
+        if (!item || item->bDir())
+            continue; // folder items are never trashed from here: their path is the folder icon
+        if (!journal)
+            journal.emplace(MoveJournal::defaultFolder(), u"trash"_s);
+        if (!journal->isOpen()) {
+            m_owner.showActionStatus(
+                tr("Nothing moved to the Trash: the journal cannot be written (%1)").arg(journal->errorText()));
+            return;
+        }
+        const ActionResult result = trashJournaled(item->nativeFilePath(), &*journal, m_desktop);
+        if (result.ok)
+            ++trashed;
+        else
+            failures.append(displayPath(item->fileName()) + u": "_s + result.reason);
+    }
+    if (trashed == 0 && failures.isEmpty())
+        return;
+    QString text = tr("%1 moved to the Trash").arg(AppDelegate::fileCount(trashed));
+    if (!failures.isEmpty())
+        text += tr(", %1 could not be moved (%2)")
+                    .arg(QLocale().toString(qlonglong(failures.size())),
+                         failures.size() == 1 ? failures.first() : failures.first() + u", …"_s);
+    m_owner.showActionStatus(text);
 }
 
 // ---- Rename ------------------------------------------------------------------------------------

@@ -49,6 +49,10 @@ public:
     void chooseFolderAndMove(); // asks for the folder in a sheet, then moveInto()
     void moveInto(const QByteArray &folder); // the selection as it is now; the folder opens afterwards
 
+    // The selected files (never folder items) to the Trash, one by one, journaled; the status line
+    // counts them and names the first failure. No journal: nothing is trashed.
+    void trashSelection();
+
     void showRenameSheet();  // when something is selected
     void renameFromSheet();  // the sheet's Rename: the shown selection, with the sheet's options
     void showClassifySheet(); // when there is a main folder
