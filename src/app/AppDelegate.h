@@ -1,5 +1,6 @@
-// The one controller: owns the lists, the scan engine, the windows and the timers, and carries out
-// what the user asks for.
+// The controller: owns the lists, the scan engine and the windows, runs the launch sequence, loads
+// folders and drives the views. Batches go to BatchRunner, the look to Look, preferences, help and about
+// to PreferencesController; the commands keep their names here as forwarders.
 #pragma once
 
 #include "appmanager/AppSorting.h"
@@ -205,7 +206,7 @@ public:
 Q_SIGNALS:
     void scanFinished(); // no scan is running or queued any more
     void previewed(int row);
-    void batchFinished();
+    void batchFinished(); // a move, rename or classification ended, its items and status updated
 
 private:
     void clearLists();
