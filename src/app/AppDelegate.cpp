@@ -1,15 +1,19 @@
-// The controller: launch, folder loading, view modes, preview, look and sheets.
+// The controller: launch, folder loading, view modes, preview, and the commands it hands on.
 #include "app/AppDelegate.h"
 
+#include "app/Look.h"
 #include "app/MainWindow.h"
 #include "app/PRButton.h"
+#include "app/PreferencesController.h"
 #include "model/FolderScanner.h"
-#include "platform/NativePath.h"
-#include "platform/DesktopServices.h"
+#include "platform/LoginItems.h"
 #include "platform/Logging.h"
+#include "platform/NativePath.h"
 #include "platform/NotificationCenter.h"
+#include "platform/Preferences.h"
 #include "platform/Settings.h"
-#include "reorganise/MovePlanner.h"
+#include "reorganise/ui/BatchRunner.h"
+#include "reorganise/ui/ClassifySheet.h"
 #include "reorganise/ui/RenameSheet.h"
 #include "views/Comparators.h"
 #include "views/ui/BackgroundImageView.h"
@@ -20,21 +24,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
-#include <QContextMenuEvent>
-#include <QKeyEvent>
 #include <QFileDialog>
-#include <QFutureWatcher>
-#include <QProgressDialog>
-#include <QtConcurrent/QtConcurrentRun>
-#include <QGraphicsOpacityEffect>
 #include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
 #include <QLocale>
 #include <QLoggingCategory>
 #include <QMenu>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
@@ -59,76 +53,14 @@ QString folderToOpen(const QString &path)
 
 AppDelegate *g_controller = nullptr;
 
-const QColor kDarkWindow(29, 30, 31), kLightWindow(243, 246, 250);
-const QColor kDarkBrowser(42, 43, 54), kLightBrowser(251, 251, 251);
-const QColor kDarkText(250, 250, 250), kLightText(74, 74, 74);
-
-// The show-files button's image for each kind filter, light and dark, in the order the look swap tries them.
-const std::pair<const char *, const char *> kShowFilesImages[] = {
-    {"showallfilesbtn.png", "showallfileblackbtn.png"}, {"showimagesbtn.png", "showimageblackbtn.png"},
-    {"archivebtn.png", "showarchiveblackbtn.png"},      {"showdocumentsbtn.png", "showdocumentsblackbtn.png"},
-    {"showvideosbtn.png", "showvideoblackbtn.png"},     {"showaudiosbtn.png", "showaudioblackbtn.png"},
-    {"otherbtn.png", "showotherblackbtn.png"},
-};
-
-// "1 file", "2 files", with the count grouped for reading ("12,345 files").
-QString fileCount(qsizetype n)
-{
-    const QString number = QLocale().toString(qlonglong(n));
-    return n == 1 ? AppDelegate::tr("%1 file").arg(number) : AppDelegate::tr("%1 files").arg(number);
-}
-
-QIcon namedIcon(const QString &name) { return QIcon(u":/images/"_s + name); }
-
-void setButtonImage(QPushButton *button, const QString &name)
-{
-    const QPixmap pixmap(u":/images/"_s + name);
-    button->setIcon(QIcon(pixmap));
-    if (!pixmap.isNull()) {
-        const QSize size = pixmap.deviceIndependentSize().toSize();
-        button->setIconSize(size);
-        button->setFixedSize(size + QSize(4, 4));
-        button->setText(QString());
-    }
-    button->setProperty("imageName", name);
-}
-
-QPalette lookPalette(bool dark)
-{
-    QPalette palette = QApplication::style()->standardPalette();
-    const QColor window = dark ? kDarkWindow : kLightWindow;
-    const QColor base = dark ? kDarkBrowser : kLightBrowser;
-    const QColor text = dark ? kDarkText : QColor(34, 36, 40);
-    palette.setColor(QPalette::Window, window);
-    palette.setColor(QPalette::Base, base);
-    palette.setColor(QPalette::AlternateBase, dark ? base.lighter(112) : QColor(243, 245, 248));
-    palette.setColor(QPalette::WindowText, text);
-    palette.setColor(QPalette::Text, text);
-    palette.setColor(QPalette::ButtonText, text);
-    palette.setColor(QPalette::Button, dark ? QColor(52, 54, 60) : QColor(236, 239, 244));
-    palette.setColor(QPalette::Highlight, dark ? QColor(64, 156, 160) : QColor(26, 118, 124));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    palette.setColor(QPalette::ToolTipBase, dark ? QColor(52, 54, 60) : QColor(255, 255, 240));
-    palette.setColor(QPalette::ToolTipText, text);
-    palette.setColor(QPalette::PlaceholderText, dark ? QColor(150, 150, 155) : QColor(130, 130, 135));
-    palette.setColor(QPalette::Disabled, QPalette::Text, dark ? QColor(120, 120, 125) : QColor(160, 160, 165));
-    palette.setColor(QPalette::Disabled, QPalette::ButtonText, dark ? QColor(120, 120, 125) : QColor(160, 160, 165));
-    return palette;
-}
-
-void setLabelColor(QLabel *label, const QColor &color)
-{
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-}
-
 } // namespace
 
 AppDelegate::AppDelegate(Services services, QObject *parent) : QObject(parent), m_services(std::move(services))
 {
     if (!m_services.desktop)
         m_services.desktop = &DesktopServices::system();
+    if (!m_services.interfaceStyle)
+        m_services.interfaceStyle = [desktop = m_services.desktop] { return desktop->interfaceStyle(); };
     // Creation: subscribe to the named notifications and record the one instance.
     m_services.nc->observe(Notification::ButtonMouseDown, this, [this](QObject *o) { MybuttonMouseDownHandle(o); });
     m_services.nc->observe(Notification::DragOperationImage, this,
@@ -140,10 +72,7 @@ AppDelegate::~AppDelegate()
 {
     if (g_controller == this)
         g_controller = nullptr;
-    // A batch still running stops between two files; the step under way finishes, so no file is left
-    // half moved, and a stopped classification sends nothing to the Trash.
-    if (m_batch)
-        m_batch->cancelled = true;
+    delete m_batches; // a batch still running stops between two files
     delete openFolderWindow;
     delete window;
 }
@@ -156,87 +85,31 @@ void AppDelegate::awakeFromNib()
 {
     window = new MainWindow(m_services.nc);
     openFolderWindow = new StartWindow(m_services.nc);
-    renameSheet = new RenameSheet(window);
-    classifySheet = new ClassifySheet(window);
     m_scanner = new FolderScanner(lists, this);
     m_thumbnails = new ThumbnailLoader(80, this);
     FileListController = new ShownListModel(this);
     FileListController->setThumbnailSource([this](const IKImageItem &item) { return m_thumbnails->thumbnail(item); });
-
-    // Background images.
-    window->groundImageView->setImageNamed(u"whiteground.png"_s);
-    window->groundFolderImageView->setImageNamed(u"grayimage.png"_s);
-    openFolderWindow->openFolderImageView->setImageNamed(u"grayimage.png"_s);
-    renameSheet->renameImageView->setImageNamed(u"grayimage.png"_s);
-    classifySheet->classifyImageView->setImageNamed(u"grayimage.png"_s);
-
-    // The rename sheet's option lists.
-    const auto fill = [](QComboBox *box, const QStringList &items) {
-        box->clear();
-        box->addItems(items);
-        box->setCurrentIndex(0);
-    };
-    fill(renameSheet->renameTypeBtn, {u"Parent Folder Name"_s, u"Path Components"_s, u"Text"_s});
-    fill(renameSheet->renameActBtn,
-         {u"Add parent folder name to beginning"_s, u"Add parent folder name to end"_s,
-          u"Replace current name with parent folder name"_s});
-    fill(renameSheet->renameLevelParentBtn,
-         {u"1 level of parent folder"_s, u"2 levels of parent folders"_s, u"3 levels of parent folders"_s,
-          u"4 levels of parent folders"_s, u"5 levels of parent folders"_s});
-    const QList<QWidget *> optional{renameSheet->addLevelLab,          renameSheet->addtextLab,
-                                    renameSheet->replacetext1Lab,      renameSheet->replacetext2Lab,
-                                    renameSheet->replaceStrText,       renameSheet->replaceWithStrLabText,
-                                    renameSheet->renameLevelParentBtn, renameSheet->addTextField};
-    for (QWidget *w : optional)
-        w->hide();
-
-    // The look at load: backgrounds and colours only; the watcher applies the rest.
-    const bool dark = m_services.interfaceStyle && m_services.interfaceStyle() == u"Dark"_s;
-    window->groundFolderImageView->setImageNamed(dark ? u"blackground.png"_s : u"grayimage.png"_s);
-    window->groundImageView->setImageNamed(dark ? u"blackground.png"_s : u"whiteground.png"_s);
-    openFolderWindow->openFolderImageView->setImageNamed(dark ? u"blackground.png"_s : u"grayimage.png"_s);
-    for (QLabel *label : {openFolderWindow->startInfo1lab, openFolderWindow->startInfo2lab, openFolderWindow->startInfo3lab})
-        setLabelColor(label, dark ? kDarkText : kLightText);
-    QApplication::setPalette(lookPalette(dark));
-    window->setPalette(lookPalette(dark));
-    openFolderWindow->setPalette(lookPalette(dark));
-    applyFeatureImages(false);
-    setShowFilesImage(u"showallfilesbtn.png"_s);
+    m_batches = new BatchRunner(*this, *m_services.desktop);
+    renameSheet = m_batches->renameSheet();
+    classifySheet = m_batches->classifySheet();
+    connect(m_batches, &BatchRunner::finished, this, &AppDelegate::batchFinished);
+    m_look = new Look(window, openFolderWindow, *m_services.desktop, this);
 
     // Views and their signals.
-    window->fodlerfileBroswerView->setModel(FileListController);
-    window->fileListTableview->setModel(FileListController);
-    QHeaderView *header = window->fileListTableview->horizontalHeader();
-    header->setSectionResizeMode(QHeaderView::Interactive);
-    header->setSectionResizeMode(ShownListModel::PathColumn, QHeaderView::Stretch); // the path takes what is left
-    header->resizeSection(ShownListModel::NameColumn, 220);
-    header->resizeSection(ShownListModel::SizeColumn, 90);
-    header->resizeSection(ShownListModel::TypeColumn, 110);
-    header->resizeSection(ShownListModel::DateColumn, window->fontMetrics().horizontalAdvance(u"0000-00-00 00:00:00"_s) + 24);
+    window->setFileModel(FileListController);
     connect(window->fodlerfileBroswerView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &AppDelegate::imageBrowserSelectionDidChange);
     connect(window->fileListTableview->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &AppDelegate::tableViewSelectionDidChange);
     connect(window->fodlerfileBroswerView, &NSDragImageBrowserView::itemDoubleClicked, this,
             &AppDelegate::imageBrowserCellWasDoubleClickedAtIndex);
-    header->setSortIndicatorShown(false);
-    header->setSectionsClickable(true);
-    connect(header, &QHeaderView::sectionClicked, this, [this](int section) {
+    connect(window->fileListTableview->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
         tableViewDidClickTableColumn(
             FileListController->headerData(section, Qt::Horizontal, ShownListModel::IdentifierRole).toString());
     });
-    window->showFilesButton->setStyleSheet(u"QPushButton { border: none; padding: 0; background: transparent; }"_s);
-    for (QObject *watched : std::initializer_list<QObject *>{
-             window->fodlerfileBroswerView, window->fileListTableview, window->fodlerfileBroswerView->viewport(),
-             window->fileListTableview->viewport(), window->renameFeatureBtn})
-        watched->installEventFilter(this);
     connect(m_thumbnails, &ThumbnailLoader::thumbnailReady, window->fodlerfileBroswerView->viewport(),
             qOverload<>(&QWidget::update));
 
-    connect(window->iconViewModeBtn, &QPushButton::clicked, this, &AppDelegate::ChangetoIconViewModeAction);
-    connect(window->listViewModeBtn, &QPushButton::clicked, this, &AppDelegate::ChangetoListViewModeAction);
-    connect(window->folderViewModeBtn, &QPushButton::clicked, this, &AppDelegate::ChangetoFolderViewModeAction);
-    connect(window->stopButton, &QPushButton::clicked, this, &AppDelegate::stopScanAction);
     connect(window, &MainWindow::closeRequested, this, [this] { windowShouldClose(window); });
     connect(openFolderWindow, &StartWindow::closeRequested, this, [this] { windowShouldClose(openFolderWindow); });
     connect(openFolderWindow, &StartWindow::filesDropped, this, [this](const QMimeData *data) {
@@ -264,88 +137,58 @@ void AppDelegate::awakeFromNib()
         Q_EMIT scanFinished();
     });
 
-    // Menus.
-    QMenu *fileMenu = window->menuBar()->addMenu(tr("&File"));
-    fileMenu->addAction(tr("&Open Folder…"), QKeySequence::Open, this, &AppDelegate::ClearAndOpenNewFolderAction)
-        ->setStatusTip(tr("Empty the lists and choose a new main folder"));
-    fileMenu->addAction(tr("&Import Folder…"), QKeySequence(Qt::CTRL | Qt::Key_I), this,
-                        &AppDelegate::ImportNewFolderAction)
-        ->setStatusTip(tr("Add the files of another folder to those shown"));
-    fileMenu->addAction(tr("&Clear"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K), this,
-                        &AppDelegate::ClearCurrentFilesandFolderAction)
-        ->setStatusTip(tr("Empty the lists"));
-    fileMenu->addSeparator();
-    fileMenu->addAction(tr("&Quit"), QKeySequence::Quit, qApp, &QApplication::quit);
-    QMenu *viewMenu = window->menuBar()->addMenu(tr("&View"));
-    viewMenu->addAction(tr("As &Icons"), QKeySequence(Qt::CTRL | Qt::Key_1), this,
-                        &AppDelegate::ChangetoIconViewModeAction);
-    viewMenu->addAction(tr("As &List"), QKeySequence(Qt::CTRL | Qt::Key_2), this,
-                        &AppDelegate::ChangetoListViewModeAction);
-    viewMenu->addAction(tr("As &Folders"), QKeySequence(Qt::CTRL | Qt::Key_3), this,
-                        &AppDelegate::ChangetoFolderViewModeAction);
-    viewMenu->addSeparator();
-    viewMenu->addMenu(window->showFilesMenu)->setText(tr("&Show"));
-    QMenu *sortMenu = viewMenu->addMenu(tr("S&ort By"));
-    sortMenu->addAction(tr("Name"), this, &AppDelegate::SortFileinFolderByNameAction);
-    sortMenu->addAction(tr("Kind"), this, &AppDelegate::SortFileinFolderByTypeAction);
-    sortMenu->addAction(tr("Date (newest first)"), this, &AppDelegate::SortFileinFolderByDateAction);
-    sortMenu->addAction(tr("Path"), this, &AppDelegate::SortFileinFolderByPathAction);
-    sortMenu->addAction(tr("Size (largest first)"), this, &AppDelegate::SortFileinFolderBySizeAction);
-    QMenu *filesMenu = window->menuBar()->addMenu(tr("&Selection"));
-    filesMenu->addAction(tr("&Open"), this, &AppDelegate::OpenSelectedFileAction)
-        ->setStatusTip(tr("Open the selected files with their default applications (Enter)"));
-    filesMenu->addAction(tr("Show in &File Manager"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_R), this,
-                         &AppDelegate::ShowFilesinFinderAction);
-    filesMenu->addAction(tr("Move to &Trash"), this, &AppDelegate::MoveFilesToTrashAction)
-        ->setStatusTip(tr("Move the selected files to the Trash (Delete)"));
-
-    QMenu *show = window->showFilesMenu;
-    show->setTitle(tr("Show"));
-    show->addAction(namedIcon(u"showallfilesbtn.png"_s), tr("All Files"), this, &AppDelegate::ShowAllFilesBtnAction);
-    show->addAction(tr("Images"), this, &AppDelegate::ShowAllImagesBtnAction);
-    show->addAction(tr("Videos"), this, &AppDelegate::ShowAllVideosBtnAction);
-    show->addAction(tr("Audios"), this, &AppDelegate::ShowAllAudiosBtnAction);
-    show->addAction(tr("Documents"), this, &AppDelegate::ShowAllDocumentsBtnAction);
-    show->addAction(tr("Archives"), this, &AppDelegate::ShowAllArchiveBtnAction);
-    show->addAction(tr("Others"), this, &AppDelegate::ShowAllOthersBtnAction);
-    for (QAction *a : show->actions())
-        a->setIcon(QIcon());
-
-    // Batch features arrive with the reorganisation engines; until then their buttons say so.
-    QMenu *move = window->moveToMenu;
-    move->addAction(tr("Up One Level"), this, &AppDelegate::MoveToleve2ParentFolderAction)
-        ->setStatusTip(tr("Move the selected files into the folder above their own"));
-    move->addAction(tr("Up Two Levels"), this, &AppDelegate::MoveToleve3ParentFolderAction);
-    move->addAction(tr("Up Three Levels"), this, &AppDelegate::MoveToleve4ParentFolderAction);
-    move->addSeparator();
-    move->addAction(tr("To a Folder…"), this, &AppDelegate::MoveToCustomFolderAction);
-    move->addAction(tr("To the Main Folder"), this, &AppDelegate::MoveToRootFolderAction);
-
-    // Renaming and classifying, each through its sheet.
-    connect(window->renameFeatureBtn, &QPushButton::clicked, this, &AppDelegate::RenameFolderAction);
-    connect(window->classifyFeatureBtn, &QPushButton::clicked, this, &AppDelegate::ClassfyFolderAction);
-    connect(renameSheet->renameTypeBtn, &QComboBox::activated, this, &AppDelegate::ChangeRenameTypeAction);
-    connect(renameSheet->renameActBtn, &QComboBox::activated, this, &AppDelegate::ChangeTextTypeAction);
-    connect(renameSheet->renameButton, &QPushButton::clicked, this, &AppDelegate::SaveRenameFolderAction);
-    connect(renameSheet, &QDialog::rejected, this, &AppDelegate::CancelRenameFolderAction);
-    connect(classifySheet->selectClassfiyTypeButton, &QCheckBox::clicked, this, &AppDelegate::SelectReclassTypeAction);
-    connect(classifySheet->selectClassfiyDateButton, &QCheckBox::clicked, this, &AppDelegate::SelectReclassDateAction);
-    connect(classifySheet->classifyButton, &QPushButton::clicked, this, &AppDelegate::ClassifyFolderHandle);
-    connect(classifySheet, &QDialog::rejected, this, &AppDelegate::CancelClassfyFolder);
-    filesMenu->addSeparator();
-    filesMenu->addAction(tr("&Rename…"), QKeySequence(Qt::Key_F2), this, &AppDelegate::RenameFolderAction)
-        ->setStatusTip(tr("Rename the selected files from their folders' names or a text"));
-    fileMenu->insertAction(fileMenu->actions().at(3), new QAction(tr("Cl&assify Main Folder…"), fileMenu));
-    QAction *classify = fileMenu->actions().at(3);
-    classify->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Y));
-    classify->setStatusTip(tr("Sort every file of the main folder into kind or date folders"));
-    connect(classify, &QAction::triggered, this, &AppDelegate::ClassfyFolderAction);
-    window->renameFeatureBtn->setToolTip(window->renameFeatureBtn->toolTip() + tr(" (F2)"));
-    window->classifyFeatureBtn->setToolTip(window->classifyFeatureBtn->toolTip() + tr(" (Ctrl+Shift+Y)"));
-
+    window->buildMenus();
+    connectCommands();
     setUpAppBox();
     setupApplications();
     setUpPreferences(); // last: its Settings and Help menus close the menu bar
+}
+
+void AppDelegate::connectCommands()
+{
+    using Slot = void (AppDelegate::*)();
+    const std::pair<MainWindow::Command, Slot> commands[] = {
+        {MainWindow::OpenFolder, &AppDelegate::ClearAndOpenNewFolderAction},
+        {MainWindow::ImportFolder, &AppDelegate::ImportNewFolderAction},
+        {MainWindow::ClearLists, &AppDelegate::ClearCurrentFilesandFolderAction},
+        {MainWindow::ClassifyMainFolder, &AppDelegate::ClassfyFolderAction},
+        {MainWindow::AsIcons, &AppDelegate::ChangetoIconViewModeAction},
+        {MainWindow::AsList, &AppDelegate::ChangetoListViewModeAction},
+        {MainWindow::AsFolders, &AppDelegate::ChangetoFolderViewModeAction},
+        {MainWindow::SortByName, &AppDelegate::SortFileinFolderByNameAction},
+        {MainWindow::SortByKind, &AppDelegate::SortFileinFolderByTypeAction},
+        {MainWindow::SortByDate, &AppDelegate::SortFileinFolderByDateAction},
+        {MainWindow::SortByPath, &AppDelegate::SortFileinFolderByPathAction},
+        {MainWindow::SortBySize, &AppDelegate::SortFileinFolderBySizeAction},
+        {MainWindow::OpenSelection, &AppDelegate::OpenSelectedFileAction},
+        {MainWindow::ShowInFileManager, &AppDelegate::ShowFilesinFinderAction},
+        {MainWindow::MoveToTrash, &AppDelegate::MoveFilesToTrashAction},
+        {MainWindow::RenameSelection, &AppDelegate::RenameFolderAction},
+        {MainWindow::ShowAllFiles, &AppDelegate::ShowAllFilesBtnAction},
+        {MainWindow::ShowImages, &AppDelegate::ShowAllImagesBtnAction},
+        {MainWindow::ShowVideos, &AppDelegate::ShowAllVideosBtnAction},
+        {MainWindow::ShowAudios, &AppDelegate::ShowAllAudiosBtnAction},
+        {MainWindow::ShowDocuments, &AppDelegate::ShowAllDocumentsBtnAction},
+        {MainWindow::ShowArchives, &AppDelegate::ShowAllArchiveBtnAction},
+        {MainWindow::ShowOthers, &AppDelegate::ShowAllOthersBtnAction},
+        {MainWindow::MoveUpOneLevel, &AppDelegate::MoveToleve2ParentFolderAction},
+        {MainWindow::MoveUpTwoLevels, &AppDelegate::MoveToleve3ParentFolderAction},
+        {MainWindow::MoveUpThreeLevels, &AppDelegate::MoveToleve4ParentFolderAction},
+        {MainWindow::MoveToFolder, &AppDelegate::MoveToCustomFolderAction},
+        {MainWindow::MoveToMainFolder, &AppDelegate::MoveToRootFolderAction},
+    };
+    for (const auto &[command, slot] : commands)
+        connect(window->action(command), &QAction::triggered, this, slot);
+    const std::pair<QPushButton *, Slot> buttons[] = {
+        {window->iconViewModeBtn, &AppDelegate::ChangetoIconViewModeAction},
+        {window->listViewModeBtn, &AppDelegate::ChangetoListViewModeAction},
+        {window->folderViewModeBtn, &AppDelegate::ChangetoFolderViewModeAction},
+        {window->stopButton, &AppDelegate::stopScanAction},
+        {window->renameFeatureBtn, &AppDelegate::RenameFolderAction},
+        {window->classifyFeatureBtn, &AppDelegate::ClassfyFolderAction},
+    };
+    for (const auto &[button, slot] : buttons)
+        connect(button, &QPushButton::clicked, this, slot);
 }
 
 void AppDelegate::applicationDidFinishLaunching()
@@ -397,11 +240,8 @@ void AppDelegate::applicationDidFinishLaunching()
         settings.synchronize();
     }
 
-    detectTimer = new QTimer(this);
-    detectTimer->setInterval(1000);
-    connect(detectTimer, &QTimer::timeout, this, &AppDelegate::BMakeModeTimer_hander);
-    detectTimer->start();
-    BMakeModeTimer_hander(); // a dark desktop gets its whole look now rather than a second later
+    m_look->start();
+    detectTimer = m_look->timer();
 
     // The media back end takes a few hundred milliseconds to start: start it now, while nothing else happens,
     // rather than at the first song or film previewed in the middle of a scan.
@@ -473,11 +313,8 @@ void AppDelegate::startScanCurrentFolder(const QString &path)
 
 void AppDelegate::PRDragOperationImageNoteHandle(QObject *)
 {
-    if (m_batch) { // the files are being moved: a new scan would walk a tree in motion
-        m_actionStatus = tr("Wait until the batch is over");
-        updateStatus();
+    if (m_batches->refuseWhileRunning())
         return;
-    }
     const QList<QUrl> urls = window->fodlerfileBroswerView->geturlArray();
     clearLists();
     reloadShownList(lists.filesItemArray, true);
@@ -499,11 +336,8 @@ void AppDelegate::PRDragOperationImageNoteHandle(QObject *)
 
 void AppDelegate::openFoldersAsDrop(const QStringList &paths)
 {
-    if (m_batch) { // the files are being moved: a new scan would walk a tree in motion
-        m_actionStatus = tr("Wait until the batch is over");
-        updateStatus();
+    if (m_batches->refuseWhileRunning())
         return;
-    }
     clearLists();
     reloadShownList(lists.filesItemArray, true);
     QStringList folders;
@@ -519,11 +353,8 @@ void AppDelegate::openFoldersAsDrop(const QStringList &paths)
 
 void AppDelegate::showOpenPanel(bool importing)
 {
-    if (m_batch) { // the files are being moved: a new scan would walk a tree in motion
-        m_actionStatus = tr("Wait until the batch is over");
-        updateStatus();
+    if (m_batches->refuseWhileRunning())
         return;
-    }
     auto *panel = new QFileDialog(window, importing ? tr("Import a Folder") : tr("Choose a Main Folder"),
                                   QDir::homePath());
     panel->setAttribute(Qt::WA_DeleteOnClose);
@@ -575,11 +406,8 @@ void AppDelegate::openPanelDidEnd14(QFileDialog *panel, int returnCode)
 
 void AppDelegate::ClearCurrentFilesandFolderAction()
 {
-    if (m_batch) { // the files are being moved: a new scan would walk a tree in motion
-        m_actionStatus = tr("Wait until the batch is over");
-        updateStatus();
+    if (m_batches->refuseWhileRunning())
         return;
-    }
     clearLists();
     reloadShownList(lists.filesItemArray, true);
     updateStatus();
@@ -668,20 +496,7 @@ void AppDelegate::ChangetoFolderViewModeAction()
 void AppDelegate::showKind(const ItemList &list, int width, const QString &lightImage, const QString &darkImage)
 {
     reloadShownList(list, &list == &lists.filesItemArray);
-    m_showFilesWidth = width;
-    placeShowFilesButton();
-    setShowFilesImage(isDarkMode ? darkImage : lightImage);
-}
-
-void AppDelegate::placeShowFilesButton()
-{
-    // The button's right edge stays 5 points right of the grid's width; it is as wide as its kind's image.
-    PRButton *button = window->showFilesButton;
-    const int y = button->y() > 0 ? button->y() : (window->groundFolderImageView->height() - 24) / 2;
-    button->setFixedSize(m_showFilesWidth, 24);
-    // Never under the feature buttons on the right when the window is narrow.
-    const int right = std::min(window->fodlerfileBroswerView->width() + 5, window->renameFeatureBtn->x() - 8);
-    button->setGeometry(right - m_showFilesWidth, y, m_showFilesWidth, 24);
+    m_look->showKind(width, lightImage, darkImage);
 }
 
 void AppDelegate::ShowAllFilesBtnAction()
@@ -763,75 +578,11 @@ void AppDelegate::ShowFilesinFinderAction()
     for (int row : selectedRows()) {
         // Folder items are skipped: their path is the folder icon they are drawn with.
         if (const IKImageItemRef item = FileListController->itemAt(row); item && !item->bDir())
-            revealInFileManager(item->nativeFilePath());
+            m_services.desktop->reveal(item->nativeFilePath());
     }
 }
 
-void AppDelegate::MoveFilesToTrashAction()
-{
-    int trashed = 0;
-    QStringList failures;
-    std::optional<MoveJournal> journal; // opened with the first file: trashing is journaled like any batch
-    for (int row : selectedRows()) {
-        const IKImageItemRef item = FileListController->itemAt(row);
-        if (!item || item->bDir())
-            continue; // folder items are never trashed from here: their path is the folder icon
-        if (!journal)
-            journal.emplace(MoveJournal::defaultFolder(), u"trash"_s);
-        if (!journal->isOpen()) {
-            m_actionStatus = tr("Nothing moved to the Trash: the journal cannot be written (%1)").arg(journal->errorText());
-            updateStatus();
-            return;
-        }
-        const ActionResult result = trashJournaled(item->nativeFilePath(), &*journal);
-        if (result.ok)
-            ++trashed;
-        else
-            failures.append(displayPath(item->fileName()) + u": "_s + result.reason);
-    }
-    if (trashed == 0 && failures.isEmpty())
-        return;
-    QString text = tr("%1 moved to the Trash").arg(fileCount(trashed));
-    if (!failures.isEmpty())
-        text += tr(", %1 could not be moved (%2)")
-                    .arg(QLocale().toString(qlonglong(failures.size())),
-                         failures.size() == 1 ? failures.first() : failures.first() + u", …"_s);
-    m_actionStatus = text;
-    updateStatus();
-}
-
-bool AppDelegate::eventFilter(QObject *watched, QEvent *event)
-{
-    if ((watched == window->fodlerfileBroswerView && event->type() == QEvent::Resize) ||
-        (watched == window->renameFeatureBtn && event->type() == QEvent::Move)) {
-        placeShowFilesButton();
-    } else if ((watched == window->fodlerfileBroswerView || watched == window->fileListTableview) &&
-               event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            OpenSelectedFileAction();
-            return true;
-        }
-        if (key->key() == Qt::Key_Delete) {
-            MoveFilesToTrashAction();
-            return true;
-        }
-    } else if ((watched == window->fodlerfileBroswerView->viewport() ||
-                watched == window->fileListTableview->viewport()) &&
-               event->type() == QEvent::ContextMenu) {
-        const auto *menuEvent = static_cast<QContextMenuEvent *>(event);
-        if (selectedRows().isEmpty())
-            return false;
-        QMenu menu;
-        menu.addAction(tr("Open"), this, &AppDelegate::OpenSelectedFileAction)->setShortcut(Qt::Key_Return);
-        menu.addAction(tr("Show in File Manager"), this, &AppDelegate::ShowFilesinFinderAction);
-        menu.addSeparator();
-        menu.addAction(tr("Move to Trash"), this, &AppDelegate::MoveFilesToTrashAction)->setShortcut(Qt::Key_Delete);
-        menu.exec(menuEvent->globalPos());
-        return true;
-    }
-    return QObject::eventFilter(watched, event);
-}
+void AppDelegate::MoveFilesToTrashAction() { m_batches->trashSelection(); }
 
 // ---- Preview and opening ---------------------------------------------------------------------------
 
@@ -867,12 +618,19 @@ void AppDelegate::tableViewSelectionDidChange()
     previewRow(current.row());
 }
 
+void AppDelegate::refreshPreview()
+{
+    if (isListMode())
+        tableViewSelectionDidChange();
+    else
+        imageBrowserSelectionDidChange();
+}
+
 void AppDelegate::openItem(const IKImageItem &item)
 {
     // A folder item's path is the folder icon: open the folder itself instead, never the resource.
     const QByteArray path = item.bDir() ? item.nativeEntryPath() : item.nativeFilePath();
-    if (m_services.openFile)
-        m_services.openFile(path);
+    m_services.desktop->open(path);
 }
 
 void AppDelegate::imageBrowserCellWasDoubleClickedAtIndex(int)
@@ -890,178 +648,13 @@ void AppDelegate::DoubleClickTableViewBookMarkAction()
         openItem(*item);
 }
 
-// ---- Moving files ----------------------------------------------------------------------------------
-
-QList<MoveSource> AppDelegate::selectedMoveSources(QList<IKImageItemRef> &items) const
-{
-    QList<MoveSource> sources;
-    for (int row : selectedRows()) {
-        const IKImageItemRef item = FileListController->itemAt(row);
-        if (!item)
-            continue;
-        sources.append({item->nativeFilePath(), item->nativeFileName(), int(items.size()), item->bDir(),
-                        item->isReachedThroughLink()});
-        items.append(item);
-    }
-    return sources;
-}
-
-bool AppDelegate::refuseBatch()
-{
-    if (m_scanner->isScanning()) {
-        // The lists are still growing: acting now would act on a half-known tree.
-        m_actionStatus = tr("Wait until the scan is over");
-    } else if (m_batch) {
-        m_actionStatus = tr("Another batch is still running");
-    } else {
-        return false;
-    }
-    updateStatus();
-    return true;
-}
-
-void AppDelegate::moveSelection(int removals, const QByteArray &folder, const QByteArray &showAfterwards)
-{
-    if (refuseBatch())
-        return;
-    QList<IKImageItemRef> items;
-    const QList<MoveSource> sources = selectedMoveSources(items);
-    const Plan plan = removals > 0 ? planMoveUp(sources, removals) : planMoveInto(sources, folder);
-    runPlan(plan, items, showAfterwards);
-}
-
-void AppDelegate::applyMoves(const QList<StepOutcome> &outcomes, const QList<IKImageItemRef> &items)
-{
-    // Items change on this thread only: each moved file's item now points at its new place and name.
-    for (const StepOutcome &outcome : outcomes) {
-        if (!outcome.moved || outcome.step.itemIndex < 0 || outcome.step.itemIndex >= items.size())
-            continue;
-        const IKImageItemRef &item = items.at(outcome.step.itemIndex);
-        item->setFilePath(fromNativePath(outcome.step.target));
-        const QByteArray name = outcome.step.target.mid(outcome.step.target.lastIndexOf('/') + 1);
-        if (name != item->nativeFileName())
-            item->setFileName(fromNativePath(name));
-    }
-    FileListController->itemsChanged();
-    // The preview shows the selected file where it lies now, not the place it left.
-    if (isListMode())
-        tableViewSelectionDidChange();
-    else
-        imageBrowserSelectionDidChange();
-}
-
-void AppDelegate::revealPath(const QByteArray &path)
-{
-    if (m_services.reveal)
-        m_services.reveal(path);
-    else
-        revealInFileManager(path);
-}
-
-AppDelegate::BatchWork AppDelegate::planWork(const Plan &plan)
-{
-    return [plan](const std::atomic<bool> *cancelled, MoveJournal *journal,
-                  const std::function<void(int, int)> &progress) {
-        ClassifyOutcome outcome;
-        outcome.moves = executePlan(plan, journal, cancelled, progress);
-        outcome.cancelled = cancelled->load();
-        return outcome;
-    };
-}
-
-void AppDelegate::runPlan(const Plan &plan, const QList<IKImageItemRef> &items, const QByteArray &showAfterwards)
-{
-    runBatch(
-        tr("Moving files…"), u"move"_s,
-        planWork(plan),
-        [this, items, showAfterwards](const ClassifyOutcome &outcome) {
-            applyMoves(outcome.moves, items);
-            m_actionStatus = summaryText(outcome.moves) + (outcome.cancelled ? tr(" (cancelled)") : QString());
-            updateStatus();
-            if (!showAfterwards.isEmpty() && m_services.openFile)
-                m_services.openFile(showAfterwards);
-        });
-}
-
-void AppDelegate::runBatch(const QString &label, const QString &operation, BatchWork work,
-                           std::function<void(const ClassifyOutcome &)> finished)
-{
-    auto batch = std::make_shared<Batch>();
-    batch->journal = std::make_unique<MoveJournal>(MoveJournal::defaultFolder(), operation);
-    if (!batch->journal->isOpen()) { // every step is journaled before it is taken: no journal, no batch
-        m_actionStatus = tr("Nothing was changed: the journal cannot be written (%1)").arg(batch->journal->errorText());
-        updateStatus();
-        return;
-    }
-    m_batch = batch;
-    // Long batches run off the GUI thread with a progress dialog whose Cancel stops between two files.
-    auto *progress = new QProgressDialog(label, tr("Cancel"), 0, 0, window);
-    progress->setWindowModality(Qt::WindowModal);
-    progress->setMinimumDuration(400);
-    progress->setAttribute(Qt::WA_DeleteOnClose);
-    connect(progress, &QProgressDialog::canceled, this, [batch] { batch->cancelled = true; });
-    auto *watcher = new QFutureWatcher<ClassifyOutcome>(this);
-    connect(watcher, &QFutureWatcher<ClassifyOutcome>::finished, this, [=, this] {
-        const ClassifyOutcome outcome = watcher->result();
-        watcher->deleteLater();
-        progress->close();
-        m_batch.reset();
-        finished(outcome);
-        Q_EMIT batchFinished();
-    });
-    MoveJournal *journal = batch->journal.get();
-    watcher->setFuture(QtConcurrent::run([work, journal, batch, progress = QPointer<QProgressDialog>(progress)] {
-        return work(&batch->cancelled, journal, [progress](int done, int total) {
-            // About 200 updates a batch at most: one queued event per file would flood the GUI thread.
-            if (done != total && done % std::max(1, total / 200) != 0)
-                return;
-            QMetaObject::invokeMethod(progress, [progress, done, total] {
-                if (!progress)
-                    return;
-                progress->setMaximum(total);
-                progress->setValue(done);
-            });
-        });
-    }));
-}
-
 void AppDelegate::MoveToleve1ParentFolderAction() {} // level 1 is the folder that already holds the file
-void AppDelegate::MoveToleve2ParentFolderAction() { moveSelection(2, {}, toNativePath(currentSelectFolder)); }
-void AppDelegate::MoveToleve3ParentFolderAction() { moveSelection(3, {}, toNativePath(currentSelectFolder)); }
-void AppDelegate::MoveToleve4ParentFolderAction() { moveSelection(4, {}, toNativePath(currentSelectFolder)); }
+void AppDelegate::MoveToleve2ParentFolderAction() { m_batches->moveUp(2); }
+void AppDelegate::MoveToleve3ParentFolderAction() { m_batches->moveUp(3); }
+void AppDelegate::MoveToleve4ParentFolderAction() { m_batches->moveUp(4); }
 void AppDelegate::MoveDifferentFolderAction() {}
-
-void AppDelegate::MoveToRootFolderAction()
-{
-    if (currentSelectFolder.isEmpty()) {
-        m_actionStatus = tr("No main folder yet: open or drop one first");
-        updateStatus();
-        return;
-    }
-    const QByteArray main = toNativePath(currentSelectFolder);
-    if (const QString reason = mainFolderRefusal(main); !reason.isEmpty()) {
-        m_actionStatus = tr("Cannot move into %1: %2").arg(displayPath(currentSelectFolder), reason);
-        updateStatus();
-        return;
-    }
-    moveSelection(0, main, main);
-}
-
-void AppDelegate::MoveToCustomFolderAction()
-{
-    auto *panel = new QFileDialog(window, tr("Move the Selected Files To"), QDir::homePath());
-    panel->setAttribute(Qt::WA_DeleteOnClose);
-    panel->setFileMode(QFileDialog::Directory);
-    panel->setOption(QFileDialog::ShowDirsOnly);
-    panel->setOption(QFileDialog::DontUseNativeDialog);
-    panel->setWindowModality(Qt::WindowModal);
-    panel->setLabelText(QFileDialog::Accept, tr("Move Here"));
-    connect(panel, &QFileDialog::finished, this,
-            [this, panel](int result) { openPanelDidEnd16(panel, result == QDialog::Accepted ? 1 : 0); });
-    openHomePanel = panel;
-    panel->show();
-    positionSheet(panel);
-}
+void AppDelegate::MoveToRootFolderAction() { m_batches->moveIntoMainFolder(); }
+void AppDelegate::MoveToCustomFolderAction() { m_batches->chooseFolderAndMove(); }
 
 void AppDelegate::openPanelDidEnd16(QFileDialog *panel, int returnCode)
 {
@@ -1069,62 +662,56 @@ void AppDelegate::openPanelDidEnd16(QFileDialog *panel, int returnCode)
     if (returnCode != 1 || chosen.isEmpty())
         return;
     const QByteArray folder = toNativePath(fromNativePath(QFile::encodeName(chosen.first())));
-    moveSelection(0, folder, folder); // the selection as it is now that the panel has closed
+    m_batches->moveInto(folder); // the selection as it is now that the panel has closed
+}
+
+bool AppDelegate::isBatchRunning() const { return m_batches->isRunning(); }
+void AppDelegate::RenameFolderAction() { m_batches->showRenameSheet(); }
+void AppDelegate::CancelRenameFolderAction() { renameSheet->hide(); }
+void AppDelegate::ChangeRenameTypeAction() { renameSheet->showModeControls(); }
+void AppDelegate::ChangeTextTypeAction() { renameSheet->showVariantControls(); }
+void AppDelegate::SaveRenameFolderAction() { m_batches->renameFromSheet(); }
+void AppDelegate::ClassfyFolderAction() { m_batches->showClassifySheet(); }
+void AppDelegate::CancelClassfyFolder() { classifySheet->hide(); }
+void AppDelegate::SelectReclassTypeAction() { classifySheet->typeClicked(); }
+void AppDelegate::SelectReclassDateAction() { classifySheet->dateClicked(); }
+void AppDelegate::ClassifyFolderHandle() { m_batches->classifyFromSheet(); }
+
+// ---- Help, about, preferences ----------------------------------------------------------------------
+
+void AppDelegate::setUpPreferences()
+{
+    m_preferences = new PreferencesController(window, *m_services.settings, *m_services.desktop,
+                                              [this](const QString &text) { showActionStatus(text); }, this);
+    perfereceWindow = m_preferences->preferencesWindow();
+    aboutWindow = m_preferences->aboutWindow();
+    window->buildClosingMenus();
+    connect(window->action(MainWindow::ShowPreferences), &QAction::triggered, this, &AppDelegate::ClickShowPereferenceWindow);
+    connect(window->action(MainWindow::ShowHelp), &QAction::triggered, this, &AppDelegate::Gethelp);
+    connect(window->action(MainWindow::ShowWebPage), &QAction::triggered, this, &AppDelegate::GoToVellumryAction);
+    connect(window->action(MainWindow::ShowAbout), &QAction::triggered, this, &AppDelegate::ClickShowAboutWindow);
+}
+
+void AppDelegate::GoToVellumryAction() { m_preferences->showWebPage(); }
+void AppDelegate::Gethelp() { m_preferences->showHelp(); }
+void AppDelegate::ClickShowPereferenceWindow() { m_preferences->showPreferences(); }
+void AppDelegate::ClickShowAboutWindow() { m_preferences->showAbout(); }
+void AppDelegate::ClickAppBoxOnLogin() { m_preferences->applyLoginItem(); }
+void AppDelegate::ChangeAppSettings() { m_preferences->save(); }
+void AppDelegate::readConfigfileInfo() { m_preferences->readStored(); }
+ActionResult AppDelegate::addAppAsLoginItem() { return LoginItems(LoginItems::runningExecutable()).add(); }
+ActionResult AppDelegate::deleteAppFromLoginItem() { return LoginItems(LoginItems::runningExecutable()).remove(); }
+
+int AppDelegate::getUsedAppCountSetting() const
+{
+    return m_preferences ? m_preferences->usedCountThreshold() : leadingInt32(storedUsedNum(*m_services.settings));
 }
 
 // ---- Look, buttons --------------------------------------------------------------------------------
 
-void AppDelegate::BMakeModeTimer_hander()
-{
-    const bool dark = m_services.interfaceStyle && m_services.interfaceStyle() == u"Dark"_s;
-    if (dark && !isDarkMode) {
-        applyLook(true);
-        isDarkMode = true;
-    } else if (!dark && isDarkMode) {
-        applyLook(false);
-        isDarkMode = false;
-    }
-}
-
-void AppDelegate::applyFeatureImages(bool dark)
-{
-    setButtonImage(window->listViewModeBtn, dark ? u"listviewblackbtn.png"_s : u"listviewbtn.png"_s);
-    setButtonImage(window->iconViewModeBtn, dark ? u"iconviewblackbtn.png"_s : u"iconviewbtn.png"_s);
-    setButtonImage(window->renameFeatureBtn, dark ? u"renameblackbtn.png"_s : u"whiterename.png"_s);
-    setButtonImage(window->classifyFeatureBtn, dark ? u"classifyblackbtn.png"_s : u"whiteclassify.png"_s);
-    setButtonImage(window->appBoxBtn, dark ? u"appsblackbtn.png"_s : u"whiteapps.png"_s);
-    setButtonImage(window->movetoFeatureBtn, dark ? u"movetoblackbtn.png"_s : u"whitemove.png"_s);
-    setButtonImage(window->folderViewModeBtn, dark ? u"folderviewblackbtn.png"_s : u"folderviewbtn.png"_s);
-}
-
-void AppDelegate::applyLook(bool dark)
-{
-    const QColor text = dark ? kDarkText : kLightText;
-    window->previewPane->setLabelColor(text);
-    for (QLabel *label : {openFolderWindow->startInfo1lab, openFolderWindow->startInfo2lab, openFolderWindow->startInfo3lab})
-        setLabelColor(label, text);
-    applyFeatureImages(dark);
-    window->groundFolderImageView->setImageNamed(dark ? u"blackground.png"_s : u"grayimage.png"_s);
-    // The preview's panel darkens too, or its light labels would stand on white.
-    window->groundImageView->setImageNamed(dark ? u"blackground.png"_s : u"whiteground.png"_s);
-    // Window and grid backgrounds from the colour table; menus and dialogs follow the application's palette.
-    QApplication::setPalette(lookPalette(dark));
-    window->setPalette(lookPalette(dark));
-    for (const auto &[light, darkImage] : kShowFilesImages) {
-        const QString from = QString::fromLatin1(dark ? light : darkImage);
-        if (m_showFilesImage == from) {
-            setShowFilesImage(QString::fromLatin1(dark ? darkImage : light));
-            break;
-        }
-    }
-}
-
-void AppDelegate::setShowFilesImage(const QString &name)
-{
-    m_showFilesImage = name;
-    setButtonImage(window->showFilesButton, name);
-    placeShowFilesButton();
-}
+void AppDelegate::BMakeModeTimer_hander() { m_look->check(); }
+bool AppDelegate::isDarkMode() const { return m_look->isDark(); }
+QString AppDelegate::showFilesImageName() const { return m_look->showFilesImage(); }
 
 QPoint AppDelegate::menuPointForButton(QWidget *button) const
 {
@@ -1143,6 +730,12 @@ void AppDelegate::MybuttonMouseDownHandle(QObject *button)
         window->show();
         openFolderWindow->hide();
     }
+}
+
+QString AppDelegate::fileCount(qsizetype n)
+{
+    const QString number = QLocale().toString(qlonglong(n));
+    return n == 1 ? tr("%1 file").arg(number) : tr("%1 files").arg(number);
 }
 
 void AppDelegate::updateStatus()
@@ -1166,5 +759,11 @@ void AppDelegate::updateStatus()
 }
 
 QString AppDelegate::statusText() const { return window->statusLabel->text(); }
+
+void AppDelegate::showActionStatus(const QString &text)
+{
+    m_actionStatus = text;
+    updateStatus();
+}
 
 } // namespace vellumry

@@ -1,5 +1,6 @@
-// The one controller: owns the lists, the scan engine, the windows and the timers, and carries out
-// what the user asks for.
+// The controller: owns the lists, the scan engine and the windows, runs the launch sequence, loads
+// folders and drives the views. Batches go to BatchRunner, the look to Look, preferences, help and about
+// to PreferencesController; the commands keep their names here as forwarders.
 #pragma once
 
 #include "appmanager/AppSorting.h"
@@ -7,14 +8,11 @@
 #include "appmanager/PRUninstallFileNode.h"
 #include "appmanager/ui/BackgroundJob.h"
 #include "model/FileLists.h"
-#include "reorganise/ClassifyExecutor.h"
 #include "platform/DesktopServices.h"
-#include "reorganise/MovePlanner.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QRect>
-#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -36,6 +34,9 @@ class FolderScanner;
 class MainWindow;
 class NotificationCenter;
 class AboutWindow;
+class BatchRunner;
+class Look;
+class PreferencesController;
 class PreferencesWindow;
 class PPopoverviewConterller;
 class RenameSheet;
@@ -60,11 +61,12 @@ public:
         Settings *settings = nullptr;
         NotificationCenter *nc = nullptr;
         DesktopServices *desktop = nullptr; // unset: DesktopServices::system()
-        std::function<QString()> interfaceStyle;       // "Dark" or empty
-        std::function<bool(const QByteArray &)> openFile; // open with the default application
-        std::function<void(const QByteArray &)> reveal;   // show selected in the file manager (unset: the desktop's)
-        std::function<bool(const QUrl &)> openUrl;        // show a page in the default web browser
-        std::function<bool(const QByteArray &)> launchApplication; // start a box application; unset: the desktop's way
+        // Still read by the applications page and the box until they take the desktop object: the look
+        // (unset: the desktop's), starting a box application (unset: the box's own way). `openFile` is
+        // no longer used.
+        std::function<QString()> interfaceStyle;
+        std::function<bool(const QByteArray &)> launchApplication;
+        std::function<bool(const QByteArray &)> openFile;
     };
 
     explicit AppDelegate(Services services, QObject *parent = nullptr);
@@ -116,8 +118,8 @@ public:
     void openPanelDidEnd16(QFileDialog *panel, int returnCode);
     void MoveToRootFolderAction();
     void MoveDifferentFolderAction();
-    bool isBatchRunning() const { return m_batch != nullptr; }
-    // Batch rename and classification, each through its sheet.
+    bool isBatchRunning() const;
+    // Batch rename and classification, each through its sheet (BatchRunner does the work).
     void RenameFolderAction();
     void CancelRenameFolderAction();
     void ChangeRenameTypeAction();
@@ -141,11 +143,14 @@ public:
     void positionSheet(QWidget *sheet); // places a window-modal dialog where the rule above says
     bool windowShouldClose(QWidget *which);
     void savePanelDidEnd12(int returnCode, bool suppressionTicked);
-    QString showFilesImageName() const { return m_showFilesImage; }
+    QString showFilesImageName() const;
     QString statusText() const;
+    static QString fileCount(qsizetype n); // "1 file", "12,345 files"
+    void showActionStatus(const QString &text); // the outcome of the last action, before the counts
+    void refreshPreview(); // the visible view's selection previewed again
     QPoint menuPointForButton(QWidget *button) const; // where a button's menu pops up, in screen coordinates
 
-    // Help, about, preferences and the login item (AppDelegatePreferences.cpp).
+    // Help, about, preferences and the login item (PreferencesController does the work).
     void setUpPreferences(); // builds both windows and the Settings and Help menus
     void GoToVellumryAction();
     void Gethelp();
@@ -164,7 +169,7 @@ public:
     FileLists lists;
     QString currentSelectFolder;
     QString currentFileExten;
-    bool isDarkMode = false;
+    bool isDarkMode() const;
     bool LoadFirstItem() const;
     FolderScanner *scanner() const { return m_scanner; }
     ShownListModel *FileListController = nullptr;
@@ -201,36 +206,19 @@ public:
 Q_SIGNALS:
     void scanFinished(); // no scan is running or queued any more
     void previewed(int row);
-    void batchFinished();
+    void batchFinished(); // a move, rename or classification ended, its items and status updated
 
 private:
     void clearLists();
     void reloadShownList(const ItemList &list, bool allFiles);
-    void applyLook(bool dark);
-    void applyFeatureImages(bool dark);
-    void setShowFilesImage(const QString &name);
+    void connectCommands();
     void showKind(const ItemList &list, int width, const QString &lightImage, const QString &darkImage);
-    void placeShowFilesButton();
     void sortFiles(int order);
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void previewRow(int row);
     int lowestSelectedGridRow() const; // -1 when nothing is selected
     void openItem(const IKImageItem &item);
     void showOpenPanel(bool importing);
     void updateStatus();
-    QList<MoveSource> selectedMoveSources(QList<IKImageItemRef> &items) const;
-    void moveSelection(int removals, const QByteArray &folder, const QByteArray &showAfterwards);
-    void runPlan(const Plan &plan, const QList<IKImageItemRef> &items, const QByteArray &showAfterwards);
-    // A batch of moves off the GUI thread, behind a progress dialog whose Cancel stops between two files;
-    // `finished` runs on this thread with the outcome.
-    using BatchWork = std::function<ClassifyOutcome(const std::atomic<bool> *cancelled, MoveJournal *journal,
-                                                    const std::function<void(int, int)> &progress)>;
-    void runBatch(const QString &label, const QString &operation, BatchWork work,
-                  std::function<void(const ClassifyOutcome &)> finished);
-    static BatchWork planWork(const Plan &plan); // the plan's moves, one at a time
-    bool refuseBatch(); // says why when a batch cannot start now (a scan or another batch runs)
-    void applyMoves(const QList<StepOutcome> &outcomes, const QList<IKImageItemRef> &items);
-    void revealPath(const QByteArray &path);
     void onFilesAppended(qsizetype first, qsizetype count);
     void catchUpShownList();
     void onSelectFirstItem();
@@ -239,17 +227,12 @@ private:
     FolderScanner *m_scanner = nullptr;
     ThumbnailLoader *m_thumbnails = nullptr;
     bool m_shownIsAllFiles = true;
-    QString m_showFilesImage;
     bool m_stopped = false;
     QTimer *m_refreshTimer = nullptr;
-    int m_showFilesWidth = 84;
-    QString m_actionStatus;
-    struct Batch
-    {
-        std::atomic<bool> cancelled{false};
-        std::unique_ptr<MoveJournal> journal;
-    };
-    std::shared_ptr<Batch> m_batch; // the batch running now, if any // the outcome of the last per-file action, shown before the counts
+    QString m_actionStatus; // the outcome of the last action, shown before the counts
+    Look *m_look = nullptr;
+    BatchRunner *m_batches = nullptr;
+    PreferencesController *m_preferences = nullptr;
 
     // ---- Applications: the applications page and its sorts, the tray item, the application file sheet.
 public:

@@ -7,11 +7,15 @@
 #include "views/ui/PreviewPane.h"
 #include "views/ui/ShownListModel.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -224,6 +228,132 @@ void StartWindow::dropEvent(QDropEvent *event)
         event->accept();
         Q_EMIT filesDropped(event->mimeData());
     }
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool view = watched == fodlerfileBroswerView || watched == fileListTableview;
+    if (view && event->type() == QEvent::KeyPress && m_actions[OpenSelection]) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Delete) {
+            m_actions[key == Qt::Key_Delete ? MoveToTrash : OpenSelection]->trigger();
+            return true;
+        }
+    } else if ((watched == fodlerfileBroswerView->viewport() || watched == fileListTableview->viewport()) &&
+               event->type() == QEvent::ContextMenu && m_actions[OpenSelection]) {
+        const auto *owner = static_cast<QAbstractItemView *>(watched->parent());
+        if (owner->selectionModel()->selectedRows().isEmpty())
+            return false;
+        QMenu menu;
+        menu.addAction(tr("Open"), m_actions[OpenSelection], &QAction::trigger)->setShortcut(Qt::Key_Return);
+        menu.addAction(tr("Show in File Manager"), m_actions[ShowInFileManager], &QAction::trigger);
+        menu.addSeparator();
+        menu.addAction(tr("Move to Trash"), m_actions[MoveToTrash], &QAction::trigger)->setShortcut(Qt::Key_Delete);
+        menu.exec(static_cast<QContextMenuEvent *>(event)->globalPos());
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::setFileModel(QAbstractItemModel *model)
+{
+    fodlerfileBroswerView->setModel(model);
+    fileListTableview->setModel(model);
+    QHeaderView *header = fileListTableview->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setSectionResizeMode(ShownListModel::PathColumn, QHeaderView::Stretch); // the path takes what is left
+    header->resizeSection(ShownListModel::NameColumn, 220);
+    header->resizeSection(ShownListModel::SizeColumn, 90);
+    header->resizeSection(ShownListModel::TypeColumn, 110);
+    header->resizeSection(ShownListModel::DateColumn, fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + 24);
+    header->setSortIndicatorShown(false);
+    header->setSectionsClickable(true);
+}
+
+void MainWindow::buildMenus()
+{
+    for (QObject *watched : std::initializer_list<QObject *>{fodlerfileBroswerView, fileListTableview,
+                                                             fodlerfileBroswerView->viewport(), fileListTableview->viewport()})
+        watched->installEventFilter(this);
+    const auto add = [this](QMenu *menu, Command command, const QString &title, const QKeySequence &keys = {},
+                            const QString &tip = {}) {
+        QAction *action = menu->addAction(title);
+        action->setShortcut(keys);
+        action->setStatusTip(tip);
+        m_actions[command] = action;
+    };
+    QMenu *fileMenu = menuBar()->addMenu(tr("&File"));
+    add(fileMenu, OpenFolder, tr("&Open Folder…"), QKeySequence::Open, tr("Empty the lists and choose a new main folder"));
+    add(fileMenu, ImportFolder, tr("&Import Folder…"), QKeySequence(Qt::CTRL | Qt::Key_I),
+        tr("Add the files of another folder to those shown"));
+    add(fileMenu, ClearLists, tr("&Clear"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_K), tr("Empty the lists"));
+    add(fileMenu, ClassifyMainFolder, tr("Cl&assify Main Folder…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Y),
+        tr("Sort every file of the main folder into kind or date folders"));
+    fileMenu->addSeparator();
+    fileMenu->addAction(tr("&Quit"), QKeySequence::Quit, qApp, &QApplication::quit);
+
+    QMenu *viewMenu = menuBar()->addMenu(tr("&View"));
+    add(viewMenu, AsIcons, tr("As &Icons"), QKeySequence(Qt::CTRL | Qt::Key_1));
+    add(viewMenu, AsList, tr("As &List"), QKeySequence(Qt::CTRL | Qt::Key_2));
+    add(viewMenu, AsFolders, tr("As &Folders"), QKeySequence(Qt::CTRL | Qt::Key_3));
+    viewMenu->addSeparator();
+    viewMenu->addMenu(showFilesMenu);
+    showFilesMenu->setTitle(tr("Show"));
+    QMenu *sortMenu = viewMenu->addMenu(tr("S&ort By"));
+    add(sortMenu, SortByName, tr("Name"));
+    add(sortMenu, SortByKind, tr("Kind"));
+    add(sortMenu, SortByDate, tr("Date (newest first)"));
+    add(sortMenu, SortByPath, tr("Path"));
+    add(sortMenu, SortBySize, tr("Size (largest first)"));
+
+    QMenu *selectionMenu = menuBar()->addMenu(tr("&Selection"));
+    add(selectionMenu, OpenSelection, tr("&Open"), {},
+        tr("Open the selected files with their default applications (Enter)"));
+    add(selectionMenu, ShowInFileManager, tr("Show in &File Manager"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_R));
+    add(selectionMenu, MoveToTrash, tr("Move to &Trash"), {}, tr("Move the selected files to the Trash (Delete)"));
+    selectionMenu->addSeparator();
+    add(selectionMenu, RenameSelection, tr("&Rename…"), QKeySequence(Qt::Key_F2),
+        tr("Rename the selected files from their folders' names or a text"));
+
+    add(showFilesMenu, ShowAllFiles, tr("All Files"));
+    add(showFilesMenu, ShowImages, tr("Images"));
+    add(showFilesMenu, ShowVideos, tr("Videos"));
+    add(showFilesMenu, ShowAudios, tr("Audios"));
+    add(showFilesMenu, ShowDocuments, tr("Documents"));
+    add(showFilesMenu, ShowArchives, tr("Archives"));
+    add(showFilesMenu, ShowOthers, tr("Others"));
+
+    add(moveToMenu, MoveUpOneLevel, tr("Up One Level"), {}, tr("Move the selected files into the folder above their own"));
+    add(moveToMenu, MoveUpTwoLevels, tr("Up Two Levels"));
+    add(moveToMenu, MoveUpThreeLevels, tr("Up Three Levels"));
+    moveToMenu->addSeparator();
+    add(moveToMenu, MoveToFolder, tr("To a Folder…"));
+    add(moveToMenu, MoveToMainFolder, tr("To the Main Folder"));
+
+    renameFeatureBtn->setToolTip(renameFeatureBtn->toolTip() + tr(" (F2)"));
+    classifyFeatureBtn->setToolTip(classifyFeatureBtn->toolTip() + tr(" (Ctrl+Shift+Y)"));
+}
+
+void MainWindow::buildClosingMenus()
+{
+    QMenu *settingsMenu = menuBar()->addMenu(tr("Se&ttings"));
+    QAction *preferences = settingsMenu->addAction(tr("&Preferences…"), QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    preferences->setStatusTip(tr("Start at login, and which applications the application box lists"));
+    QMenu *helpMenu = menuBar()->addMenu(tr("&Help"));
+    QAction *help = helpMenu->addAction(tr("Vellumry &Help"), QKeySequence(Qt::Key_F1));
+    help->setStatusTip(tr("Open the help page in your web browser"));
+    QAction *webPage = helpMenu->addAction(tr("Vellumry &Web Page"));
+    webPage->setStatusTip(tr("Open Vellumry's page in your web browser"));
+    helpMenu->addSeparator();
+    QAction *about = helpMenu->addAction(tr("&About Vellumry"));
+    m_actions[ShowPreferences] = preferences;
+    m_actions[ShowHelp] = help;
+    m_actions[ShowWebPage] = webPage;
+    m_actions[ShowAbout] = about;
+    for (QMenu *menu : {settingsMenu, helpMenu})
+        menu->setToolTipsVisible(true);
+    for (QAction *action : settingsMenu->actions() + helpMenu->actions())
+        action->setToolTip(action->statusTip());
 }
 
 } // namespace vellumry

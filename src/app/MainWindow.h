@@ -3,6 +3,10 @@
 
 #include <QMainWindow>
 
+#include <array>
+
+class QAbstractItemModel;
+class QAction;
 class QLabel;
 class QMimeData;
 class QMenu;
@@ -25,6 +29,26 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 public:
     explicit MainWindow(NotificationCenter *nc, QWidget *parent = nullptr);
+
+    // Both file views show `model` (a ShownListModel); the table's columns get their widths.
+    void setFileModel(QAbstractItemModel *model);
+
+    // What the menus offer; the controller connects each action (Quit is connected here).
+    enum Command
+    {
+        OpenFolder, ImportFolder, ClearLists, ClassifyMainFolder, // File
+        AsIcons, AsList, AsFolders, SortByName, SortByKind, SortByDate, SortByPath, SortBySize, // View
+        OpenSelection, ShowInFileManager, MoveToTrash, RenameSelection, // Selection
+        ShowAllFiles, ShowImages, ShowVideos, ShowAudios, ShowDocuments, ShowArchives, ShowOthers, // showFilesMenu
+        MoveUpOneLevel, MoveUpTwoLevels, MoveUpThreeLevels, MoveToFolder, MoveToMainFolder, // moveToMenu
+        ShowPreferences, ShowHelp, ShowWebPage, ShowAbout, // Settings, Help
+        CommandCount
+    };
+    QAction *action(Command command) const { return m_actions.at(command); }
+    // The File, View and Selection menus of the menu bar, the show-files menu and the move-to menu.
+    void buildMenus();
+    // The Settings and Help menus, which close the menu bar: after every other menu was added.
+    void buildClosingMenus();
 
     // The toolbar panel and the preview's panel.
     BackgroundImageView *groundFolderImageView;
@@ -58,6 +82,12 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // In the file views: Enter opens the selection, Delete trashes it, and the context menu offers both
+    // and the file manager.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    std::array<QAction *, CommandCount> m_actions{};
 };
 
 // The start window: an invitation to drop or open a main folder.

@@ -1,6 +1,5 @@
 // Starts Vellumry: the controller, its windows, and a scan of the folders named on the command line.
 #include "app/AppDelegate.h"
-#include "platform/Appearance.h"
 #include "platform/DesktopServices.h"
 #include "platform/NativePath.h"
 #include "platform/NotificationCenter.h"
@@ -12,7 +11,26 @@
 #include <QStyleFactory>
 #include <QTimer>
 
+#include <QUrl>
+
 #include <cstring>
+
+namespace {
+
+// The desktop as GIO sees it, but pages shown the way Qt shows them (through the desktop portal
+// where there is one).
+class Desktop : public vellumry::DesktopServices
+{
+public:
+    vellumry::ActionResult showUrl(const QByteArray &url) override
+    {
+        if (QDesktopServices::openUrl(QUrl::fromEncoded(url)))
+            return {true, {}};
+        return {false, QStringLiteral("no application shows this page")};
+    }
+};
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -38,12 +56,11 @@ int main(int argc, char *argv[])
 
     vellumry::Settings settings;
     vellumry::NotificationCenter nc;
+    Desktop desktop;
     vellumry::AppDelegate::Services services;
     services.settings = &settings;
     services.nc = &nc;
-    services.interfaceStyle = &vellumry::interfaceStyle;
-    services.openFile = [](const QByteArray &path) { return vellumry::openWithDefaultApplication(path).ok; };
-    services.openUrl = [](const QUrl &url) { return QDesktopServices::openUrl(url); };
+    services.desktop = &desktop;
     vellumry::AppDelegate controller(services);
     controller.awakeFromNib();
     controller.applicationDidFinishLaunching();

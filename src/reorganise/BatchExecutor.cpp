@@ -312,12 +312,12 @@ QList<StepPreview> previewPlan(const Plan &plan)
     return previews;
 }
 
-ActionResult trashJournaled(const QByteArray &path, MoveJournal *journal)
+ActionResult trashJournaled(const QByteArray &path, MoveJournal *journal, DesktopServices &desktop)
 {
     using Action = MoveJournal::Action;
     if (journal && !journal->intend(Action::Trash, path))
         return {false, u"the journal cannot be written"_s};
-    const ActionResult result = moveToTrash(path);
+    const ActionResult result = desktop.trash(path);
     if (journal) {
         if (result.ok)
             journal->done(Action::Trash, path);

@@ -135,9 +135,10 @@ QList<StepOutcome> executePlan(const Plan &plan, MoveJournal *journal, const std
 // out. Reads the file system only. Any thread.
 QList<StepPreview> previewPlan(const Plan &plan);
 
-// Moves one file or folder to the desktop's Trash (moveToTrash), journaled like a step: the intention before,
-// the outcome after; without a line of intention written it is not trashed. Any thread.
-ActionResult trashJournaled(const QByteArray &path, MoveJournal *journal);
+// Moves one file or folder to the desktop's Trash (`desktop`'s trash), journaled like a step: the intention
+// before, the outcome after; without a line of intention written it is not trashed. Any thread.
+ActionResult trashJournaled(const QByteArray &path, MoveJournal *journal,
+                            DesktopServices &desktop = DesktopServices::system());
 
 // "12 moved, 1 skipped: name taken" (the most frequent reasons, most frequent first); `done` names what
 // happened to the files that were not skipped ("renamed" for a rename).

@@ -1,13 +1,17 @@
-// The controller driven as a user drives it: launches, drops, scans, view modes, selection, looks.
+// The controller driven as a user drives it: launches, drops, scans, views, looks, batches, preferences.
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
 #include "app/PRButton.h"
+#include "app/PreferencesWindow.h"
 #include "model/FolderScanner.h"
+#include "platform/Background.h"
+#include "platform/LoginItems.h"
 #include "platform/NativePath.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Settings.h"
+#include "reorganise/ui/ClassifySheet.h"
 #include "reorganise/ui/RenameSheet.h"
-#include "support/TempDir.h"
+#include "support/FakeDesktop.h"
 #include "support/TempHome.h"
 #include "support/TreeBuilder.h"
 #include "views/ui/NSDragImageBrowserView.h"
@@ -16,20 +20,15 @@
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPushButton>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
-#include <QThreadPool>
-#include <QUrl>
 
 #include <unistd.h>
 
@@ -39,37 +38,30 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// One launched program in a temporary home, with a look the test can switch and a record of opened files.
+bool exists(const QByteArray &path) { return ::access(path.constData(), F_OK) == 0; }
+
+// One launched program in a temporary home, its desktop a recording fake.
 struct Launched
 {
     TempHome home;
-    Settings settings{home.configHome() + QStringLiteral("/Vellumry/Vellumry.conf")};
+    Settings settings{Settings::defaultFilePath()};
     NotificationCenter nc;
-    QString style;
-    QList<QByteArray> opened;
-    QList<QByteArray> revealed;
+    FakeDesktop desktop;
+    TreeBuilder tree{QFile::encodeName(home.home()) + "/work"};
     std::unique_ptr<AppDelegate> app;
 
-    explicit Launched(bool laterStart = false, bool suppressed = false)
+    explicit Launched(bool laterStart = true, bool suppressed = true)
     {
         if (laterStart)
-            settings.setValue(QStringLiteral("FirstStartData"), QStringLiteral("YES"));
+            settings.setValue(u"FirstStartData"_s, u"YES"_s);
         if (suppressed)
-            settings.setValue(QStringLiteral("ExampleAlertSuppress"), true);
+            settings.setValue(u"ExampleAlertSuppress"_s, true);
         settings.synchronize();
     }
+    QString stored(const QString &key) const { return Settings(settings.filePath()).string(key); }
     AppDelegate &launch()
     {
-        AppDelegate::Services services;
-        services.settings = &settings;
-        services.nc = &nc;
-        services.interfaceStyle = [this] { return style; };
-        services.openFile = [this](const QByteArray &path) {
-            opened.append(path);
-            return true;
-        };
-        services.reveal = [this](const QByteArray &path) { revealed.append(path); };
-        app = std::make_unique<AppDelegate>(services);
+        app = std::make_unique<AppDelegate>(AppDelegate::Services{&settings, &nc, &desktop, {}, {}, {}});
         app->awakeFromNib();
         app->applicationDidFinishLaunching();
         return *app;
@@ -82,17 +74,26 @@ struct Launched
         for (const QByteArray &path : paths) // as a file manager offers them: percent-encoded bytes
             urls.append(QUrl::fromEncoded("file://" + path.toPercentEncoding("/")));
         data.setUrls(urls);
-        if (!app->window->fodlerfileBroswerView->performDragOperation(&data))
-            return false;
-        return finished.wait(30000);
+        return app->window->fodlerfileBroswerView->performDragOperation(&data) && finished.wait(30000);
     }
-    QList<int> selectedGridRows() const
+    void select(QItemSelectionModel *view, const std::function<bool(const IKImageItem &)> &wanted) const
     {
-        QList<int> rows;
-        for (const QModelIndex &index : app->window->fodlerfileBroswerView->selectionModel()->selectedRows())
-            rows.append(index.row());
-        std::sort(rows.begin(), rows.end());
-        return rows;
+        view->clearSelection();
+        for (int r = 0; r < app->FileListController->rowCount(); ++r) {
+            if (wanted(*app->FileListController->itemAt(r)))
+                view->select(app->FileListController->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        }
+    }
+    QItemSelectionModel *grid() const { return app->window->fodlerfileBroswerView->selectionModel(); }
+    QAction *menuAction(const QKeySequence &keys) const
+    {
+        for (QAction *menu : app->window->menuBar()->actions()) {
+            for (QAction *action : menu->menu()->actions()) {
+                if (action->shortcut() == keys)
+                    return action;
+            }
+        }
+        return nullptr;
     }
 };
 
@@ -108,143 +109,75 @@ class TestAppDelegate : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void firstStartShowsTheStartWindowThenTheMainWindow();
-    void laterStartHint_data();
-    void laterStartHint();
-    void selectionDuringScan_data();
-    void selectionDuringScan();
-    void viewModesShowTheirLists();
+    void startWindows_data();
+    void startWindows();
     void dropsOfSeveralFoldersAndOfAFile();
-    void clearDuringScanLeavesNothingBehind();
+    void viewModesKindsSortsAndLooks();
+    void clearOrSortDuringAScan();
     void previewAndOpenFollowTheSelection();
-    void kindButtonShowsItsListAndMenu();
-    void headerClicksSortAllFiles();
-    void sortDuringAScanKeepsEveryFile();
-    void trashTakesTheVisibleSelection();
-    void movesUpAndTheItemsFollow();
-    void movesAreRefusedWhileScanningOrWithoutAMainFolder();
+    void trashTakesTheVisibleSelectionJournaled();
+    void refusals_data();
+    void refusals();
     void typedFoldersResolveAndTheHomeIsNoMainFolder();
-    void renameActsOnTheShownSelection();
-    void classifySheetSortsEveryFileAndKeepsTheRest();
+    void batches_data();
+    void batches();
     void quittingDuringAClassificationLosesNothing();
+    void preferencesAboutAndPages();
 };
 
-void TestAppDelegate::firstStartShowsTheStartWindowThenTheMainWindow()
+// The first start shows the start window, which leads to the main window; later starts show the main
+// window with a hint whose tick box is remembered.
+void TestAppDelegate::startWindows_data()
 {
-    for (const bool viaButton : {false, true}) {
-        Launched run;
-        AppDelegate &app = run.launch();
-        QVERIFY(app.openFolderWindow->isVisible() && !app.window->isVisible() && !app.startupHint);
-        QCOMPARE(Settings(run.settings.filePath()).string(u"FirstStartData"_s), u"YES"_s);
-        if (viaButton)
-            QTest::mouseClick(app.openFolderWindow->openFolderButton, Qt::LeftButton);
-        else
-            QVERIFY(app.openFolderWindow->close());
-        QVERIFY(app.window->isVisible() && !app.openFolderWindow->isVisible());
-    }
-}
-
-void TestAppDelegate::laterStartHint_data()
-{
+    QTest::addColumn<bool>("laterStart");
     QTest::addColumn<bool>("suppressed");
-    QTest::addColumn<bool>("tick");
-    QTest::newRow("closed unticked") << false << false;
-    QTest::newRow("closed ticked") << false << true;
-    QTest::newRow("suppressed before") << true << false;
+    QTest::addColumn<bool>("tickOrButton"); // later: tick the box; first: leave by the button
+    QTest::newRow("first, closed") << false << false << false;
+    QTest::newRow("first, button") << false << false << true;
+    QTest::newRow("later, unticked") << true << false << false;
+    QTest::newRow("later, ticked") << true << false << true;
+    QTest::newRow("later, suppressed before") << true << true << false;
 }
 
-void TestAppDelegate::laterStartHint()
+void TestAppDelegate::startWindows()
 {
+    QFETCH(bool, laterStart);
     QFETCH(bool, suppressed);
-    QFETCH(bool, tick);
-    Launched run(true, suppressed);
+    QFETCH(bool, tickOrButton);
+    Launched run(laterStart, suppressed);
     if (suppressed)
         QTest::ignoreMessage(QtInfoMsg, "ExampleAlert suppressed");
     AppDelegate &app = run.launch();
-    QVERIFY(app.window->isVisible());
-    QCOMPARE(app.startupHint != nullptr, !suppressed);
-    if (suppressed)
+    QCOMPARE(run.stored(u"FirstStartData"_s), u"YES"_s);
+    QCOMPARE(app.openFolderWindow->isVisible(), !laterStart);
+    QCOMPARE(app.startupHint != nullptr, laterStart && !suppressed);
+    if (!laterStart && tickOrButton)
+        QTest::mouseClick(app.openFolderWindow->openFolderButton, Qt::LeftButton);
+    else if (!laterStart)
+        QVERIFY(app.openFolderWindow->close());
+    QVERIFY(app.window->isVisible() && !app.openFolderWindow->isVisible());
+    if (!app.startupHint)
         return;
-    app.startupHint->checkBox()->setChecked(tick);
+    app.startupHint->checkBox()->setChecked(tickOrButton);
     app.startupHint->buttons().first()->click();
-    QCOMPARE(Settings(run.settings.filePath()).boolean(u"ExampleAlertSuppress"_s), tick);
-}
-
-void TestAppDelegate::selectionDuringScan_data()
-{
-    QTest::addColumn<int>("files");
-    QTest::addColumn<bool>("selectedDuringScan");
-    QTest::newRow("two files: only at the end") << 2 << false;
-    QTest::newRow("five files: after the third") << 5 << true;
-}
-
-void TestAppDelegate::selectionDuringScan()
-{
-    QFETCH(int, files);
-    QFETCH(bool, selectedDuringScan);
-    TempDir tmp;
-    TreeBuilder tree(tmp.path());
-    makeFiles(tree, "main", files);
-
-    Launched run(true, true);
-    AppDelegate &app = run.launch();
-    QStringList events;
-    connect(app.scanner(), &FolderScanner::scanFinished, this, [&] { events << QStringLiteral("finished"); });
-    connect(app.window->fodlerfileBroswerView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [&] { events << QStringLiteral("selected"); });
-    QVERIFY(run.dropAndWait({tree.path("main")}));
-    QCOMPARE(run.selectedGridRows(), QList<int>{0});
-    QVERIFY(events.contains(QStringLiteral("selected")));
-    QCOMPARE(events.indexOf(QStringLiteral("selected")) < events.indexOf(QStringLiteral("finished")),
-             selectedDuringScan);
-    QCOMPARE(app.LoadFirstItem(), selectedDuringScan);
-}
-
-void TestAppDelegate::viewModesShowTheirLists()
-{
-    TempDir tmp;
-    TreeBuilder tree(tmp.path());
-    tree.file("main/top.jpg", 5);
-    tree.file("main/sub/inner.mp3", 5);
-    tree.file("main/sub/deeper/doc.pdf", 5);
-
-    Launched run(true, true);
-    AppDelegate &app = run.launch();
-    QVERIFY(run.dropAndWait({tree.path("main")}));
-    QCOMPARE(app.FileListController->rowCount(), 3);
-
-    app.ChangetoFolderViewModeAction();
-    QCOMPARE(app.FileListController->items(), app.lists.currentViewItemArray);
-    QCOMPARE(app.FileListController->rowCount(), 2); // top.jpg and the folder "sub"
-    QVERIFY(!app.isListMode());
-
-    app.ChangetoListViewModeAction();
-    QVERIFY(app.isListMode());
-    QCOMPARE(app.FileListController->items(), app.lists.filesItemArray);
-
-    app.ShowAllAudiosBtnAction();
-    QCOMPARE(app.FileListController->rowCount(), 1);
-    app.ChangetoIconViewModeAction(); // a switch drops the kind filter
-    QVERIFY(!app.isListMode());
-    QCOMPARE(app.FileListController->items(), app.lists.filesItemArray);
+    QCOMPARE(Settings(run.settings.filePath()).boolean(u"ExampleAlertSuppress"_s), tickOrButton);
 }
 
 void TestAppDelegate::dropsOfSeveralFoldersAndOfAFile()
 {
-    TempDir tmp;
-    TreeBuilder tree(tmp.path());
+    Launched run;
+    TreeBuilder &tree = run.tree;
     makeFiles(tree, "A", 3);
     makeFiles(tree, "B", 4);
     makeFiles(tree, "C", 5);
     const QByteArray plain = tree.file("plain.txt", 3);
-
-    Launched run(true, true);
     AppDelegate &app = run.launch();
     QVERIFY(run.dropAndWait({tree.path("A"), tree.path("B"), tree.path("C")}));
     QCOMPARE(app.lists.filesItemArray.size(), 12);
     QCOMPARE(toNativePath(app.currentSelectFolder), tree.path("A"));
     QVERIFY(app.lists.filesItemArray.first()->nativeFilePath().startsWith(tree.path("A/")));
     QVERIFY(app.lists.filesItemArray.last()->nativeFilePath().startsWith(tree.path("C/")));
+    QCOMPARE(run.grid()->selectedRows(), QModelIndexList{app.FileListController->index(0, 0)});
 
     // A folder whose name is not UTF-8 arrives as percent-encoded bytes and keeps them.
     const QByteArray odd = tree.dir("caf\xe9");
@@ -256,90 +189,27 @@ void TestAppDelegate::dropsOfSeveralFoldersAndOfAFile()
     QVERIFY(run.dropAndWait({plain}));
     QCOMPARE(app.lists.filesItemArray.size(), 0);
     QCOMPARE(app.FileListController->rowCount(), 0);
-
-    // Only file drags are taken.
-    QMimeData text;
-    text.setText(QStringLiteral("not a file"));
-    QVERIFY(!app.window->fodlerfileBroswerView->performDragOperation(&text));
 }
 
-void TestAppDelegate::clearDuringScanLeavesNothingBehind()
+// The modes show their lists and a switch drops the kind filter; each kind shows its list with its own
+// picture, which follows the look; a header click sorts all files, drops the filter and keeps the picture,
+// while the kind lists keep the scan's order.
+void TestAppDelegate::viewModesKindsSortsAndLooks()
 {
-    TempDir tmp;
-    TreeBuilder tree(tmp.path());
-    for (int d = 0; d < 30; ++d)
-        makeFiles(tree, "big/d" + QByteArray::number(d), 100);
-    makeFiles(tree, "small", 2);
-
-    Launched run(true, true);
+    Launched run;
+    const std::pair<const char *, int> files[] = {{"a.jpg", 2000}, {"c.mov", 5}, {"d.mp3", 3000}, {"e.pdf", 7},
+                                                  {"f.zip", 8},     {"g.pkg", 9}, {"sub/0.png", 1}};
+    for (const auto &[name, size] : files)
+        run.tree.file(QByteArray(QByteArray("main/") + name), size);
     AppDelegate &app = run.launch();
-    QSignalSpy appended(app.scanner(), &FolderScanner::filesAppended);
-    app.openFoldersAsDrop({fromNativePath(tree.path("big"))});
-    QVERIFY(appended.wait(30000));
-    app.ClearCurrentFilesandFolderAction();
-    QCOMPARE(app.lists.filesItemArray.size(), 0);
-    QCOMPARE(app.FileListController->rowCount(), 0);
-    QVERIFY(!app.scanner()->isScanning());
-
-    QSignalSpy finished(&app, &AppDelegate::scanFinished);
-    app.startScanCurrentFolder(fromNativePath(tree.path("small")));
-    QVERIFY(finished.wait(30000));
-    QCOMPARE(app.lists.filesItemArray.size(), 2); // nothing of the cleared scan came in later
-    QCOMPARE(app.FileListController->rowCount(), 2);
-}
-
-void TestAppDelegate::previewAndOpenFollowTheSelection()
-{
-    TempDir tmp;
-    TreeBuilder tree(tmp.path());
-    makeFiles(tree, "main", 4);
-    tree.file("main/sub/x.txt");
-
-    Launched run(true, true);
-    AppDelegate &app = run.launch();
-    QVERIFY(run.dropAndWait({tree.path("main")}));
-    QSignalSpy previewed(&app, &AppDelegate::previewed);
-
-    QItemSelectionModel *grid = app.window->fodlerfileBroswerView->selectionModel();
-    grid->select(app.FileListController->index(3, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    QCOMPARE(previewed.last().first().toInt(), 0); // several selected: the lowest index is previewed
-    app.imageBrowserCellWasDoubleClickedAtIndex(3);
-    QCOMPARE(run.opened.last(), app.FileListController->itemAt(0)->nativeFilePath());
-
-    app.ChangetoListViewModeAction();
-    QItemSelectionModel *table = app.window->fileListTableview->selectionModel();
-    app.DoubleClickTableViewBookMarkAction(); // nothing selected: nothing opens
-    QCOMPARE(run.opened.size(), 1);
-    table->setCurrentIndex(app.FileListController->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    table->setCurrentIndex(app.FileListController->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    QCOMPARE(previewed.last().first().toInt(), 2); // the row selected last
-    app.DoubleClickTableViewBookMarkAction();
-    QCOMPARE(run.opened.last(), app.FileListController->itemAt(2)->nativeFilePath());
-
-    // A folder item opens the folder itself, never the icon it is drawn with.
+    QVERIFY(run.dropAndWait({run.tree.path("main")}));
+    ShownListModel *shown = app.FileListController;
     app.ChangetoFolderViewModeAction();
-    int folderRow = -1;
-    for (int r = 0; r < app.FileListController->rowCount(); ++r) {
-        if (app.FileListController->itemAt(r)->bDir())
-            folderRow = r;
-    }
-    QVERIFY(folderRow >= 0);
-    grid->select(app.FileListController->index(folderRow, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    app.imageBrowserCellWasDoubleClickedAtIndex(folderRow);
-    QCOMPARE(run.opened.last(), tree.path("main/sub"));
-}
-
-// Each kind button shows its kind with its own picture, which follows a change of look; a press on the
-// button opens the kind menu.
-void TestAppDelegate::kindButtonShowsItsListAndMenu()
-{
-    TempDir tmp;
-    TreeBuilder tree(tmp.path());
-    for (const char *name : {"a.jpg", "b.png", "c.mov", "d.mp3", "e.pdf", "f.zip", "g.pkg"})
-        tree.file(QByteArray(QByteArray("main/") + name), 3);
-    Launched run(true, true);
-    AppDelegate &app = run.launch();
-    QVERIFY(run.dropAndWait({tree.path("main")}));
+    QCOMPARE(shown->items(), app.lists.currentViewItemArray);
+    QCOMPARE(shown->rowCount(), 7); // six files and the folder "sub"
+    app.ChangetoListViewModeAction();
+    QVERIFY(app.isListMode());
+    QCOMPARE(shown->items(), app.lists.filesItemArray);
     const struct
     {
         void (AppDelegate::*action)();
@@ -349,175 +219,192 @@ void TestAppDelegate::kindButtonShowsItsListAndMenu()
         {&AppDelegate::ShowAllFilesBtnAction, 7, u"showallfilesbtn.png"_s, u"showallfileblackbtn.png"_s},
         {&AppDelegate::ShowAllImagesBtnAction, 2, u"showimagesbtn.png"_s, u"showimageblackbtn.png"_s},
         {&AppDelegate::ShowAllVideosBtnAction, 1, u"showvideosbtn.png"_s, u"showvideoblackbtn.png"_s},
-        {&AppDelegate::ShowAllAudiosBtnAction, 1, u"showaudiosbtn.png"_s, u"showaudioblackbtn.png"_s},
         {&AppDelegate::ShowAllDocumentsBtnAction, 1, u"showdocumentsbtn.png"_s, u"showdocumentsblackbtn.png"_s},
         {&AppDelegate::ShowAllOthersBtnAction, 1, u"otherbtn.png"_s, u"showotherblackbtn.png"_s},
         {&AppDelegate::ShowAllArchiveBtnAction, 1, u"archivebtn.png"_s, u"showarchiveblackbtn.png"_s},
+        {&AppDelegate::ShowAllAudiosBtnAction, 1, u"showaudiosbtn.png"_s, u"showaudioblackbtn.png"_s},
     };
     for (const auto &kind : kinds) {
         (app.*kind.action)();
-        QCOMPARE(app.FileListController->rowCount(), kind.count);
+        QCOMPARE(shown->rowCount(), kind.count);
         for (const QString &style : {u"Dark"_s, QString()}) {
-            run.style = style;
+            run.desktop.style = style;
             app.BMakeModeTimer_hander();
-            QCOMPARE(app.isDarkMode, !style.isEmpty());
+            QCOMPARE(app.isDarkMode(), !style.isEmpty());
             QCOMPARE(app.showFilesImageName(), style.isEmpty() ? kind.light : kind.dark);
         }
     }
+    app.ChangetoIconViewModeAction();
+    QCOMPARE(shown->items(), app.lists.filesItemArray);
     QTest::mousePress(app.window->showFilesButton, Qt::LeftButton);
     QTRY_VERIFY(app.window->showFilesMenu->isVisible());
     app.window->showFilesMenu->close();
-}
 
-void TestAppDelegate::headerClicksSortAllFiles()
-{
-    TempDir tmp;
-    TreeBuilder tree(tmp.path());
-    tree.file("main/small.jpg", 10);
-    tree.file("main/big.txt", 3000);
-    tree.file("main/middle.jpg", 500);
-
-    Launched run(true, true);
-    AppDelegate &app = run.launch();
-    QVERIFY(run.dropAndWait({tree.path("main")}));
     app.ChangetoListViewModeAction();
     app.ShowAllImagesBtnAction();
+    const ItemList images = app.lists.imageFilesItemArray; // name and size orders differ: a sort would show
     QHeaderView *header = app.window->fileListTableview->horizontalHeader();
     for (int click = 0; click < 2; ++click) { // the same order each time
         header->sectionClicked(ShownListModel::SizeColumn);
-        QCOMPARE(app.FileListController->rowCount(), 3); // the filter is dropped
-        QCOMPARE(app.FileListController->itemAt(0)->fileName(), QStringLiteral("big.txt"));
-        QCOMPARE(app.FileListController->itemAt(2)->fileName(), QStringLiteral("small.jpg"));
+        QCOMPARE(shown->rowCount(), 7);
+        QCOMPARE(shown->itemAt(0)->fileName(), u"d.mp3"_s);
+        QCOMPARE(shown->itemAt(6)->fileName(), u"0.png"_s);
     }
-    QCOMPARE(app.showFilesImageName(), QStringLiteral("showimagesbtn.png")); // the button keeps its picture
+    QCOMPARE(app.showFilesImageName(), u"showimagesbtn.png"_s);
+    QCOMPARE(app.lists.imageFilesItemArray, images);
     header->sectionClicked(ShownListModel::NameColumn);
-    QCOMPARE(app.lists.filesItemArray.first()->fileName(), QStringLiteral("big.txt"));
-    QCOMPARE(app.lists.imageFilesItemArray.first()->fileName(), QStringLiteral("small.jpg")); // kind lists keep scan order
+    QCOMPARE(app.lists.filesItemArray.first()->fileName(), u"0.png"_s);
+    QCOMPARE(app.lists.imageFilesItemArray, images);
 }
 
-void TestAppDelegate::sortDuringAScanKeepsEveryFile()
+// Cleared during a scan: nothing of it arrives later. Sorted during a scan: every file once, all shown.
+void TestAppDelegate::clearOrSortDuringAScan()
 {
-    TempDir tmp;
-    TreeBuilder tree(tmp.path());
+    Launched run;
     for (int d = 0; d < 20; ++d)
-        makeFiles(tree, "main/d" + QByteArray::number(d), 100);
-
-    Launched run(true, true);
+        makeFiles(run.tree, "big/d" + QByteArray::number(d), 100);
+    makeFiles(run.tree, "small", 2);
     AppDelegate &app = run.launch();
     QAbstractItemModelTester tester(app.FileListController, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy appended(app.scanner(), &FolderScanner::filesAppended);
     QSignalSpy finished(&app, &AppDelegate::scanFinished);
+    app.openFoldersAsDrop({fromNativePath(run.tree.path("big"))});
+    QVERIFY(appended.wait(30000));
+    app.ClearCurrentFilesandFolderAction();
+    QCOMPARE(app.lists.filesItemArray.size(), 0);
+    QCOMPARE(app.FileListController->rowCount(), 0);
+    QVERIFY(!app.scanner()->isScanning());
+    app.startScanCurrentFolder(fromNativePath(run.tree.path("small")));
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(app.FileListController->items().size(), 2);
+
     connect(app.scanner(), &FolderScanner::filesAppended, &app, &AppDelegate::SortFileinFolderByNameAction,
             Qt::SingleShotConnection);
-    app.openFoldersAsDrop({fromNativePath(tree.path("main"))});
+    app.openFoldersAsDrop({fromNativePath(run.tree.path("big"))});
     QVERIFY(finished.wait(30000));
-    QCOMPARE(app.lists.filesItemArray.size(), 2000);
     QSet<const IKImageItem *> distinct;
     for (const IKImageItemRef &item : app.lists.filesItemArray)
         distinct.insert(item.data());
     QCOMPARE(distinct.size(), 2000);
+    QCOMPARE(app.lists.filesItemArray.size(), 2000);
     QCOMPARE(app.FileListController->items(), app.lists.filesItemArray);
-    app.ChangetoFolderViewModeAction();
-    app.ClearCurrentFilesandFolderAction();
-    QCOMPARE(app.FileListController->rowCount(), 0);
 }
 
-void TestAppDelegate::trashTakesTheVisibleSelection()
+void TestAppDelegate::previewAndOpenFollowTheSelection()
 {
-    Launched run(true, true);
-    // Files inside the temporary home go to its own Trash.
-    TreeBuilder tree(QFile::encodeName(run.home.home()) + "/work");
-    const QByteArray first = tree.file("main/1-doc.txt", 1);
-    const QByteArray image1 = tree.file("main/2-pic.jpg", 1);
-    const QByteArray image2 = tree.file("main/3-pic.jpg", 1);
-    const QByteArray odd = tree.file("main/4 r\xe9sum\xe9 100%.jpg", 1);
+    Launched run;
+    makeFiles(run.tree, "main", 4);
+    run.tree.file("main/sub/x.txt");
     AppDelegate &app = run.launch();
-    QVERIFY(run.dropAndWait({tree.path("main")}));
-    app.SortFileinFolderByNameAction();
+    QVERIFY(run.dropAndWait({run.tree.path("main")}));
+    QSignalSpy previewed(&app, &AppDelegate::previewed);
+    ShownListModel *shown = app.FileListController;
+    run.grid()->select(shown->index(3, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QCOMPARE(previewed.last().first().toInt(), 0); // several selected: the lowest index is previewed
+    app.imageBrowserCellWasDoubleClickedAtIndex(3);
+    QCOMPARE(run.desktop.opened, QByteArrayList{shown->itemAt(0)->nativeFilePath()});
 
-    // Icon mode under the image filter: the third image is the third row of what is shown.
+    app.ChangetoListViewModeAction();
+    QItemSelectionModel *table = app.window->fileListTableview->selectionModel();
+    app.DoubleClickTableViewBookMarkAction(); // nothing selected: nothing opens
+    QCOMPARE(run.desktop.opened.size(), 1);
+    table->setCurrentIndex(shown->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    table->setCurrentIndex(shown->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QCOMPARE(previewed.last().first().toInt(), 2); // the row selected last
+    app.DoubleClickTableViewBookMarkAction();
+    QCOMPARE(run.desktop.opened.last(), shown->itemAt(2)->nativeFilePath());
+    app.ShowFilesinFinderAction();
+    QCOMPARE(run.desktop.revealed, (QByteArrayList{shown->itemAt(1)->nativeFilePath(), shown->itemAt(2)->nativeFilePath()}));
+
+    // A folder item opens the folder itself, never the icon it is drawn with.
+    app.ChangetoFolderViewModeAction();
+    run.select(run.grid(), [](const IKImageItem &item) { return item.bDir(); });
+    app.imageBrowserCellWasDoubleClickedAtIndex(0);
+    QCOMPARE(run.desktop.opened.last(), run.tree.path("main/sub"));
+}
+
+void TestAppDelegate::trashTakesTheVisibleSelectionJournaled()
+{
+    Launched run; // the files lie in the temporary home: its own Trash
+    const QByteArray first = run.tree.file("main/1-doc.txt", 1);
+    const QByteArray image1 = run.tree.file("main/2-pic.jpg", 1);
+    const QByteArray odd = run.tree.file("main/4 r\xe9sum\xe9 100%.jpg", 1);
+    AppDelegate &app = run.launch();
+    QVERIFY(run.dropAndWait({run.tree.path("main")}));
+    app.SortFileinFolderByNameAction();
+    // Icon mode under the image filter: the second image is the second row of what is shown; a selection
+    // left in the hidden table does not count.
     app.ShowAllImagesBtnAction();
-    QItemSelectionModel *grid = app.window->fodlerfileBroswerView->selectionModel();
-    grid->clearSelection();
-    grid->select(app.FileListController->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    // A selection left in the hidden table does not count.
+    run.grid()->select(app.FileListController->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     app.window->fileListTableview->selectionModel()->select(app.FileListController->index(0, 0),
                                                             QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    const QByteArray victim = app.FileListController->itemAt(2)->nativeFilePath();
-    app.MoveFilesToTrashAction();
-    for (const QByteArray &image : {image1, image2, odd})
-        QCOMPARE((::access(image.constData(), F_OK) == 0), image != victim);
-    QVERIFY(app.statusText().contains(QStringLiteral("1 file moved to the Trash")));
+    QTest::keyClick(app.window->fodlerfileBroswerView, Qt::Key_Delete);
+    QCOMPARE(run.desktop.trashed, QByteArrayList{odd});
+    QVERIFY(exists(image1) && !exists(odd));
+    QVERIFY(app.statusText().startsWith(u"1 file moved to the Trash"_s));
 
     // List mode: the table's rows, in ascending order; a file already gone fails without stopping the loop.
     app.ChangetoListViewModeAction();
-    int victimRow = -1;
-    for (int r = 0; r < app.FileListController->rowCount(); ++r) {
-        if (app.FileListController->itemAt(r)->nativeFilePath() == victim)
-            victimRow = r;
-    }
     QItemSelectionModel *table = app.window->fileListTableview->selectionModel();
-    table->select(app.FileListController->index(victimRow, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    table->select(app.FileListController->index(0, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    run.select(table, [&](const IKImageItem &item) { return item.nativeFilePath() != image1; });
     app.MoveFilesToTrashAction();
-    QVERIFY(::access(first.constData(), F_OK) != 0);
-    QVERIFY(app.statusText().contains(QStringLiteral("1 file moved to the Trash, 1 could not be moved")));
-    QCOMPARE(app.lists.filesItemArray.size(), 4); // trashed items stay listed
+    QCOMPARE(run.desktop.trashed, (QByteArrayList{odd, first, odd}));
+    QVERIFY(!exists(first));
+    QVERIFY(app.statusText().startsWith(u"1 file moved to the Trash, 1 could not be moved"_s));
+    QCOMPARE(app.lists.filesItemArray.size(), 3); // trashed items stay listed
+    // Each trashing is journaled: the intention, then the outcome.
+    QDir journals(run.home.dataHome() + u"/Vellumry/journal"_s);
+    QFile journal(journals.filePath(journals.entryList(QDir::Files, QDir::Name).last()));
+    QVERIFY(journal.open(QIODevice::ReadOnly));
+    const QByteArray lines = journal.readAll();
+    QVERIFY(lines.contains("\tintent\ttrash\t") && lines.contains("\tdone\ttrash\t") && lines.contains("\tfailed\ttrash\t"));
 }
 
-void TestAppDelegate::movesUpAndTheItemsFollow()
+// What is refused says why in the status line and starts nothing.
+void TestAppDelegate::refusals_data()
 {
-    Launched run(true, true);
-    TreeBuilder tree(QFile::encodeName(run.home.home()) + "/work");
-    const QByteArray f = tree.file("main/A/B/f.txt", 1);
-    const QByteArray g = tree.file("main/A/B/g.txt", 1);
-    tree.file("main/A/g.txt", 2); // g's name is taken one level up
-    AppDelegate &app = run.launch();
-    QVERIFY(run.dropAndWait({tree.path("main")}));
-    QItemSelectionModel *grid = app.window->fodlerfileBroswerView->selectionModel();
-    grid->clearSelection();
-    IKImageItemRef fItem, gItem;
-    for (int r = 0; r < app.FileListController->rowCount(); ++r) {
-        const IKImageItemRef item = app.FileListController->itemAt(r);
-        if (item->nativeFilePath() == f || item->nativeFilePath() == g) {
-            grid->select(app.FileListController->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-            (item->nativeFilePath() == f ? fItem : gItem) = item;
-        }
-    }
-    QVERIFY(fItem && gItem);
-    QSignalSpy finished(&app, &AppDelegate::batchFinished);
-    app.MoveToleve2ParentFolderAction();
-    QVERIFY(finished.wait(30000));
-    QCOMPARE(fItem->nativeFilePath(), tree.path("main/A/f.txt")); // every list sees the new place
-    QVERIFY(::access(tree.path("main/A/f.txt").constData(), F_OK) == 0 && ::access(f.constData(), F_OK) != 0);
-    QCOMPARE(gItem->nativeFilePath(), g); // left where it was
-    QVERIFY(::access(g.constData(), F_OK) == 0);
-    QVERIFY(app.statusText().startsWith(QStringLiteral("1 moved, 1 skipped: name taken")));
-    QCOMPARE(run.opened.last(), tree.path("main")); // the main folder is shown afterwards
+    QTest::addColumn<bool>("scanning");
+    QTest::addColumn<bool>("mainFolder");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("move during a scan") << true << true << 0 << u"Wait until the scan is over"_s;
+    QTest::newRow("classify during a scan") << true << true << 2 << u"Wait until the scan is over"_s;
+    QTest::newRow("into no main folder") << false << false << 1 << u"No main folder yet"_s;
+    QTest::newRow("classify no main folder") << false << false << 2 << u"No main folder to classify"_s;
+    QTest::newRow("rename nothing selected") << false << true << 3 << u"Select the files to rename first"_s;
 }
 
-void TestAppDelegate::movesAreRefusedWhileScanningOrWithoutAMainFolder()
+void TestAppDelegate::refusals()
 {
-    TempDir tmp;
-    TreeBuilder tree(tmp.path());
-    for (int d = 0; d < 30; ++d)
-        makeFiles(tree, "big/d" + QByteArray::number(d), 100);
-    Launched run(true, true);
+    QFETCH(bool, scanning);
+    QFETCH(bool, mainFolder);
+    QFETCH(int, action);
+    QFETCH(QString, said);
+    Launched run;
+    for (int d = 0; d < (scanning ? 30 : 1); ++d)
+        makeFiles(run.tree, "big/d" + QByteArray::number(d), 100);
     AppDelegate &app = run.launch();
-    app.openFoldersAsDrop({fromNativePath(tree.path("big"))});
+    QSignalSpy finished(&app, &AppDelegate::scanFinished);
+    app.openFoldersAsDrop({fromNativePath(run.tree.path("big"))});
     QVERIFY(app.scanner()->isScanning()); // from the request on, until the scan is over
-    app.MoveToleve2ParentFolderAction();
-    QVERIFY(!app.isBatchRunning());
-    QVERIFY(app.statusText().startsWith(QStringLiteral("Wait until the scan is over")));
+    if (!scanning)
+        QVERIFY(finished.wait(30000));
+    if (!mainFolder)
+        app.currentSelectFolder.clear();
+    run.grid()->clearSelection();
+    const std::function<void()> actions[] = {[&] { app.MoveToleve2ParentFolderAction(); },
+                                             [&] { app.MoveToRootFolderAction(); },
+                                             [&] { app.ClassfyFolderAction(); },
+                                             [&] { app.RenameFolderAction(); }};
+    actions[action]();
+    QVERIFY2(app.statusText().startsWith(said), qPrintable(app.statusText()));
+    QVERIFY(!app.isBatchRunning() && !app.classifySheet->isVisible() && !app.renameSheet->isVisible());
     app.stopScanAction();
-    app.currentSelectFolder.clear();
-    app.MoveToRootFolderAction();
-    QVERIFY(!app.isBatchRunning());
-    QVERIFY(app.statusText().startsWith(QStringLiteral("No main folder yet")));
 }
 
 void TestAppDelegate::typedFoldersResolveAndTheHomeIsNoMainFolder()
 {
-    Launched run(true, true);
+    Launched run;
     const QByteArray home = QFile::encodeName(QFileInfo(run.home.home()).canonicalFilePath());
     TreeBuilder tree(home + "/work");
     tree.file("M/x.jpg", 1);
@@ -539,106 +426,173 @@ void TestAppDelegate::typedFoldersResolveAndTheHomeIsNoMainFolder()
     const QString refused = u" %1: the home folder  ·  "_s.arg(app.currentSelectFolder);
     QVERIFY2(!app.isBatchRunning() && app.statusText().startsWith(u"Cannot move into"_s + refused),
              qPrintable(app.statusText()));
-    app.classifySheet->selectClassfiyTypeButton->setChecked(true);
     app.ClassifyFolderHandle();
     QVERIFY2(!app.isBatchRunning() && app.statusText().startsWith(u"Cannot classify"_s + refused),
              qPrintable(app.statusText()));
     QCOMPARE(tree.snapshot(), before);
 }
 
-void TestAppDelegate::renameActsOnTheShownSelection()
+// Each batch as the user starts it, on the selection shown: the files where they should be, every listed
+// item pointing at its file, the summary, and what the desktop shows afterwards.
+void TestAppDelegate::batches_data()
 {
-    Launched run(true, true);
-    TreeBuilder tree(QFile::encodeName(run.home.home()) + "/work");
-    tree.file("main/Trip/IMG_IMG.jpg", 3);
-    tree.file("main/Trip/notes.txt", 4);
-    tree.file("main/Trip/IMG.png", 5);
-    AppDelegate &app = run.launch();
-    QVERIFY(run.dropAndWait({tree.path("main")}));
-    app.ShowAllImagesBtnAction(); // the filter decides which items the rows are
-    QCOMPARE(app.FileListController->rowCount(), 2);
-    app.window->fodlerfileBroswerView->selectAll();
-
-    RenameSheet *sheet = app.renameSheet;
-    app.RenameFolderAction();
-    QVERIFY(sheet->isVisible());
-    sheet->renameTypeBtn->setCurrentIndex(2);
-    app.ChangeRenameTypeAction();
-    sheet->renameActBtn->setCurrentIndex(2);
-    app.ChangeTextTypeAction();
-    sheet->replaceStrText->setText(u"IMG"_s);
-    sheet->replaceWithStrLabText->setText(u"Photo"_s);
-    QSignalSpy finished(&app, &AppDelegate::batchFinished);
-    sheet->renameButton->click();
-    QVERIFY(!sheet->isVisible());
-    QVERIFY(finished.wait(30000));
-    QVERIFY(::access(tree.path("main/Trip/Photo_Photo.jpg").constData(), F_OK) == 0);
-    QVERIFY(::access(tree.path("main/Trip/Photo.png").constData(), F_OK) == 0);
-    QVERIFY(::access(tree.path("main/Trip/notes.txt").constData(), F_OK) == 0); // not shown, not renamed
-    QStringList names;
-    for (int r = 0; r < app.FileListController->rowCount(); ++r)
-        names.append(app.FileListController->itemAt(r)->fileName());
-    names.sort();
-    QCOMPARE(names, (QStringList{u"Photo.png"_s, u"Photo_Photo.jpg"_s}));
-    QCOMPARE(run.revealed.size(), 1);
-    QVERIFY(run.revealed.last().startsWith(tree.path("main/Trip/Photo")));
-    QVERIFY(app.statusText().startsWith(u"2 renamed"_s));
+    QTest::addColumn<int>("batch");
+    QTest::addColumn<QByteArrayList>("files");
+    QTest::addColumn<QByteArrayList>("after");
+    QTest::addColumn<QString>("summary");
+    QTest::addColumn<QByteArray>("shown"); // the folder opened, or (rename) the start of the file revealed
+    QTest::newRow("up one level, a name taken")
+        << 0 << QByteArrayList{"A/B/f.txt", "A/B/g.txt", "A/g.txt"}
+        << QByteArrayList{"A/B/g.txt", "A/f.txt", "A/g.txt", "late/unlisted.txt"}
+        << u"1 moved, 1 skipped: name taken"_s << QByteArray();
+    QTest::newRow("rename the shown images")
+        << 1 << QByteArrayList{"Trip/IMG_IMG.jpg", "Trip/notes.txt", "Trip/IMG.png"}
+        << QByteArrayList{"Trip/Photo.png", "Trip/Photo_Photo.jpg", "Trip/notes.txt", "late/unlisted.txt"} << u"2 renamed"_s
+        << QByteArray("Trip/Photo");
+    QTest::newRow("classify by kind, a late folder kept")
+        << 2 << QByteArrayList{"a/x.jpg", "a/b/y.mp3", "z.pdf"}
+        << QByteArrayList{"Audio& Music/y.mp3", "Document/z.pdf", "Image/x.jpg", "late/unlisted.txt"}
+        << u"3 moved · 1 empty folder removed, kept: late"_s << QByteArray();
 }
 
-void TestAppDelegate::classifySheetSortsEveryFileAndKeepsTheRest()
+void TestAppDelegate::batches()
 {
-    Launched run(true, true);
-    TreeBuilder tree(QFile::encodeName(run.home.home()) + "/work");
-    const QByteArray x = tree.file("M/a/x.jpg", 3);
-    tree.file("M/a/b/y.mp3", 4);
-    tree.file("M/z.pdf", 5);
+    QFETCH(int, batch);
+    QFETCH(QByteArrayList, files);
+    QFETCH(QByteArrayList, after);
+    QFETCH(QString, summary);
+    QFETCH(QByteArray, shown);
+    Launched run;
+    for (const QByteArray &file : files)
+        run.tree.file(QByteArray("M/" + file), 3);
     AppDelegate &app = run.launch();
-    QVERIFY(run.dropAndWait({tree.path("M")}));
-    tree.file("M/late/unlisted.txt", 6); // appears after the scan: never moved, so its folder stays
-    IKImageItemRef xItem;
-    for (const IKImageItemRef &item : app.lists.filesItemArray) {
-        if (item->nativeFilePath() == x)
-            xItem = item;
+    QVERIFY(run.dropAndWait({run.tree.path("M")}));
+    run.tree.file("M/late/unlisted.txt", 6); // appears after the scan: never moved, so its folder stays
+    QSignalSpy finished(&app, &AppDelegate::batchFinished);
+    if (batch == 0) {
+        run.select(run.grid(), [](const IKImageItem &item) { return item.nativeFilePath().contains("/B/"); });
+        app.MoveToleve2ParentFolderAction();
+    } else if (batch == 1) {
+        app.ShowAllImagesBtnAction(); // the filter decides which items the rows are
+        app.window->fodlerfileBroswerView->selectAll();
+        app.RenameFolderAction();
+        QVERIFY(app.renameSheet->isVisible());
+        app.renameSheet->renameTypeBtn->setCurrentIndex(2);
+        app.ChangeRenameTypeAction();
+        app.renameSheet->renameActBtn->setCurrentIndex(2);
+        app.ChangeTextTypeAction();
+        QVERIFY(app.renameSheet->replaceStrText->isVisible() && !app.renameSheet->addTextField->isVisible());
+        app.renameSheet->replaceStrText->setText(u"IMG"_s);
+        app.renameSheet->replaceWithStrLabText->setText(u"Photo"_s);
+        app.renameSheet->renameButton->click();
+    } else {
+        app.ClassfyFolderAction();
+        QVERIFY(app.classifySheet->isVisible() && app.classifySheet->selectClassfiyTypeButton->isChecked());
+        app.classifySheet->classifyButton->click();
     }
-    QVERIFY(xItem);
-
-    ClassifySheet *sheet = app.classifySheet;
-    app.ClassfyFolderAction();
-    QVERIFY(sheet->isVisible() && sheet->selectClassfiyTypeButton->isChecked());
-    QSignalSpy finished(&app, &AppDelegate::batchFinished);
-    sheet->classifyButton->click();
-    QVERIFY(finished.wait(30000));
-
-    const TreeBuilder::Snapshot after = tree.snapshot();
-    QVERIFY(after.contains("M/Image/x.jpg") && after.contains("M/Audio& Music/y.mp3") &&
-            after.contains("M/Document/z.pdf") && after.contains("M/late/unlisted.txt"));
-    QVERIFY2(!after.contains("M/a"), qPrintable(app.statusText()));
-    QCOMPARE(xItem->nativeFilePath(), tree.path("M/Image/x.jpg"));
-    QVERIFY2(app.statusText().startsWith(u"3 moved · 1 empty folder removed, kept: late"_s), qPrintable(app.statusText()));
-    QCOMPARE(run.opened.last(), tree.path("M"));
-
-    // Without a main folder the sheet does not even open.
-    app.currentSelectFolder.clear();
-    app.ClassfyFolderAction();
-    QVERIFY(!sheet->isVisible());
-    QVERIFY(app.statusText().startsWith(u"No main folder to classify"_s));
+    QVERIFY(!app.renameSheet->isVisible() && !app.classifySheet->isVisible());
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000); // also when it ends in the progress dialog's own loop
+    QByteArrayList found;
+    for (const auto &[path, entry] : run.tree.snapshot().asKeyValueRange()) {
+        if (entry.type == 'f')
+            found.append(path.mid(2));
+    }
+    QCOMPARE(found, after);
+    for (const IKImageItemRef &item : app.lists.filesItemArray)
+        QVERIFY2(exists(item->nativeFilePath()), item->nativeFilePath().constData());
+    QVERIFY2(app.statusText().startsWith(summary), qPrintable(app.statusText()));
+    if (shown.isEmpty())
+        QCOMPARE(run.desktop.opened, QByteArrayList{run.tree.path("M")});
+    else
+        QVERIFY(run.desktop.revealed.size() == 1 && run.desktop.revealed[0].startsWith(run.tree.path(QByteArray("M/" + shown))));
 }
 
+// While a batch runs nothing rescans or empties the lists, and no second batch starts; quitting then
+// stops it between two files, with every file still below the main folder.
 void TestAppDelegate::quittingDuringAClassificationLosesNothing()
 {
-    Launched run(true, true);
-    TreeBuilder tree(QFile::encodeName(run.home.home()) + "/work");
+    Launched run;
     for (int d = 0; d < 30; ++d)
-        makeFiles(tree, "M/d" + QByteArray::number(d), 100);
-    const QList<QByteArray> before = TreeBuilder::fileChecksums(tree.snapshot());
+        makeFiles(run.tree, "M/d" + QByteArray::number(d), 100);
+    const QList<QByteArray> before = TreeBuilder::fileChecksums(run.tree.snapshot());
     AppDelegate &app = run.launch();
-    QVERIFY(run.dropAndWait({tree.path("M")}));
+    QVERIFY(run.dropAndWait({run.tree.path("M")}));
     app.ClassfyFolderAction();
     app.classifySheet->classifyButton->click();
     QVERIFY(app.isBatchRunning());
+    app.ClearCurrentFilesandFolderAction();
+    QVERIFY(app.statusText().startsWith(u"Wait until the batch is over"_s));
+    QCOMPARE(app.lists.filesItemArray.size(), 3000);
+    app.MoveToRootFolderAction();
+    QVERIFY(app.statusText().startsWith(u"Another batch is still running"_s));
     run.app.reset(); // the program quits with the batch under way
-    QThreadPool::globalInstance()->waitForDone();
-    QCOMPARE(TreeBuilder::fileChecksums(tree.snapshot()), before); // every file still below the main folder
+    backgroundPool()->waitForDone();
+    QCOMPARE(TreeBuilder::fileChecksums(run.tree.snapshot()), before);
+}
+
+// Preferences and About: from the menu, one window each, keeping its place; the preferences read what is
+// stored each time they open and save what is set; F1 and About's button show the shipped pages, and a
+// refusal is said.
+void TestAppDelegate::preferencesAboutAndPages()
+{
+    Launched run;
+    run.settings.setValue(u"BAutoLogin"_s, u"YES"_s);
+    run.settings.synchronize();
+    AppDelegate &app = run.launch();
+    PreferencesWindow *window = app.perfereceWindow;
+    QAction *preferences = run.menuAction(QKeySequence(u"Ctrl+,"_s));
+    const std::pair<QWidget *, std::function<void()>> companions[] = {
+        {window, [&] { preferences->trigger(); }}, {app.aboutWindow, [&] { app.ClickShowAboutWindow(); }}};
+    for (const auto &[companion, show] : companions) {
+        show();
+        QVERIFY(QTest::qWaitForWindowExposed(companion));
+        const QPoint moved = companion->pos() + QPoint(37, 23);
+        companion->move(moved);
+        show();
+        companion->close();
+        show();
+        QCOMPARE(companion->pos(), moved);
+    }
+    QVERIFY(window->autoLunchBtn->isChecked());
+    QCOMPARE(window->usedCountlab->text(), u"10"_s);
+    const LoginItems items(LoginItems::runningExecutable());
+    window->autoLunchBtn->click(); // untick: the entry goes, "NO" is on disk
+    QVERIFY(!items.isEnabled());
+    QCOMPARE(run.stored(u"BAutoLogin"_s), u"NO"_s);
+    window->autoLunchBtn->click();
+    QVERIFY(items.isEnabled());
+    QCOMPARE(run.stored(u"BAutoLogin"_s), u"YES"_s);
+    window->usedCountlab->setText(u"12 apps"_s);
+    window->closeButton->click();
+    QCOMPARE(run.stored(u"usedNum"_s), u"12 apps"_s);
+    QCOMPARE(app.getUsedAppCountSetting(), 12);
+    run.settings.setValue(u"BAutoLogin"_s, u"NO"_s);
+    run.settings.synchronize();
+    app.ClickShowPereferenceWindow();
+    QVERIFY(!window->autoLunchBtn->isChecked());
+    window->close();
+    QVERIFY(!items.isEnabled());
+
+    run.menuAction(QKeySequence(Qt::Key_F1))->trigger();
+    app.aboutWindow->productPageButton->click();
+    QCOMPARE(run.desktop.urls.size(), 2);
+    const QUrl support = QUrl::fromEncoded(run.desktop.urls[0]), product = QUrl::fromEncoded(run.desktop.urls[1]);
+    QCOMPARE(support.fileName(), u"support.html"_s);
+    QCOMPARE(product.fileName(), u"Vellumry.html"_s);
+    QVERIFY2(product.isLocalFile() && QFileInfo(product.toLocalFile()).isFile(), run.desktop.urls[1].constData());
+    run.desktop.succeed = false;
+    app.Gethelp();
+    QVERIFY(app.statusText().startsWith(u"No web browser could open"_s));
+
+    // The box's threshold: the leading number of the field as typed.
+    constexpr int max = std::numeric_limits<int>::max(), min = std::numeric_limits<int>::min();
+    const std::pair<QString, int> thresholds[] = {{QString(), 0},           {u"  12x"_s, 12},  {u"-3"_s, -3},
+                                                  {u"- 5"_s, 0},            {u"2147483648"_s, max},
+                                                  {u"-99999999999"_s, min}, {u"\u0663"_s, 0}};
+    for (const auto &[text, expected] : thresholds) {
+        window->usedCountlab->setText(text);
+        QCOMPARE(app.getUsedAppCountSetting(), expected);
+    }
 }
 
 QTEST_MAIN(TestAppDelegate)

@@ -1,32 +1,36 @@
-// The rename and classify sheets' widgets.
+// The rename sheet's widgets, the controls each choice needs, and the options they make.
 #include "reorganise/ui/RenameSheet.h"
 
+#include "reorganise/ui/SheetButtons.h"
 #include "views/ui/BackgroundImageView.h"
 
-#include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace vellumry {
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-QDialogButtonBox *sheetButtons(QDialog *sheet, QWidget *parent, const QString &confirm, QPushButton **cancelButton,
-                               QPushButton **confirmButton)
+// The variants of each source, in the order of RenameVariant.
+QStringList renameVariants(int mode)
 {
-    auto *buttons = new QDialogButtonBox(parent);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, sheet, &QDialog::reject);
-    *cancelButton = buttons->addButton(QDialogButtonBox::Cancel);
-    *confirmButton = buttons->addButton(confirm, QDialogButtonBox::AcceptRole);
-    (*confirmButton)->setDefault(true);
-    (*cancelButton)->setIcon({}); // plain words, like the confirming button
-
-    return buttons;
+    switch (std::clamp(mode, 0, 2)) {
+    case 0:
+        return {RenameSheet::tr("Add parent folder name to beginning"), RenameSheet::tr("Add parent folder name to end"),
+                RenameSheet::tr("Replace current name with parent folder name")};
+    case 1:
+        return {RenameSheet::tr("Add path components to beginning"), RenameSheet::tr("Add path components to end"),
+                RenameSheet::tr("Replace current name with path components")};
+    default:
+        return {RenameSheet::tr("Add text to beginning"), RenameSheet::tr("Add text to end"), RenameSheet::tr("Replace text")};
+    }
 }
 
 } // namespace
@@ -37,6 +41,7 @@ RenameSheet::RenameSheet(QWidget *parent) : QDialog(parent)
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     renameImageView = new BackgroundImageView(this);
+    renameImageView->setImageNamed(u"grayimage.png"_s);
     outer->addWidget(renameImageView);
     auto *inner = new QVBoxLayout(renameImageView);
     inner->setContentsMargins(20, 20, 20, 16);
@@ -44,10 +49,15 @@ RenameSheet::RenameSheet(QWidget *parent) : QDialog(parent)
     inner->addLayout(form);
     renameTypeBtn = new QComboBox(renameImageView);
     renameTypeBtn->setToolTip(tr("Where the new names come from"));
+    renameTypeBtn->addItems({tr("Parent Folder Name"), tr("Path Components"), tr("Text")});
     renameActBtn = new QComboBox(renameImageView);
     renameActBtn->setToolTip(tr("How the new part joins the current name"));
+    renameActBtn->addItems(renameVariants(0));
     renameLevelParentBtn = new QComboBox(renameImageView);
     renameLevelParentBtn->setToolTip(tr("How many of the folders above each file to use"));
+    renameLevelParentBtn->addItems({tr("1 level of parent folder"), tr("2 levels of parent folders"),
+                                    tr("3 levels of parent folders"), tr("4 levels of parent folders"),
+                                    tr("5 levels of parent folders")});
     addLevelLab = new QLabel(tr("Levels:"), renameImageView);
     addtextLab = new QLabel(tr("Text:"), renameImageView);
     replacetext1Lab = new QLabel(tr("Replace:"), renameImageView);
@@ -66,33 +76,59 @@ RenameSheet::RenameSheet(QWidget *parent) : QDialog(parent)
     inner->addStretch(1);
     inner->addWidget(sheetButtons(this, renameImageView, tr("Rename"), &cancelButton, &renameButton));
     setMinimumWidth(460);
+
+    // The parent folder's name needs nothing more: every optional control starts hidden.
+    for (QWidget *w : std::initializer_list<QWidget *>{addLevelLab, addtextLab, renameLevelParentBtn, addTextField})
+        w->hide();
+    showReplaceFields(false);
+    connect(renameTypeBtn, &QComboBox::activated, this, &RenameSheet::showModeControls);
+    connect(renameActBtn, &QComboBox::activated, this, &RenameSheet::showVariantControls);
 }
 
-ClassifySheet::ClassifySheet(QWidget *parent) : QDialog(parent)
+RenameOptions RenameSheet::options() const
 {
-    setWindowTitle(tr("Classify Files"));
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    classifyImageView = new BackgroundImageView(this);
-    outer->addWidget(classifyImageView);
-    auto *inner = new QVBoxLayout(classifyImageView);
-    inner->setContentsMargins(20, 20, 20, 16);
-    auto *intro = new QLabel(tr("Every file below the main folder moves into a folder directly inside it. "
-                                "What is left at the main folder's top level then goes to the Trash; "
-                                "a folder that still holds a file is always kept."),
-                             classifyImageView);
-    intro->setWordWrap(true);
-    inner->addWidget(intro);
-    selectClassfiyTypeButton = new QCheckBox(tr("By kind: Image, Video, Audio&& Music, Document, …"), classifyImageView);
-    selectClassfiyTypeButton->setToolTip(tr("One folder for each kind of file"));
-    selectClassfiyDateButton = new QCheckBox(tr("By date: year / month / day of the last change"), classifyImageView);
-    selectClassfiyDateButton->setToolTip(tr("Folders such as 2019/7/4, in your time zone"));
-    selectClassfiyTypeButton->setChecked(true);
-    inner->addWidget(selectClassfiyTypeButton);
-    inner->addWidget(selectClassfiyDateButton);
-    inner->addStretch(1);
-    inner->addWidget(sheetButtons(this, classifyImageView, tr("Classify"), &cancelButton, &classifyButton));
-    setMinimumWidth(460);
+    RenameOptions options;
+    const int mode = renameTypeBtn->currentIndex();
+    options.mode = mode == 1 ? RenameMode::PathComponents : mode == 2 ? RenameMode::Text : RenameMode::ParentFolderName;
+    const int variant = renameActBtn->currentIndex();
+    options.variant = variant == 1   ? RenameVariant::AddToEnd
+                      : variant == 2 ? RenameVariant::Replace
+                                     : RenameVariant::AddToBeginning;
+    options.depth = renameLevelParentBtn->currentIndex() + 1;
+    options.text = addTextField->text();
+    options.find = replaceStrText->text();
+    options.replace = replaceWithStrLabText->text();
+    return options;
+}
+
+void RenameSheet::showReplaceFields(bool shown)
+{
+    for (QWidget *w : std::initializer_list<QWidget *>{replacetext1Lab, replacetext2Lab, replaceStrText, replaceWithStrLabText})
+        w->setVisible(shown);
+}
+
+void RenameSheet::showModeControls()
+{
+    const int mode = renameTypeBtn->currentIndex();
+    renameActBtn->clear();
+    renameActBtn->addItems(renameVariants(mode));
+    renameActBtn->setCurrentIndex(0);
+    addLevelLab->setVisible(mode == 1);
+    renameLevelParentBtn->setVisible(mode == 1);
+    addtextLab->setVisible(mode == 2);
+    addTextField->setVisible(mode == 2);
+    showReplaceFields(false);
+}
+
+void RenameSheet::showVariantControls()
+{
+    if (renameTypeBtn->currentIndex() != 2)
+        return;
+    const bool replace = renameActBtn->currentIndex() == 2;
+    addLevelLab->hide(); // the depth list itself stays as it was: it is only read for path components
+    addtextLab->setVisible(!replace);
+    addTextField->setVisible(!replace);
+    showReplaceFields(replace);
 }
 
 } // namespace vellumry

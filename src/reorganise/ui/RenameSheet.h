@@ -1,9 +1,10 @@
-// The rename and classify sheets: the options of a batch rename, and the choice between kind and date folders.
+// The rename sheet: where the new names come from, how they join the current ones, and the texts.
 #pragma once
+
+#include "reorganise/RenamePlanner.h"
 
 #include <QDialog>
 
-class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -19,6 +20,16 @@ class RenameSheet : public QDialog
 public:
     explicit RenameSheet(QWidget *parent = nullptr);
 
+    // The options as the controls show them now.
+    RenameOptions options() const;
+
+    // Shows the controls the chosen source needs (levels for path components, a text for a text) and
+    // lists that source's variants again, the first one chosen. Runs when the user picks a source.
+    void showModeControls();
+    // For a text: the find and replace fields for a replacement, the text field otherwise. Runs when the
+    // user picks a variant.
+    void showVariantControls();
+
     BackgroundImageView *renameImageView;
     QComboBox *renameTypeBtn;
     QComboBox *renameActBtn;
@@ -32,20 +43,9 @@ public:
     QLineEdit *addTextField;
     QPushButton *cancelButton;
     QPushButton *renameButton;
-};
 
-class ClassifySheet : public QDialog
-{
-    Q_OBJECT
-public:
-    explicit ClassifySheet(QWidget *parent = nullptr);
-
-    BackgroundImageView *classifyImageView;
-    // Two check boxes used as a pair: ticking one clears the other, clearing one ticks the other.
-    QCheckBox *selectClassfiyTypeButton;
-    QCheckBox *selectClassfiyDateButton;
-    QPushButton *cancelButton;
-    QPushButton *classifyButton;
+private:
+    void showReplaceFields(bool shown);
 };
 
 } // namespace vellumry

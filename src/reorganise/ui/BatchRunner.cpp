@@ -1,0 +1,341 @@
+// The batch operations of the window, from the selection to the status line.
+#include "reorganise/ui/BatchRunner.h"
+
+#include "app/AppDelegate.h"
+#include "app/MainWindow.h"
+#include "model/FolderScanner.h"
+#include "platform/DesktopServices.h"
+#include "platform/NativePath.h"
+#include "reorganise/MovePlanner.h"
+#include "reorganise/RenamePlanner.h"
+#include "reorganise/ui/ClassifySheet.h"
+#include "reorganise/ui/RenameSheet.h"
+#include "views/ui/ShownListModel.h"
+
+#include <QFileDialog>
+#include <QLocale>
+#include <QPointer>
+#include <QProgressDialog>
+#include <QPushButton>
+
+namespace vellumry {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A plan's moves, one at a time, as a batch's work.
+ClassifyOutcome runSteps(const Plan &plan, const Cancellation &cancellation, MoveJournal *journal,
+                         const std::function<void(int, int)> &progress)
+{
+    ClassifyOutcome outcome;
+    outcome.moves = executePlan(plan, journal, cancellation.flag(), progress);
+    outcome.cancelled = cancellation.isCancelled();
+    return outcome;
+}
+
+} // namespace
+
+BatchRunner::BatchRunner(AppDelegate &owner, DesktopServices &desktop)
+    : QObject(&owner), m_owner(owner), m_desktop(desktop), m_renameSheet(new RenameSheet(owner.window)),
+      m_classifySheet(new ClassifySheet(owner.window))
+{
+    connect(m_renameSheet->renameButton, &QPushButton::clicked, this, &BatchRunner::renameFromSheet);
+    connect(m_classifySheet->classifyButton, &QPushButton::clicked, this, &BatchRunner::classifyFromSheet);
+}
+
+BatchRunner::~BatchRunner()
+{
+    // The step under way finishes, so no file is left half moved, and a stopped classification
+    // removes no folder.
+    if (m_running)
+        m_running->cancel();
+}
+
+bool BatchRunner::refuseWhileRunning()
+{
+    if (!m_running)
+        return false;
+    m_owner.showActionStatus(tr("Wait until the batch is over"));
+    return true;
+}
+
+bool BatchRunner::refuseToStart()
+{
+    if (m_owner.scanner()->isScanning()) // the lists are still growing: acting now would act on a half-known tree
+        m_owner.showActionStatus(tr("Wait until the scan is over"));
+    else if (m_running)
+        m_owner.showActionStatus(tr("Another batch is still running"));
+    else
+        return false;
+    return true;
+}
+
+// ---- Moves -------------------------------------------------------------------------------------
+
+void BatchRunner::moveUp(int removals)
+{
+    moveSelection(removals, {}, toNativePath(m_owner.currentSelectFolder));
+}
+
+void BatchRunner::moveIntoMainFolder()
+{
+    if (m_owner.currentSelectFolder.isEmpty()) {
+        m_owner.showActionStatus(tr("No main folder yet: open or drop one first"));
+        return;
+    }
+    const QByteArray main = toNativePath(m_owner.currentSelectFolder);
+    if (const QString reason = mainFolderRefusal(main); !reason.isEmpty()) {
+        m_owner.showActionStatus(tr("Cannot move into %1: %2").arg(displayPath(m_owner.currentSelectFolder), reason));
+        return;
+    }
+    moveInto(main);
+}
+
+void BatchRunner::chooseFolderAndMove()
+{
+    auto *panel = new QFileDialog(m_owner.window, tr("Move the Selected Files To"), QDir::homePath());
+    panel->setAttribute(Qt::WA_DeleteOnClose);
+    panel->setFileMode(QFileDialog::Directory);
+    panel->setOption(QFileDialog::ShowDirsOnly);
+    panel->setOption(QFileDialog::DontUseNativeDialog);
+    panel->setWindowModality(Qt::WindowModal);
+    panel->setLabelText(QFileDialog::Accept, tr("Move Here"));
+    connect(panel, &QFileDialog::finished, &m_owner,
+            [this, panel](int result) { m_owner.openPanelDidEnd16(panel, result == QDialog::Accepted ? 1 : 0); });
+    m_owner.openHomePanel = panel;
+    panel->show();
+    m_owner.positionSheet(panel);
+}
+
+void BatchRunner::moveInto(const QByteArray &folder) { moveSelection(0, folder, folder); }
+
+void BatchRunner::moveSelection(int removals, const QByteArray &folder, const QByteArray &showAfterwards)
+{
+    if (refuseToStart())
+        return;
+    QList<MoveSource> sources;
+    QList<IKImageItemRef> items;
+    for (int row : m_owner.selectedRows()) {
+        const IKImageItemRef item = m_owner.FileListController->itemAt(row);
+        if (!item)
+            continue;
+        sources.append({item->nativeFilePath(), item->nativeFileName(), int(items.size()), item->bDir(),
+                        item->isReachedThroughLink()});
+        items.append(item);
+    }
+    const Plan plan = removals > 0 ? planMoveUp(sources, removals) : planMoveInto(sources, folder);
+    run(tr("Moving files…"), u"move"_s,
+        [plan](const Cancellation &cancellation, MoveJournal *journal, const std::function<void(int, int)> &progress) {
+            return runSteps(plan, cancellation, journal, progress);
+        },
+        [this, items, showAfterwards](const ClassifyOutcome &outcome) {
+            applyMoves(outcome.moves, items);
+            m_owner.showActionStatus(summaryText(outcome.moves) + (outcome.cancelled ? tr(" (cancelled)") : QString()));
+            if (!showAfterwards.isEmpty())
+                m_desktop.open(showAfterwards);
+        });
+}
+
+// ---- Trash -------------------------------------------------------------------------------------
+
+void BatchRunner::trashSelection()
+{
+    int trashed = 0;
+    QStringList failures;
+    std::optional<MoveJournal> journal; // opened with the first file: trashing is journaled like any batch
+    for (int row : m_owner.selectedRows()) {
+        const IKImageItemRef item = m_owner.FileListController->itemAt(row);
+        if (!item || item->bDir())
+            continue; // folder items are never trashed from here: their path is the folder icon
+        if (!journal)
+            journal.emplace(MoveJournal::defaultFolder(), u"trash"_s);
+        if (!journal->isOpen()) {
+            m_owner.showActionStatus(
+                tr("Nothing moved to the Trash: the journal cannot be written (%1)").arg(journal->errorText()));
+            return;
+        }
+        const ActionResult result = trashJournaled(item->nativeFilePath(), &*journal, m_desktop);
+        if (result.ok)
+            ++trashed;
+        else
+            failures.append(displayPath(item->fileName()) + u": "_s + result.reason);
+    }
+    if (trashed == 0 && failures.isEmpty())
+        return;
+    QString text = tr("%1 moved to the Trash").arg(AppDelegate::fileCount(trashed));
+    if (!failures.isEmpty())
+        text += tr(", %1 could not be moved (%2)")
+                    .arg(QLocale().toString(qlonglong(failures.size())),
+                         failures.size() == 1 ? failures.first() : failures.first() + u", …"_s);
+    m_owner.showActionStatus(text);
+}
+
+// ---- Rename ------------------------------------------------------------------------------------
+
+void BatchRunner::showRenameSheet()
+{
+    if (refuseToStart())
+        return;
+    if (m_owner.selectedRows().isEmpty()) {
+        m_owner.showActionStatus(tr("Select the files to rename first"));
+        return;
+    }
+    // The controls keep whatever the user last chose.
+    m_renameSheet->setWindowModality(Qt::WindowModal);
+    m_renameSheet->show();
+    m_owner.positionSheet(m_renameSheet);
+    m_renameSheet->renameButton->setFocus();
+}
+
+void BatchRunner::renameFromSheet()
+{
+    m_renameSheet->hide();
+    if (refuseToStart())
+        return;
+    // The selection as it is now, in the order of the shown list; the numbered form carries the row.
+    QList<RenameSource> sources;
+    QList<IKImageItemRef> items;
+    for (int row : m_owner.selectedRows()) {
+        const IKImageItemRef item = m_owner.FileListController->itemAt(row);
+        if (!item)
+            continue;
+        sources.append({item->nativeFilePath(), row, item->bDir(), item->isReachedThroughLink()});
+        items.append(item);
+    }
+    if (sources.isEmpty())
+        return;
+    // The steps refer to positions in `items`, not rows.
+    Plan plan = planRename(sources, m_renameSheet->options());
+    for (int i = 0; i < plan.size(); ++i)
+        plan[i].itemIndex = i;
+    run(tr("Renaming files…"), u"rename"_s,
+        [plan](const Cancellation &cancellation, MoveJournal *journal, const std::function<void(int, int)> &progress) {
+            return runSteps(plan, cancellation, journal, progress);
+        },
+        [this, items](const ClassifyOutcome &outcome) {
+            applyMoves(outcome.moves, items);
+            m_owner.showActionStatus(summaryText(outcome.moves, tr("renamed")) +
+                                     (outcome.cancelled ? tr(" (cancelled)") : QString()));
+            // The file manager shows the last file renamed, selected in its folder.
+            for (auto it = outcome.moves.crbegin(); it != outcome.moves.crend(); ++it) {
+                if (it->moved) {
+                    m_desktop.reveal(it->step.target);
+                    break;
+                }
+            }
+        });
+}
+
+// ---- Classify ----------------------------------------------------------------------------------
+
+void BatchRunner::showClassifySheet()
+{
+    if (refuseToStart())
+        return;
+    if (m_owner.currentSelectFolder.isEmpty()) {
+        m_owner.showActionStatus(tr("No main folder to classify: open one with Ctrl+O"));
+        return;
+    }
+    m_classifySheet->setWindowModality(Qt::WindowModal);
+    m_classifySheet->show();
+    m_owner.positionSheet(m_classifySheet);
+    m_classifySheet->classifyButton->setFocus();
+}
+
+void BatchRunner::classifyFromSheet()
+{
+    m_classifySheet->hide();
+    if (refuseToStart())
+        return;
+    const QByteArray main = toNativePath(m_owner.currentSelectFolder);
+    if (main.isEmpty()) {
+        m_owner.showActionStatus(tr("No main folder to classify: open one with Ctrl+O"));
+        return;
+    }
+    // Nothing is ever created in, or moved out of, the root, the home folder or the Trash, however the
+    // main folder is spelled.
+    if (const QString reason = mainFolderRefusal(main); !reason.isEmpty()) {
+        m_owner.showActionStatus(tr("Cannot classify %1: %2").arg(displayPath(m_owner.currentSelectFolder), reason));
+        return;
+    }
+    const std::optional<ClassifyBy> by = m_classifySheet->classifyBy();
+    if (!by) {
+        m_desktop.open(main);
+        return;
+    }
+    // Every file the scans found, whatever the view shows; planned off the GUI thread with the moves,
+    // since dates and the clean-up read the disk.
+    const ItemList files = m_owner.lists.filesItemArray;
+    const ClassifyBy mode = *by;
+    run(tr("Classifying files…"), u"classify"_s,
+        [files, main, mode](const Cancellation &cancellation, MoveJournal *journal,
+                            const std::function<void(int, int)> &progress) {
+            const ClassifyPlan plan = planClassification(files, main, mode);
+            return executeClassification(plan, main, mode, journal, cancellation.flag(), progress);
+        },
+        [this, files, main](const ClassifyOutcome &outcome) {
+            applyMoves(outcome.moves, files);
+            m_owner.showActionStatus(classifySummaryText(outcome));
+            m_desktop.open(main);
+        });
+}
+
+// ---- Running -----------------------------------------------------------------------------------
+
+void BatchRunner::run(const QString &label, const QString &operation, Work work,
+                      std::function<void(const ClassifyOutcome &)> done)
+{
+    // Every step is journaled before it is taken: no journal, no batch.
+    auto journal = std::make_shared<MoveJournal>(MoveJournal::defaultFolder(), operation);
+    if (!journal->isOpen()) {
+        m_owner.showActionStatus(tr("Nothing was changed: the journal cannot be written (%1)").arg(journal->errorText()));
+        return;
+    }
+    auto *dialog = new QProgressDialog(label, tr("Cancel"), 0, 0, m_owner.window);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->setMinimumDuration(400);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    const QPointer<QProgressDialog> progress(dialog);
+    m_running = runInBackground(
+        this,
+        [work = std::move(work), journal, progress](const Cancellation &cancellation) {
+            return work(cancellation, journal.get(), [progress](int stepsDone, int total) {
+                // About 200 updates a batch at most: one queued event per file would flood the GUI thread.
+                if (stepsDone != total && stepsDone % std::max(1, total / 200) != 0)
+                    return;
+                QMetaObject::invokeMethod(progress, [progress, stepsDone, total] {
+                    if (!progress)
+                        return;
+                    progress->setMaximum(total);
+                    progress->setValue(stepsDone);
+                });
+            });
+        },
+        [this, progress, done = std::move(done)](const ClassifyOutcome &outcome) {
+            if (progress)
+                progress->close();
+            m_running.reset();
+            done(outcome);
+            Q_EMIT finished();
+        });
+    connect(dialog, &QProgressDialog::canceled, this, [cancellation = *m_running] { cancellation.cancel(); });
+}
+
+void BatchRunner::applyMoves(const QList<StepOutcome> &outcomes, const QList<IKImageItemRef> &items)
+{
+    // Items change on this thread only: each moved file's item now points at its new place and name.
+    for (const StepOutcome &outcome : outcomes) {
+        if (!outcome.moved || outcome.step.itemIndex < 0 || outcome.step.itemIndex >= items.size())
+            continue;
+        const IKImageItemRef &item = items.at(outcome.step.itemIndex);
+        item->setFilePath(fromNativePath(outcome.step.target));
+        const QByteArray name = outcome.step.target.mid(outcome.step.target.lastIndexOf('/') + 1);
+        if (name != item->nativeFileName())
+            item->setFileName(fromNativePath(name));
+    }
+    m_owner.FileListController->itemsChanged();
+    m_owner.refreshPreview(); // the preview shows the selected file where it lies now, not the place it left
+}
+
+} // namespace vellumry

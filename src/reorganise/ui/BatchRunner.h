@@ -1,0 +1,81 @@
+// The window's batch operations: moving the selection up or into a folder, the batch rename and the
+// classification of the main folder, each started from its menu, button or sheet.
+//
+// One batch at a time, never during a scan. Every batch writes a journal before it touches a file: a
+// journal that cannot be opened refuses the batch with nothing changed. The planning and the moves run
+// on the background pool behind a window-modal progress dialog whose Cancel stops between two files;
+// the items, the status line and the reveal or open afterwards happen back on the GUI thread.
+// Threading: every function here is for the GUI thread.
+#pragma once
+
+#include "model/IKImageItem.h"
+#include "platform/Background.h"
+#include "reorganise/ClassifyExecutor.h"
+
+#include <QObject>
+
+#include <functional>
+#include <optional>
+
+class QFileDialog;
+
+namespace vellumry {
+
+class AppDelegate;
+class ClassifySheet;
+class DesktopServices;
+class RenameSheet;
+
+class BatchRunner : public QObject
+{
+    Q_OBJECT
+public:
+    // `owner` gives the selection, the main folder, the lists and the status line, and outlives this.
+    BatchRunner(AppDelegate &owner, DesktopServices &desktop);
+    ~BatchRunner() override; // a batch still running stops between two files; its outcome is dropped
+
+    RenameSheet *renameSheet() const { return m_renameSheet; }
+    ClassifySheet *classifySheet() const { return m_classifySheet; }
+    bool isRunning() const { return m_running.has_value(); }
+
+    // True, with "Wait until the batch is over" in the status line, while a batch runs: a new scan or
+    // emptied lists would not match the files being moved.
+    bool refuseWhileRunning();
+
+    // Moves the selection `removals` levels up (2: into the folder above its own); the main folder opens
+    // afterwards.
+    void moveUp(int removals);
+    void moveIntoMainFolder();
+    void chooseFolderAndMove(); // asks for the folder in a sheet, then moveInto()
+    void moveInto(const QByteArray &folder); // the selection as it is now; the folder opens afterwards
+
+    // The selected files (never folder items) to the Trash, one by one, journaled; the status line
+    // counts them and names the first failure. No journal: nothing is trashed.
+    void trashSelection();
+
+    void showRenameSheet();  // when something is selected
+    void renameFromSheet();  // the sheet's Rename: the shown selection, with the sheet's options
+    void showClassifySheet(); // when there is a main folder
+    void classifyFromSheet(); // the sheet's Classify: every file the scans found
+
+Q_SIGNALS:
+    void finished(); // a batch ended (also when cancelled), after the items and the status line
+
+private:
+    using Work = std::function<ClassifyOutcome(const Cancellation &cancellation, MoveJournal *journal,
+                                               const std::function<void(int, int)> &progress)>;
+    // Refused (status said) during a scan or another batch.
+    bool refuseToStart();
+    void moveSelection(int removals, const QByteArray &folder, const QByteArray &showAfterwards);
+    void run(const QString &label, const QString &operation, Work work,
+             std::function<void(const ClassifyOutcome &)> done);
+    void applyMoves(const QList<StepOutcome> &outcomes, const QList<IKImageItemRef> &items);
+
+    AppDelegate &m_owner;
+    DesktopServices &m_desktop;
+    RenameSheet *m_renameSheet;
+    ClassifySheet *m_classifySheet;
+    std::optional<Cancellation> m_running;
+};
+
+} // namespace vellumry

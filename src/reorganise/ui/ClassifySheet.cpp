@@ -1,0 +1,58 @@
+// The classify sheet's widgets and its pair of boxes.
+#include "reorganise/ui/ClassifySheet.h"
+
+#include "reorganise/ui/SheetButtons.h"
+#include "views/ui/BackgroundImageView.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace vellumry {
+
+using namespace Qt::StringLiterals;
+
+ClassifySheet::ClassifySheet(QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(tr("Classify Files"));
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    classifyImageView = new BackgroundImageView(this);
+    classifyImageView->setImageNamed(u"grayimage.png"_s);
+    outer->addWidget(classifyImageView);
+    auto *inner = new QVBoxLayout(classifyImageView);
+    inner->setContentsMargins(20, 20, 20, 16);
+    auto *intro = new QLabel(tr("Every file below the main folder moves into a folder directly inside it. "
+                                "What is left at the main folder's top level then goes to the Trash; "
+                                "a folder that still holds a file is always kept."),
+                             classifyImageView);
+    intro->setWordWrap(true);
+    inner->addWidget(intro);
+    selectClassfiyTypeButton = new QCheckBox(tr("By kind: Image, Video, Audio&& Music, Document, …"), classifyImageView);
+    selectClassfiyTypeButton->setToolTip(tr("One folder for each kind of file"));
+    selectClassfiyDateButton = new QCheckBox(tr("By date: year / month / day of the last change"), classifyImageView);
+    selectClassfiyDateButton->setToolTip(tr("Folders such as 2019/7/4, in your time zone"));
+    selectClassfiyTypeButton->setChecked(true);
+    inner->addWidget(selectClassfiyTypeButton);
+    inner->addWidget(selectClassfiyDateButton);
+    inner->addStretch(1);
+    inner->addWidget(sheetButtons(this, classifyImageView, tr("Classify"), &cancelButton, &classifyButton));
+    setMinimumWidth(460);
+    connect(selectClassfiyTypeButton, &QCheckBox::clicked, this, &ClassifySheet::typeClicked);
+    connect(selectClassfiyDateButton, &QCheckBox::clicked, this, &ClassifySheet::dateClicked);
+}
+
+std::optional<ClassifyBy> ClassifySheet::classifyBy() const
+{
+    if (selectClassfiyTypeButton->isChecked())
+        return ClassifyBy::Kind;
+    if (selectClassfiyDateButton->isChecked())
+        return ClassifyBy::Date;
+    return std::nullopt;
+}
+
+void ClassifySheet::typeClicked() { selectClassfiyDateButton->setChecked(!selectClassfiyTypeButton->isChecked()); }
+
+void ClassifySheet::dateClicked() { selectClassfiyTypeButton->setChecked(!selectClassfiyDateButton->isChecked()); }
+
+} // namespace vellumry
