@@ -16,6 +16,7 @@
 #include "platform/NativePath.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Settings.h"
+#include "reorganise/ui/ClassifySheet.h"
 #include "reorganise/ui/RenameSheet.h"
 #include "views/ui/NSDragImageBrowserView.h"
 #include "views/ui/ShownListModel.h"
