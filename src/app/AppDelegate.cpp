@@ -2,7 +2,6 @@
 #include "app/AppDelegate.h"
 
 #include "app/MainWindow.h"
-#include "app/PRButton.h"
 #include "model/FolderScanner.h"
 #include "platform/NativePath.h"
 #include "platform/DesktopServices.h"
@@ -14,6 +13,7 @@
 #include "views/Comparators.h"
 #include "views/ui/BackgroundImageView.h"
 #include "views/ui/NSDragImageBrowserView.h"
+#include "views/ui/PRButton.h"
 #include "views/ui/PreviewPane.h"
 #include "views/ui/ShownListModel.h"
 #include "views/ui/ThumbnailLoader.h"

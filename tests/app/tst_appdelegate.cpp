@@ -1,7 +1,6 @@
 // The controller driven as a user drives it: launches, drops, scans, view modes, selection, looks.
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
-#include "app/PRButton.h"
 #include "model/FolderScanner.h"
 #include "platform/NativePath.h"
 #include "platform/NotificationCenter.h"
@@ -11,6 +10,7 @@
 #include "support/TempHome.h"
 #include "support/TreeBuilder.h"
 #include "views/ui/NSDragImageBrowserView.h"
+#include "views/ui/PRButton.h"
 #include "views/ui/ShownListModel.h"
 
 #include <QAbstractItemModelTester>

@@ -2,13 +2,13 @@
 // managed in its table, and shown, closed and detached from the main controller.
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
-#include "app/PRButton.h"
 #include "appmanager/AppBoxStore.h"
 #include "appmanager/ui/PPopoverviewConterller.h"
 #include "platform/NativePath.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Settings.h"
 #include "support/TempHome.h"
+#include "views/ui/PRButton.h"
 
 #include <QApplication>
 #include <QFile>

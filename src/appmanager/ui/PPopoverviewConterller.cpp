@@ -1,13 +1,13 @@
 // The tray popover's views and what their controls do.
 #include "appmanager/ui/PPopoverviewConterller.h"
 
-#include "app/PRButton.h"
 #include "appmanager/AppBoxStore.h"
 #include "platform/NativePath.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Settings.h"
 #include "views/ui/BackgroundImageView.h"
 #include "views/ui/FileIcons.h"
+#include "views/ui/PRButton.h"
 
 #include <QAction>
 #include <QDir>
