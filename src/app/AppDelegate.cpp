@@ -3,7 +3,6 @@
 
 #include "app/Look.h"
 #include "app/MainWindow.h"
-#include "app/PRButton.h"
 #include "app/PreferencesController.h"
 #include "model/FolderScanner.h"
 #include "platform/LoginItems.h"
@@ -18,6 +17,7 @@
 #include "views/Comparators.h"
 #include "views/ui/BackgroundImageView.h"
 #include "views/ui/NSDragImageBrowserView.h"
+#include "views/ui/PRButton.h"
 #include "views/ui/PreviewPane.h"
 #include "views/ui/ShownListModel.h"
 #include "views/ui/ThumbnailLoader.h"

@@ -6,7 +6,8 @@
 #include "appmanager/AppSorting.h"
 #include "appmanager/PMAppNode.h"
 #include "appmanager/PRUninstallFileNode.h"
-#include "appmanager/ui/BackgroundJob.h"
+#include "appmanager/ui/AppBoxPresenter.h"
+#include "appmanager/ui/ApplicationsController.h"
 #include "model/FileLists.h"
 #include "platform/DesktopServices.h"
 
@@ -181,28 +182,6 @@ public:
     QPointer<QMessageBox> startupHint;
     QPointer<QFileDialog> openHomePanel;
 
-    // Open-with editor (AppDelegateOpenWith.cpp): the one-time grant of a folder that comes before the
-    // application file sheet, and handing the ticked extensions of the sheet to another application.
-    // After a change (or Cancel) the applications table is refreshed.
-    void askForUserFolderGrant(); // shows connectUserWindow
-    void clickConnectUserDataAction();
-    void openPanelDidEnd3(QFileDialog *panel, int returnCode);
-    void ChangeOenWithApplicationAction();
-    void changePanelDidEnd(int returnCode, const QString &chosenPath, const QStringList &extensions);
-    QPointer<class ConnectUserSheet> connectUserWindow;
-    // The tray popover and its box of favourite applications.
-    void setUpAppBox(); // creates the box's controller, restores the box and the main window's box button
-    // Shows the popover under `sender` (under the pointer when null, as for the tray icon); when the box is
-    // detached into its own window, brings that window forward instead.
-    void ClickStateBanner(QWidget *sender = nullptr);
-    void createPopover();
-    void popoverDidClose();
-    QWidget *detachableWindowForPopover();
-    void detachPopover(); // moves the box from the popover into popAttachWindow
-    PPopoverviewConterller *thePopViewController = nullptr;
-    QPointer<QWidget> thePopover; // exists while shown
-    QWidget *popAttachWindow = nullptr;
-
 Q_SIGNALS:
     void scanFinished(); // no scan is running or queued any more
     void previewed(int row);
@@ -234,70 +213,61 @@ private:
     BatchRunner *m_batches = nullptr;
     PreferencesController *m_preferences = nullptr;
 
-    // ---- Applications: the applications page and its sorts, the tray item, the application file sheet.
+    // ---- Applications: the page, its sorts, the tray item and the application file sheet live in
+    // `applications`; the box in `box`. The names below reach into them.
 public:
-    void setupApplications(); // builds the page, the sheet and the tray item (part of awakeFromNib)
-    // Both empty the table's list and fill it again on their own thread: the refresh with appRecordSource
-    // (the default applications with their extensions), the inventory with the installed applications.
-    void StartScanAppInformation();
-    void scanAllApplicationFolder();
-    bool isAppScanRunning() const { return m_appListThread && m_appListThread->isRunning(); }
-    void LoadTableViewOnMainThread();
-    void ScanFinsihOnMainThread();
-    void CheckDarkTimer_hander();
-    void SortAppAction();
-    QPoint sortMenuPoint() const; // where the sort menu pops up, in screen coordinates
-    void SortAllAppArrayFrom32to64Action();
-    void SortAllAppArrayRecentUsedCountAction();
-    void SortAllAppArrayLastUsedDateAction();
-    void SortAllAppArrayAppNameAction();
-    void StartScanApplicationHandle(QObject *note); // the note is a PMAppNodeNote
-    void StartScanApplicationHandle(const PMAppNodeRef &node);
-    void showAppFileWindowAndScan(); // once access is granted: the sheet with its rows being built
-    void AnAppScanhandlethreader();  // runs on the sheet's own thread
-    void FinishAppFileItemonMainThread();
-    void CloseAppFileWindow();
-    QString statusItemImageName() const { return m_statusItemImage; }
+    ApplicationsController *const applications = new ApplicationsController(this);
+    AppBoxPresenter *const box = new AppBoxPresenter(this);
+    void askForUserFolderGrant() { applications->askForUserFolderGrant(); }
+    void clickConnectUserDataAction() { applications->clickConnectUserDataAction(); }
+    void ChangeOenWithApplicationAction() { applications->ChangeOenWithApplicationAction(); }
+    void changePanelDidEnd(int returnCode, const QString &chosenPath, const QStringList &extensions)
+    {
+        applications->changePanelDidEnd(returnCode, chosenPath, extensions);
+    }
+    QPointer<ConnectUserSheet> &connectUserWindow = applications->connectUserWindow;
+    void setUpAppBox(); // creates the box's controller, restores the box and the main window's box button
+    void ClickStateBanner(QWidget *sender = nullptr) { box->ClickStateBanner(sender); }
+    void createPopover() { box->createPopover(); }
+    void popoverDidClose() { box->popoverDidClose(); }
+    QWidget *detachableWindowForPopover() { return box->detachableWindowForPopover(); }
+    void detachPopover() { box->detachPopover(); }
+    PPopoverviewConterller *&thePopViewController = box->thePopViewController;
+    QPointer<QWidget> &thePopover = box->thePopover;
+    QWidget *&popAttachWindow = box->popAttachWindow;
 
-    PMAppNodeList fileNadeArray;
-    PRUninstallFileNodeList fileExtenNadeArray;
-    PMAppNodeRef currentNode;
-    QString userdatabookmarkFileURL; // the granted folder, from "KestrowUserData"
-    QTabWidget *appTabs = nullptr;   // the files page and the applications page
-    ApplicationsPage *appsPage = nullptr;
-    AppTableModel *appController = nullptr;
-    QTableView *appTableview = nullptr;
-    QProgressBar *scanProgressor = nullptr;
-    QPushButton *SortButton = nullptr;
-    QMenu *sortAppToolMenu = nullptr;
-    AppFileSheet *AppFileWindow = nullptr;
-    QTableView *appFileTableview = nullptr;
-    AppFileListModel *appFileController = nullptr;
-    QProgressBar *scanAppFileProgressor = nullptr;
-    QSystemTrayIcon *_statusItem = nullptr; // only where the desktop has a tray
-    QTimer *checkDarkTimer = nullptr;
-    bool statusImageDarkMode = false; // the look last applied to the tray image
-    // Where a refresh takes its records from (runs on the refresh thread): the open-with scan; unset: the
-    // installed applications.
-    std::function<PMAppNodeList()> appRecordSource;
-    // Shows the sheet that asks for access to a folder, when no usable grant is stored: askForUserFolderGrant.
-    std::function<void()> showConnectUserWindow;
+    void setupApplications(); // builds the page, the sheet and the tray item (part of awakeFromNib)
+    void StartScanAppInformation() { applications->StartScanAppInformation(); }
+    void scanAllApplicationFolder() { applications->scanAllApplicationFolder(); }
+    bool isAppScanRunning() const { return applications->isAppScanRunning(); }
+    void CheckDarkTimer_hander() { applications->CheckDarkTimer_hander(); }
+    void SortAppAction() { applications->SortAppAction(); }
+    QPoint sortMenuPoint() const { return applications->sortMenuPoint(); }
+    void SortAllAppArrayFrom32to64Action() { applications->SortAllAppArrayFrom32to64Action(); }
+    void SortAllAppArrayRecentUsedCountAction() { applications->SortAllAppArrayRecentUsedCountAction(); }
+    void SortAllAppArrayLastUsedDateAction() { applications->SortAllAppArrayLastUsedDateAction(); }
+    void SortAllAppArrayAppNameAction() { applications->SortAllAppArrayAppNameAction(); }
+    void StartScanApplicationHandle(const PMAppNodeRef &node) { applications->StartScanApplicationHandle(node); }
+    void CloseAppFileWindow() { applications->CloseAppFileWindow(); }
+    QString statusItemImageName() const { return applications->statusItemImageName(); }
+
+    const PMAppNodeList &fileNadeArray = applications->fileNadeArray; // changed on this thread only
+    const PRUninstallFileNodeList &fileExtenNadeArray = applications->fileExtenNadeArray;
+    PMAppNodeRef &currentNode = applications->currentNode;
+    QTabWidget *&appTabs = applications->appTabs;
+    ApplicationsPage *&appsPage = applications->appsPage;
+    AppTableModel *&appController = applications->appController;
+    QTableView *&appTableview = applications->appTableview;
+    QProgressBar *&scanProgressor = applications->scanProgressor;
+    QPushButton *&SortButton = applications->SortButton;
+    AppFileSheet *&AppFileWindow = applications->AppFileWindow;
+    AppFileListModel *&appFileController = applications->appFileController;
+    std::function<PMAppNodeList()> &appRecordSource = applications->appRecordSource;
 
 Q_SIGNALS:
     void statusItemActivated();
-    void appScanFinished();        // a refresh or inventory thread ended
-    void appFileRowsFinished();    // the application file sheet shows its rows
-
-private:
-    void startAppListThread(bool inventory);
-    void appListThreadEnded();
-    void sortApps(AppSortOrder order);
-    bool m_appRescanPending = false;
-    bool m_appsScannedOnce = false;
-    QString m_statusItemImage;
-    // Declared after the lists they write, so they stop before the lists go.
-    std::unique_ptr<BackgroundJob> m_appListThread;
-    std::unique_ptr<BackgroundJob> anAppScanThreader;
+    void appScanFinished();     // a refresh or inventory ended
+    void appFileRowsFinished(); // the application file sheet shows its rows
 };
 
 } // namespace vellumry

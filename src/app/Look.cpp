@@ -2,7 +2,7 @@
 #include "app/Look.h"
 
 #include "app/MainWindow.h"
-#include "app/PRButton.h"
+#include "views/ui/PRButton.h"
 #include "platform/DesktopServices.h"
 #include "views/ui/BackgroundImageView.h"
 #include "views/ui/NSDragImageBrowserView.h"

@@ -2,8 +2,8 @@
 #include "app/MainWindow.h"
 
 #include "views/ui/BackgroundImageView.h"
-#include "app/PRButton.h"
 #include "views/ui/NSDragImageBrowserView.h"
+#include "views/ui/PRButton.h"
 #include "views/ui/PreviewPane.h"
 #include "views/ui/ShownListModel.h"
 

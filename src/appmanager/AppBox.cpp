@@ -1,7 +1,9 @@
 // The tray box's lists, narrowing orders, search and last-use texts.
 #include "appmanager/AppBox.h"
 
-#include <QMutexLocker>
+#include "platform/Background.h"
+
+#include <QCoreApplication>
 
 #include <algorithm>
 
@@ -78,28 +80,13 @@ QString elapsedTimeText(const QDateTime &from, const QDateTime &now)
     return elapsedTimeText(from.msecsTo(now) / 1000);
 }
 
-AppBox::AppBox(QObject *parent) : QObject(parent)
-{
-    m_searchThread.setMaxThreadCount(1);
-}
+AppBox::AppBox(QObject *parent) : QObject(parent) {}
 
-AppBox::~AppBox()
-{
-    waitForSearches();
-}
-
-PMAppNodeList AppBox::getAppItemArray() const
-{
-    const QMutexLocker lock(&m_searchLock);
-    return m_appItemArray;
-}
+AppBox::~AppBox() = default;
 
 void AppBox::AddAppItemArray(const PMAppNodeRef &node)
 {
-    {
-        const QMutexLocker lock(&m_searchLock);
-        m_appItemArray.append(node);
-    }
+    m_appItemArray.append(node);
     m_backupArray.append(node);
 }
 
@@ -134,44 +121,41 @@ void AppBox::controlTextDidChange(const QString &text)
         replaceShown(m_backupArray);
         return;
     }
-    {
-        const QMutexLocker lock(&m_searchLock);
-        m_filterArray.clear();
-    }
+    m_filterArray.clear();
     StartSearchThread(text);
 }
 
 void AppBox::StartSearchThread(const QString &text)
 {
-    quint64 asked;
-    {
-        const QMutexLocker lock(&m_searchLock);
-        asked = m_generation;
-    }
-    m_searchThread.start([this, text, asked] {
-        {
-            const QMutexLocker lock(&m_searchLock);
+    ++m_searchesRunning;
+    runInBackground(
+        this, [shown = m_appItemArray, text](const Cancellation &) { return narrowBySearch(shown, text); },
+        [this, asked = m_generation](const PMAppNodeList &found) {
+            --m_searchesRunning;
             if (asked != m_generation)
-                return; // the GUI thread replaced the list after this search was asked for
-            m_filterArray = narrowBySearch(m_appItemArray, text);
-            m_appItemArray = m_filterArray;
-        }
-        QMetaObject::invokeMethod(this, &AppBox::initFilterViewThreadHandle, Qt::QueuedConnection);
-    });
+                return; // the list was replaced after this search was asked for
+            // Searches narrow one after another: keep what is still shown and this search found, so results
+            // arriving in any order end the same.
+            PMAppNodeList kept;
+            for (const PMAppNodeRef &node : std::as_const(m_appItemArray))
+                if (found.contains(node))
+                    kept.append(node);
+            m_filterArray = kept;
+            m_appItemArray = kept;
+            Q_EMIT initFilterViewThreadHandle();
+        });
 }
 
 void AppBox::waitForSearches()
 {
-    m_searchThread.waitForDone();
+    while (m_searchesRunning > 0)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 void AppBox::replaceShown(const PMAppNodeList &list)
 {
-    {
-        const QMutexLocker lock(&m_searchLock);
-        m_appItemArray = list;
-        ++m_generation;
-    }
+    m_appItemArray = list;
+    ++m_generation;
     Q_EMIT initFilterViewThreadHandle();
 }
 

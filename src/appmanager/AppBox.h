@@ -5,9 +5,7 @@
 #include "appmanager/PMAppNode.h"
 
 #include <QDateTime>
-#include <QMutex>
 #include <QObject>
-#include <QThreadPool>
 
 #include <functional>
 
@@ -45,13 +43,14 @@ class AppBox : public QObject
 {
     Q_OBJECT
 public:
+    // GUI thread only: searches run on the background pool and hand their results back here.
     explicit AppBox(QObject *parent = nullptr);
-    ~AppBox() override; // waits for a running search
+    ~AppBox() override; // a search still running is dropped
 
     void setUsageReader(AppUsageReader reader) { m_usage = std::move(reader); }
 
     // What the grid shows now, and every application of the box in the order added.
-    PMAppNodeList getAppItemArray() const;
+    PMAppNodeList getAppItemArray() const { return m_appItemArray; }
     PMAppNodeList backupArray() const { return m_backupArray; }
 
     // Appends a record to both lists.
@@ -65,14 +64,14 @@ public:
     void ArrageArrayByName();
 
     // The search field's text changed: empty shows every application again; anything else narrows what is
-    // shown now, on a thread of its own. A narrowing never brings records back, so deleting characters
+    // shown now, off the GUI thread. A narrowing never brings records back, so deleting characters
     // keeps the result until the field is emptied.
     void controlTextDidChange(const QString &text);
-    // Narrows what is shown to the records whose name holds `text`. Searches run one after another,
-    // in the order they were asked for; one asked for before the list was replaced on the GUI thread is
+    // Narrows what is shown to the records whose name holds `text`. Each search narrows what the ones
+    // before it left; one asked for before the list was replaced (an order, an emptied field) is
     // dropped, so a late result never undoes what the user did since.
     void StartSearchThread(const QString &text);
-    // Blocks until no search is running or waiting (for tests and for quitting).
+    // Runs this thread's events until every search has handed its result back (for tests).
     void waitForSearches();
 
 Q_SIGNALS:
@@ -83,11 +82,10 @@ private:
     void replaceShown(const PMAppNodeList &list); // on the GUI thread
 
     PMAppNodeList m_backupArray;
-    PMAppNodeList m_appItemArray; // guarded by m_searchLock
-    PMAppNodeList m_filterArray;  // guarded by m_searchLock
-    quint64 m_generation = 0;     // guarded by m_searchLock; a GUI-thread replacement moves it on
-    mutable QMutex m_searchLock;
-    QThreadPool m_searchThread; // one thread, so searches run in the order asked
+    PMAppNodeList m_appItemArray;
+    PMAppNodeList m_filterArray;
+    quint64 m_generation = 0; // moved on by every replacement of the shown list
+    int m_searchesRunning = 0;
     AppUsageReader m_usage = recordedUsage;
 };
 

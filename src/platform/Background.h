@@ -2,13 +2,14 @@
 // on the program's background pool and its result comes back to a context object's thread.
 #pragma once
 
-#include <QFuture>
+#include <QAbstractEventDispatcher>
 #include <QObject>
+#include <QPointer>
 #include <QThreadPool>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <atomic>
 #include <memory>
+#include <type_traits>
 #include <utility>
 
 namespace vellumry {
@@ -42,8 +43,25 @@ template <typename Work, typename Done>
 Cancellation runInBackground(QObject *context, Work work, Done done)
 {
     Cancellation cancellation;
-    QtConcurrent::run(backgroundPool(), [work = std::move(work), cancellation]() mutable { return work(cancellation); })
-        .then(context, std::move(done));
+    // The result goes back as an event to the dispatcher of the context's thread, which calls `done` only
+    // if the context still lives (checked there, where the context is destroyed). A continuation attached
+    // to the task's future could be lost when the task ended while it was being attached.
+    QObject *receiver = QAbstractEventDispatcher::instance(context->thread());
+    backgroundPool()->start([work = std::move(work), done = std::move(done), cancellation, receiver,
+                             guard = QPointer<QObject>(context)]() mutable {
+        if constexpr (std::is_void_v<decltype(work(cancellation))>) {
+            work(cancellation);
+            QMetaObject::invokeMethod(receiver, [done = std::move(done), guard]() mutable {
+                if (guard)
+                    done();
+            }, Qt::QueuedConnection);
+        } else {
+            QMetaObject::invokeMethod(receiver, [done = std::move(done), guard, result = work(cancellation)]() mutable {
+                if (guard)
+                    done(std::move(result));
+            }, Qt::QueuedConnection);
+        }
+    });
     return cancellation;
 }
 

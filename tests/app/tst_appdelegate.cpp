@@ -1,7 +1,6 @@
 // The controller driven as a user drives it: launches, drops, scans, views, looks, batches, preferences.
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
-#include "app/PRButton.h"
 #include "app/PreferencesWindow.h"
 #include "model/FolderScanner.h"
 #include "platform/Background.h"
@@ -15,6 +14,7 @@
 #include "support/TempHome.h"
 #include "support/TreeBuilder.h"
 #include "views/ui/NSDragImageBrowserView.h"
+#include "views/ui/PRButton.h"
 #include "views/ui/ShownListModel.h"
 
 #include <QAbstractItemModelTester>

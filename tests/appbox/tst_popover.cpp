@@ -2,13 +2,14 @@
 // managed in its table, and shown, closed and detached from the main controller.
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
-#include "app/PRButton.h"
 #include "appmanager/AppBoxStore.h"
 #include "appmanager/ui/PPopoverviewConterller.h"
 #include "platform/NativePath.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Settings.h"
+#include "support/FakeDesktop.h"
 #include "support/TempHome.h"
+#include "views/ui/PRButton.h"
 
 #include <QApplication>
 #include <QFile>
@@ -36,7 +37,7 @@ struct Fixture
     TempHome home;
     Settings settings{Settings::defaultFilePath()};
     NotificationCenter nc;
-    QList<QByteArray> opened, revealed;
+    FakeDesktop desktop;
     QStringList paths;
     std::unique_ptr<PPopoverviewConterller> box;
 
@@ -60,19 +61,11 @@ struct Fixture
         services.settings = &settings;
         services.nc = &nc;
         services.usedCountThreshold = [] { return 5; };
-        services.openApplication = [this](const QByteArray &path) {
-            opened.append(path);
-            return ActionResult{true, {}};
-        };
-        services.reveal = [this](const QByteArray &path) {
-            revealed.append(path);
-            return ActionResult{false, u"no file manager"_s};
-        };
         services.lastUsed = [](const QString &path) {
             return path.endsWith(u"calc.desktop"_s) ? kNow.addSecs(-3600) : QDateTime();
         };
         services.now = [] { return kNow; };
-        box = std::make_unique<PPopoverviewConterller>(services);
+        box = std::make_unique<PPopoverviewConterller>(services, desktop);
         box->restoreFromDefaults();
         box->resize(400, 480);
         box->show();
@@ -89,6 +82,7 @@ class TestPopover : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // Opening starts only what the box still accepts; a failure of the desktop is said, not swallowed.
     void restoredBoxOpensAndReveals()
     {
         Fixture f;
@@ -97,10 +91,15 @@ private Q_SLOTS:
         QCOMPARE(f.box->gridModel->index(0).data(AppBoxGridModel::SubtitleRole).toString(), u"N"_s);
         f.select(2);
         QTest::keyClick(f.box->imageBrowserView, Qt::Key_Return);
-        QCOMPARE(f.opened, QList<QByteArray>{toNativePath(f.paths[2])});
+        QCOMPARE(f.desktop.launched, QByteArrayList{toNativePath(f.paths[2])});
+        QVERIFY(QFile::setPermissions(f.paths[2], QFile::ReadOwner)); // no longer runnable
+        f.box->OpenAppsAction();
+        QCOMPARE(f.desktop.launched.size(), 1);
+        QVERIFY(f.box->statusText().contains(u"not executable"_s));
+        f.desktop.succeed = false;
         f.box->ShowAppsInFinderAction();
-        QCOMPARE(f.revealed, QList<QByteArray>{toNativePath(f.paths[2])});
-        QVERIFY(f.box->statusText().contains(u"no file manager"_s)); // a failure is said, not swallowed
+        QCOMPARE(f.desktop.revealed, QByteArrayList{toNativePath(f.paths[2])});
+        QVERIFY(f.box->statusText().contains(u"refused by the test"_s));
     }
 
     void removeThenAddKeepTheStoredList()
@@ -117,11 +116,7 @@ private Q_SLOTS:
         QCOMPARE(f.box->gridModel->rowCount(), 3);
         QCOMPARE(AppBoxStore::storedPaths(f.settings), f.paths.mid(1) << f.paths[0]);
         QVERIFY(f.box->statusText().contains(u"notes.txt (not executable)"_s));
-    }
 
-    void openPanelAddsTheChosenFile()
-    {
-        Fixture f;
         f.box->AddMoreAppsAction();
         QFileDialog *panel = f.box->theOpenPanel;
         QVERIFY(panel && panel->isVisible());
@@ -208,7 +203,8 @@ private Q_SLOTS:
         AppDelegate::Services services;
         services.settings = &settings;
         services.nc = &nc;
-        services.interfaceStyle = [] { return QString(); };
+        FakeDesktop desktop;
+        services.desktop = &desktop;
         AppDelegate app(services);
         app.awakeFromNib();
         app.applicationDidFinishLaunching();

@@ -11,6 +11,7 @@
 #include "appmanager/ui/SHTableCellView.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Settings.h"
+#include "support/FakeDesktop.h"
 #include "support/TempHome.h"
 
 #include <QAbstractItemModelTester>
@@ -36,7 +37,7 @@ struct Launched
     TempHome home;
     Settings settings{home.configHome() + u"/Vellumry/Vellumry.conf"_s};
     NotificationCenter nc;
-    QString style;
+    FakeDesktop desktop;
     std::unique_ptr<AppDelegate> app;
 
     AppDelegate &launch()
@@ -47,7 +48,7 @@ struct Launched
         AppDelegate::Services services;
         services.settings = &settings;
         services.nc = &nc;
-        services.interfaceStyle = [this] { return style; };
+        services.desktop = &desktop;
         app = std::make_unique<AppDelegate>(services);
         app->awakeFromNib();
         app->applicationDidFinishLaunching();
@@ -182,10 +183,10 @@ private Q_SLOTS:
     {
         Launched launched;
         AppDelegate &app = launched.launch();
-        launched.style = u"Dark"_s;
+        launched.desktop.style = u"Dark"_s;
         app.CheckDarkTimer_hander();
         QCOMPARE(app.statusItemImageName(), u"darkbannerIcon.png"_s);
-        launched.style.clear();
+        launched.desktop.style.clear();
         app.CheckDarkTimer_hander();
         QCOMPARE(app.statusItemImageName(), u"bannerIcon.png"_s);
         Q_EMIT app.statusItemActivated(); // activating the tray item shows the box

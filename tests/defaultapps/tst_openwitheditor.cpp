@@ -12,6 +12,7 @@
 #include "defaultapps/ui/ConnectUserSheet.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Settings.h"
+#include "support/FakeDesktop.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -43,9 +44,10 @@ class TestOpenWithEditor : public QObject
     std::unique_ptr<DesktopFixture> desk;
     std::unique_ptr<Settings> settings;
     NotificationCenter nc;
+    FakeDesktop desktop;
     std::unique_ptr<AppDelegate> app;
 
-    QFileDialog *panel() const { return app->openHomePanel.data(); }
+    QFileDialog *panel() const { return app->applications->openHomePanel.data(); }
     AppFileSheet *sheet() const { return app->AppFileWindow; }
     void choose(const QString &path)
     {
@@ -96,8 +98,7 @@ private Q_SLOTS:
         AppDelegate::Services services;
         services.settings = settings.get();
         services.nc = &nc;
-        services.interfaceStyle = [] { return QString(); };
-        services.openFile = [](const QByteArray &) { return true; };
+        services.desktop = &desktop;
         app = std::make_unique<AppDelegate>(services);
         app->awakeFromNib();
         app->applicationDidFinishLaunching();

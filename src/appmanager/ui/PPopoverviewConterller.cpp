@@ -1,13 +1,13 @@
 // The tray popover's views and what their controls do.
 #include "appmanager/ui/PPopoverviewConterller.h"
 
-#include "app/PRButton.h"
 #include "appmanager/AppBoxStore.h"
 #include "platform/NativePath.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Settings.h"
 #include "views/ui/BackgroundImageView.h"
 #include "views/ui/FileIcons.h"
+#include "views/ui/PRButton.h"
 
 #include <QAction>
 #include <QDir>
@@ -158,13 +158,9 @@ PSAppNameCellView::PSAppNameCellView(QWidget *parent) : QWidget(parent)
 
 // ---- the controller ------------------------------------------------------------------------------------
 
-PPopoverviewConterller::PPopoverviewConterller(Services services, QWidget *parent)
-    : QWidget(parent), m_services(std::move(services))
+PPopoverviewConterller::PPopoverviewConterller(Services services, DesktopServices &desktop, QWidget *parent)
+    : QWidget(parent), m_services(std::move(services)), m_desktop(desktop)
 {
-    if (!m_services.openApplication)
-        m_services.openApplication = &AppBoxStore::launchApplication;
-    if (!m_services.reveal)
-        m_services.reveal = &revealInFileManager;
     box = new AppBox(this);
     if (m_services.usage)
         box->setUsageReader(m_services.usage);
@@ -305,10 +301,7 @@ PPopoverviewConterller::PPopoverviewConterller(Services services, QWidget *paren
     initView();
 }
 
-PPopoverviewConterller::~PPopoverviewConterller()
-{
-    box->waitForSearches();
-}
+PPopoverviewConterller::~PPopoverviewConterller() = default;
 
 void PPopoverviewConterller::initView()
 {
@@ -455,7 +448,10 @@ void PPopoverviewConterller::OpenAppsAction()
     const PMAppNodeRef node = firstSelectedRecord();
     if (!node)
         return;
-    const ActionResult result = m_services.openApplication(toNativePath(node->appPath()));
+    // Only what the box would still accept is started: an entry gone or no longer runnable is refused.
+    const AppBoxStore::Acceptance acceptance = AppBoxStore::accepts(node->appPath());
+    const ActionResult result = acceptance.ok ? m_desktop.launch(toNativePath(node->appPath()))
+                                              : ActionResult{false, acceptance.reason};
     setStatus(result.ok ? QString()
                         : tr("%1 could not be opened: %2").arg(node->imageTitle(), result.reason));
 }
@@ -465,7 +461,7 @@ void PPopoverviewConterller::ShowAppsInFinderAction()
     const PMAppNodeRef node = firstSelectedRecord();
     if (!node)
         return;
-    const ActionResult result = m_services.reveal(toNativePath(node->appPath()));
+    const ActionResult result = m_desktop.reveal(toNativePath(node->appPath()));
     setStatus(result.ok ? QString() : tr("%1 could not be shown: %2").arg(node->imageTitle(), result.reason));
 }
 

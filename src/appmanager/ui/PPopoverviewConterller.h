@@ -83,16 +83,15 @@ public:
     {
         Settings *settings = nullptr;
         NotificationCenter *nc = nullptr;
-        std::function<int()> usedCountThreshold; // the preferences' threshold
-        std::function<ActionResult(const QByteArray &)>
-            openApplication;                                    // default: start it through the desktop
-        std::function<ActionResult(const QByteArray &)> reveal; // default: the file manager
-        std::function<QDateTime(const QString &)> lastUsed;     // the desktop's record, when known
-        AppUsageReader usage;                                   // default: the records' own fields
-        std::function<QDateTime()> now;                         // default: the clock
+        std::function<int()> usedCountThreshold;            // the preferences' threshold
+        std::function<QDateTime(const QString &)> lastUsed; // the desktop's record, when known
+        AppUsageReader usage;                               // default: the records' own fields
+        std::function<QDateTime()> now;                     // default: the clock
     };
 
-    explicit PPopoverviewConterller(Services services, QWidget *parent = nullptr);
+    // `desktop` starts the box's applications (those the box still accepts) and shows them in the file
+    // manager; it outlives the controller.
+    PPopoverviewConterller(Services services, DesktopServices &desktop, QWidget *parent = nullptr);
     ~PPopoverviewConterller() override;
 
     // The box's lists.
@@ -166,6 +165,7 @@ private:
     QDateTime now() const;
 
     Services m_services;
+    DesktopServices &m_desktop;
 };
 
 } // namespace vellumry

@@ -1,25 +1,21 @@
-// The controller's side of the tray popover: the box's controller, the popover that shows it, the
-// window it can be detached into, and the main window's button for desktops without a tray.
-#include "app/AppDelegate.h"
+// The tray box on screen.
+#include "appmanager/ui/AppBoxPresenter.h"
 
-#include "app/MainWindow.h"
-#include "appmanager/AppBoxStore.h"
 #include "appmanager/AppInventory.h"
 #include "appmanager/ui/PPopoverviewConterller.h"
-#include "platform/Settings.h"
 
-#include <QApplication>
 #include <QCursor>
+#include <QFrame>
+#include <QGuiApplication>
 #include <QListView>
 #include <QPushButton>
-#include <QLayout>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QVBoxLayout>
 
-namespace vellumry {
+#include <algorithm>
 
-using namespace Qt::StringLiterals;
+namespace vellumry {
 
 namespace {
 
@@ -27,8 +23,7 @@ namespace {
 class PopoverWindow : public QFrame
 {
 public:
-    explicit PopoverWindow(std::function<void()> closed)
-        : QFrame(nullptr, Qt::Popup), m_closed(std::move(closed))
+    explicit PopoverWindow(std::function<void()> closed) : QFrame(nullptr, Qt::Popup), m_closed(std::move(closed))
     {
         setFrameShape(QFrame::StyledPanel);
         auto *layout = new QVBoxLayout(this);
@@ -47,49 +42,34 @@ private:
     std::function<void()> m_closed;
 };
 
-// Deletes the box's top-level widgets with the controller (they have no parent widget to do it).
-class AppBoxWidgets : public QObject
-{
-public:
-    AppBoxWidgets(AppDelegate *owner) : QObject(owner), m_owner(owner) {}
-    ~AppBoxWidgets() override
-    {
-        delete m_owner->thePopViewController;
-        delete m_owner->thePopover.data();
-        delete m_owner->popAttachWindow;
-    }
-
-private:
-    AppDelegate *m_owner;
-};
-
 } // namespace
 
-void AppDelegate::setUpAppBox()
+AppBoxPresenter::AppBoxPresenter(QObject *parent) : QObject(parent) {}
+
+AppBoxPresenter::~AppBoxPresenter()
 {
-    new AppBoxWidgets(this);
+    delete thePopViewController;
+    delete thePopover.data();
+    delete popAttachWindow;
+}
+
+void AppBoxPresenter::setUp(Settings &settings, NotificationCenter *nc, DesktopServices &desktop,
+                            std::function<int()> usedCountThreshold, QPushButton *boxButton)
+{
     PPopoverviewConterller::Services services;
-    services.settings = m_services.settings;
-    services.nc = m_services.nc;
-    services.usedCountThreshold = [this] { return getUsedAppCountSetting(); };
+    services.settings = &settings;
+    services.nc = nc;
+    services.usedCountThreshold = std::move(usedCountThreshold);
     // The box's use counts and last uses come from the desktop's record of recent use, read afresh; a
     // record never used keeps the date it was given (its file's modification time).
     services.usage = [](const PMAppNode &node) {
         const RecentUseStore::Use use = recentUseOf(node.appPath(), RecentUseStore::load());
         return AppUsage{use.count, use.lastUsed.isValid() ? use.lastUsed : node.lastOpenDate()};
     };
-    services.lastUsed = [](const QString &path) {
-        return recentUseOf(path, RecentUseStore::load()).lastUsed;
-    };
-    if (m_services.launchApplication) {
-        services.openApplication = [launch = m_services.launchApplication](const QByteArray &path) {
-            return launch(path) ? ActionResult{true, {}} : ActionResult{false, tr("it did not start")};
-        };
-    }
-    thePopViewController = new PPopoverviewConterller(services);
+    services.lastUsed = [](const QString &path) { return recentUseOf(path, RecentUseStore::load()).lastUsed; };
+    thePopViewController = new PPopoverviewConterller(services, desktop);
     thePopViewController->restoreFromDefaults();
-    connect(thePopViewController, &PPopoverviewConterller::detachRequested, this,
-            &AppDelegate::detachPopover);
+    connect(thePopViewController, &PPopoverviewConterller::detachRequested, this, &AppBoxPresenter::detachPopover);
 
     popAttachWindow = new QWidget(nullptr, Qt::Window);
     popAttachWindow->setWindowTitle(tr("Application Box"));
@@ -97,11 +77,17 @@ void AppDelegate::setUpAppBox()
     layout->setContentsMargins(0, 0, 0, 0);
 
     // Where the desktop shows no tray icons, the main window opens the box itself.
-    window->appBoxBtn->setVisible(!QSystemTrayIcon::isSystemTrayAvailable());
-    connect(window->appBoxBtn, &QPushButton::clicked, this, [this] { ClickStateBanner(window->appBoxBtn); });
+    boxButton->setVisible(!QSystemTrayIcon::isSystemTrayAvailable());
+    connect(boxButton, &QPushButton::clicked, this, [this, boxButton] { ClickStateBanner(boxButton); });
 }
 
-void AppDelegate::createPopover()
+void AppBoxPresenter::freshView()
+{
+    if (thePopViewController)
+        thePopViewController->freshView();
+}
+
+void AppBoxPresenter::createPopover()
 {
     if (thePopover)
         return;
@@ -111,7 +97,7 @@ void AppDelegate::createPopover()
     thePopover = popover;
 }
 
-void AppDelegate::ClickStateBanner(QWidget *sender)
+void AppBoxPresenter::ClickStateBanner(QWidget *sender)
 {
     if (popAttachWindow->isVisible()) {
         popAttachWindow->raise();
@@ -143,7 +129,7 @@ void AppDelegate::ClickStateBanner(QWidget *sender)
     thePopViewController->imageBrowserView->setFocus();
 }
 
-void AppDelegate::popoverDidClose()
+void AppBoxPresenter::popoverDidClose()
 {
     // The controller outlives every popover: take it out before the popover goes.
     if (thePopViewController->parentWidget() == thePopover.data()) {
@@ -155,12 +141,7 @@ void AppDelegate::popoverDidClose()
     thePopover = nullptr;
 }
 
-QWidget *AppDelegate::detachableWindowForPopover()
-{
-    return popAttachWindow;
-}
-
-void AppDelegate::detachPopover()
+void AppBoxPresenter::detachPopover()
 {
     QWidget *attached = detachableWindowForPopover();
     const QPoint where = thePopover ? thePopover->pos() : QPoint();

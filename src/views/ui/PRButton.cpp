@@ -1,5 +1,5 @@
 // Buttons that announce a press through the notification centre.
-#include "app/PRButton.h"
+#include "views/ui/PRButton.h"
 
 #include "platform/NotificationCenter.h"
 
