@@ -63,7 +63,8 @@ private Q_SLOTS:
     void initTestCase() { QVERIFY2(!cliPath().isEmpty(), "VELLUMRY_CLI names the program under test"); }
 
     // Exact lines, names escaped, hidden entries left out; folders in the order given; --sort reorders the
-    // files list only. "@" is the tree, "D" a file's date.
+    // files list only. Kinds by name, sizes (a link's own, a bundle's disk usage) and dates. "@" is the
+    // tree, "D" a file's date, "U" a bundle's disk usage as du counts it.
     void scan_data()
     {
         QTest::addColumn<QByteArrayList>("arguments");
@@ -71,9 +72,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("anyOrder");
         QTest::newRow("by size, every file")
             << QByteArrayList{"scan", "--sort", "size", "@"}
-            << "Image\t1536\t1.54 KB\tD\t@/sub/photo.JPG\nDocument\t300\t300 bytes\tD\t@/a/large.txt\n"
-               "Document\t20\t20 bytes\tD\t@/_c/middle.txt\nInstall Package\t4\t4 bytes\tD\t@/setup.pkg\n"
-               "Audio\t3\t3 bytes\tD\t@/inner/song.mp3\nDocument\t2\t2 bytes\tD\t"
+            << "Application\tU\tU\tD\t@/Tool.APP\nApplication\tU\tU\tD\t@/sub/Nested.app\n"
+               "Image\t1536\t1.54 KB\tD\t@/sub/photo.JPG\nDocument\t300\t300 bytes\tD\t@/a/large.txt\n"
+               "Document\t20\t20 bytes\tD\t@/_c/middle.txt\nImage\t18\t18 bytes\tD\t@/gone.jpg\n"
+               "Image\t10\t10 bytes\tD\t@/r\\xe9\r\\xe2\\x82/\\xff\\xfe.jpg\nVideo\t8\t8 bytes\tD\t@/Thing.bundle/inside.mp4\n"
+               "Document\t7\t7 bytes\tD\t@/x.app\nOther\t6\t6 bytes\tD\t@/report.\nOther\t5\t5 bytes\tD\t@/README\n"
+               "Install Package\t4\t4 bytes\tD\t@/setup.pkg\nAudio\t3\t3 bytes\tD\t@/inner/song.mp3\nDocument\t2\t2 bytes\tD\t"
                "@/tab\\there new\\nline back\\\\slash caf\xc3\xa9 r\\xe9sum\\xe9.txt\n"
                "Document\t1\t1 bytes\tD\t@/b/small.txt\nOther\t0\t0 bytes\tD\t@/empty\n"_ba
             << false;
@@ -103,9 +107,13 @@ private Q_SLOTS:
         for (const auto &[name, size] : QList<std::pair<QByteArray, int>>{
                  {"sub/photo.JPG", 1536}, {"a/large.txt", 300}, {"_c/middle.txt", 20}, {"setup.pkg", 4},
                  {"inner/song.mp3", 3}, {"tab\there new\nline back\\slash caf\xc3\xa9 r\xe9sum\xe9.txt", 2},
-                 {"b/small.txt", 1}, {"empty", 0}, {".hidden.jpg", 1}})
+                 {"b/small.txt", 1}, {"empty", 0}, {".hidden.jpg", 1}, {"README", 5}, {"report.", 6}, {"x.app", 7},
+                 {"Thing.bundle/inside.mp4", 8}, {"r\xe9\r\xe2\x82/\xff\xfe.jpg", 10},
+                 {"Tool.APP/Contents/MacOS/tool", 70000}, {"sub/Nested.app/Contents/Info.plist", 5000}})
             dates.insert(createdText(tree.file(name, size)));
-        tree.dir("inner/deeper");
+        for (const QByteArray &made : {tree.symlink("gone.jpg", "nowhere/at/all.jpg"), tree.dir("inner/deeper"),
+                                       tree.path("Tool.APP"), tree.path("sub/Nested.app")})
+            dates.insert(createdText(made));
         for (QByteArray &argument : arguments)
             argument.replace('@', tree.root());
         const ProcessResult run = cli(arguments);
@@ -113,8 +121,19 @@ private Q_SLOTS:
         QByteArrayList lines = run.standardOutput.split('\n');
         for (QByteArray &line : lines) { // each date is one of the files' dates, then written "D"
             QByteArrayList fields = line.split('\t');
-            QVERIFY2(fields.size() < 4 || fields.at(3).isEmpty() || dates.contains(fields.at(3)), line.constData());
-            line = fields.size() < 4 || fields.at(3).isEmpty() ? line : (fields.mid(0, 3) + QByteArrayList{"D"} + fields.mid(4)).join('\t');
+            if (fields.size() < 5 || fields.at(3).isEmpty())
+                continue;
+            QVERIFY2(dates.contains(fields.at(3)), line.constData());
+            fields[3] = "D";
+            if (fields.at(0) == "Application") {
+                const ProcessResult du = runProcess("/usr/bin/du", {"-k", "-d", "0", fields.at(4)});
+                const quint64 usage = du.standardOutput.split('\t').first().toULongLong() * 1024;
+                QVERIFY(du.succeeded() && usage > 0);
+                QCOMPARE(fields.at(1), QByteArray::number(usage));
+                QCOMPARE(fields.at(2), sizeText(usage).toUtf8());
+                fields[1] = fields[2] = "U";
+            }
+            line = fields.join('\t');
         }
         const QByteArray printed = lines.join('\n');
         output.replace('@', tree.root());
@@ -206,8 +225,15 @@ private Q_SLOTS:
         row("kind", {"kind", "a.JPG", "x.app", "setup.pkg", "README", "report.", "a.tar.gz", "song.Mp3",
                      "clip.dvr-ms", "notes.plist", "dir.d/file"},
             0, "Image\nDocument\nInstall Package\nOther\nOther\nArchive\nAudio\nVideo\nDocument\nOther\n");
-        row("size", {"size", "0", "1", "999", "1000", "999999", "1000000000000", "18446744073709551615"}, 0,
-            "0 bytes\n1 bytes\n999 bytes\n1.00 KB\n1000.00 KB\n1.00 TB\n18446744.00 TB\n");
+        // Each unit step is one float division: 1065 B is the float 1.065000057 (a double would round down);
+        // 256004984 B is 256.00497 after two steps (one division by a million rounds up); the third and fourth
+        // quotients 2.2149999, 6.2449999 and 2.1649999 are floats; 999999995904 is the float 10^12, so the
+        // unit comes from the integer; 2^64 - 1 becomes the float 2^64, whose last quotient is a whole number.
+        row("size", {"size", "0", "1", "999", "1000", "1065", "999999", "1000000", "256004984", "999999999",
+                     "1000000000", "2215000032", "6245000160", "999999995904", "1000000000000", "2164999871850",
+                     "18446744073709551615"},
+            0, "0 bytes\n1 bytes\n999 bytes\n1.00 KB\n1.07 KB\n1000.00 KB\n1.00 MB\n256.00 MB\n1000.00 MB\n"
+               "1.00 GB\n2.21 GB\n6.24 GB\n1000.00 GB\n1.00 TB\n2.16 TB\n18446744.00 TB\n");
         const QByteArray count = "not a byte count from 0 to 18446744073709551615: '";
         usage("size too large", {"size", "18446744073709551616"}, count + "18446744073709551616'");
         usage("size negative", {"size", "-1"}, count + "-1'");
@@ -247,8 +273,18 @@ private Q_SLOTS:
         row("classify home", {"classify", "--by", "kind", "~"}, 1, cannot + "classify ~: the home folder\n");
         row("classify above home", {"classify", "--by", "date", "~/.."}, 1,
             cannot + "classify ^: a folder holding the home folder\n");
+        row("classify home by dot dot", {"classify", "--by", "kind", ".."}, 1, cannot + "classify ~: the home folder\n");
+        row("classify a link to home", {"classify", "--by", "kind", "home"}, 1, cannot + "classify ~/w/home: the home folder\n");
+        row("classify the Trash", {"classify", "--by", "kind", "~/.local/share/Trash/files/old"}, 1,
+            cannot + "classify ~/.local/share/Trash/files/old: the Trash\n");
+        row("classify a disk's trash", {"classify", "--by", "kind", "d/.Trash-1000"}, 1,
+            cannot + "classify ~/w/d/.Trash-1000: the Trash\n");
+        row("classify a shared trash", {"classify", "--by", "kind", "d/.Trash/1000/files"}, 1,
+            cannot + "classify ~/w/d/.Trash/1000/files: the Trash\n");
         // A dry run: should the guard ever fail, the whole disk is only read.
         row("classify root", {"classify", "--by", "kind", "--dry-run", "/."}, 1, cannot + "classify /: the file-system root\n");
+        row("classify root by dot dots", {"classify", "--by", "kind", "--dry-run", "../../../../../../../../../.."}, 1,
+            cannot + "classify /: the file-system root\n");
         row("classify a file", {"classify", "--by", "kind", "a.jpg"}, 1, cannot + "classify ~/w/a.jpg: not a folder\n");
         row("classify dry run", {"classify", "--dry-run", "--by", "kind", "--", "p"}, 0,
             "plan\t~/w/p/q/z.jpg\t~/w/p/Image/z.jpg\nkept\t~/w/p/.h\thidden\nplan\t~/w/p/e\t(remove)\n"
@@ -291,7 +327,9 @@ private Q_SLOTS:
         for (const char *name : {"w/a.jpg", "w/p/q/z.jpg", "w/p/.h", "keep/b.txt", "w/B/f\tx.txt", "w/B/g.txt",
                                  "w/g.txt", "w/Rome/a.jpg", "w/Rome/b.jpg", "w/Rome/Rome_a.jpg"})
             tree.file(name, 1);
-        tree.dir("w/p/e");
+        for (const char *folder : {"w/p/e", ".local/share/Trash/files/old", "w/d/.Trash-1000", "w/d/.Trash/1000/files"})
+            tree.dir(folder);
+        tree.symlink("w/home", "..");
         const TreeBuilder::Snapshot before = tree.snapshot();
         for (QByteArray &argument : arguments)
             argument.replace('~', homePath);

@@ -40,7 +40,8 @@ private Q_SLOTS:
     void init()
     {
         desk->writeMimeapps("[Default Applications]\nimage/png=viewer.desktop\nimage/jpeg=viewer.desktop\n"
-                            "image/gif=spaced.desktop\n\n[Added Associations]\nx-scheme-handler/x-test=viewer.desktop;\n");
+                            "image/gif=spaced.desktop\napplication/pdf=editor.desktop\nimage/bmp=gone.desktop\n"
+                            "\n[Added Associations]\nx-scheme-handler/x-test=viewer.desktop;\n");
     }
     void cleanup() { QFile::remove(desk->mimeappsList()); } // also a read-only one, or a link
     void cleanupTestCase() { desk.reset(); }
@@ -55,12 +56,22 @@ private Q_SLOTS:
         const auto row = [](const char *tag, const char *line, int status, const QByteArray &output) {
             QTest::newRow(tag) << QByteArray(line).split(' ') << status << output;
         };
-        row("type", "defaults type JPG zzqq", 0, "image/jpeg\napplication/x-extension-zzqq\n");
-        row("get", "defaults get png gif tiff", 0,
-            "@/usr/share/applications/viewer.desktop\n@/my apps/applications/spaced.desktop\n(null)\n");
+        // Known and unknown extensions in any case; none for a text that could not be one.
+        row("type", "defaults type JPG zzqq a/b a=b a\nb", 0, "image/jpeg\napplication/x-extension-zzqq\n\n\n\n");
+        // The user's own entry wins over the system's of the same name; a default that names no installed
+        // entry, and an unknown extension, have none.
+        row("get", "defaults get png gif tiff PDF bmp zzqq", 0,
+            "@/usr/share/applications/viewer.desktop\n@/my apps/applications/spaced.desktop\n(null)\n"
+            "@/home/.local/share/applications/editor.desktop\n(null)\n(null)\n");
         row("set, then map", "defaults set player xcf png && defaults map", 0,
             "set\txcf\nset\tpng\n@/my apps/applications/spaced.desktop\tGIF\n"
-            "@/usr/share/applications/viewer.desktop\tJPEG, JPG\n@/usr/share/applications/player.desktop\tPNG, XCF\n");
+            "@/usr/share/applications/viewer.desktop\tJPEG, JPG\n@/usr/share/applications/player.desktop\tPNG, XCF\n"
+            "@/home/.local/share/applications/editor.desktop\tPDF\n");
+        // A sub-folder's entry by its ID only; a hidden entry and a path name nothing.
+        row("application names", "defaults set sub-nested.desktop png && defaults set nested.desktop png && "
+            "defaults set hidden png && defaults set /usr/share/applications/viewer.desktop png", 1,
+            "set\tpng\nfailed\tpng\tno such application\nfailed\tpng\tno such application\n"
+            "failed\tpng\tno such application\n");
         row("set an unknown application", "defaults set unknown.desktop gif", 1, "failed\tgif\tno such application\n");
         row("set a bad extension among good ones", "defaults set viewer.desktop gif a=b", 1,
             "set\tgif\nfailed\ta=b\tnot a usable extension\n");

@@ -1,15 +1,12 @@
 // The scan engine on real trees: lists, orders, fields, links, byte names, refresh and cancellation.
 #include "model/FileKinds.h"
 #include "model/FolderScanner.h"
-#include "model/ItemTexts.h"
-#include "platform/ChildProcess.h"
 #include "platform/NativePath.h"
 #include "support/TempDir.h"
 #include "support/TreeBuilder.h"
 
 #include <QRandomGenerator>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <dirent.h>
@@ -268,67 +265,6 @@ private Q_SLOTS:
         }
     }
 
-    // One small tree of odd entries, scanned once for the field rows.
-    void initTestCase()
-    {
-        TreeBuilder tree(m_tmp.path());
-        for (const char *name : {"README", "report.", "setup.pkg", "x.app", ".DS_Store", ".git/HEAD",
-                                 "Thing.bundle/inside.mp4"})
-            tree.file(name, 1);
-        tree.file("photo.JPG", 1536);
-        tree.file("caf\xe9/\xff\xfe.jpg", 10);
-        tree.file("Tool.APP/Contents/MacOS/tool", 70000);
-        tree.file("sub/Nested.app/Contents/Info.plist", 10);
-        tree.symlink("gone.jpg", "nowhere/at/all.jpg");
-        QVERIFY(m_run.scan({tree.root()}));
-    }
-
-    // What the walk comparison cannot see: kinds by name, sizes (a bundle's from disk usage) and dates.
-    void entryFields_data()
-    {
-        QTest::addColumn<QByteArray>("rel");
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<qint64>("size"); // -1: what du reports
-        const auto row = [](const char *tag, const char *rel, const char *type, qint64 size) {
-            QTest::newRow(tag) << QByteArray(rel) << QString::fromUtf8(type) << size;
-        };
-        row("upper-case extension", "photo.JPG", "Image", 1536);
-        row("no extension", "README", "Other", 1);
-        row("empty extension", "report.", "Other", 1);
-        row("install package", "setup.pkg", "Install Package", 1);
-        row("plain file named .app", "x.app", "Document", 1);
-        row("inside a .bundle folder", "Thing.bundle/inside.mp4", "Video", 1);
-        row("dangling link: its own size", "gone.jpg", "Image", 18);
-        row("bundle: disk usage", "Tool.APP", "Application", -1);
-        row("bundle in a sub-folder", "sub/Nested.app", "Application", -1);
-        row("names that are not UTF-8", "caf\xe9/\xff\xfe.jpg", "Image", 10);
-    }
-    void entryFields()
-    {
-        QFETCH(QByteArray, rel);
-        QFETCH(QString, type);
-        QFETCH(qint64, size);
-        const QByteArray path = m_tmp.path() + '/' + rel;
-        const ItemList &files = m_run.lists.filesItemArray;
-        const auto item = std::find_if(files.cbegin(), files.cend(), [&](const IKImageItemRef &file) {
-            return file->nativeFilePath() == path;
-        });
-        QVERIFY(item != files.cend());
-        QCOMPARE(toNativePath((*item)->filePath()), path);
-        QCOMPARE((*item)->fileType(), type);
-        if (size < 0) {
-            const ProcessResult du = runProcess("/usr/bin/du", {"-k", "-d", "0", path});
-            QVERIFY(du.succeeded());
-            size = du.standardOutput.split('\t').first().toLongLong() * 1024;
-        }
-        QCOMPARE((*item)->filesizenum(), quint64(size));
-        QCOMPARE((*item)->fileSize(), sizeText(quint64(size)));
-        struct statx st;
-        QCOMPARE(::statx(AT_FDCWD, path.constData(), AT_SYMLINK_NOFOLLOW, STATX_BTIME | STATX_MTIME, &st), 0);
-        const qint64 created = (st.stx_mask & STATX_BTIME) ? st.stx_btime.tv_sec : st.stx_mtime.tv_sec;
-        QCOMPARE((*item)->modifDate(), dateText(created));
-    }
-
     // A folder chain deeper than the system's path limit, made one component at a time.
     void longPaths()
     {
@@ -439,10 +375,6 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         QVERIFY(lists.filesItemArray.size() <= 8000);
     }
-
-private:
-    vellumry::test::TempDir m_tmp;
-    ScanRun m_run;
 };
 
 QTEST_GUILESS_MAIN(TestFolderScanner)

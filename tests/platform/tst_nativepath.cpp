@@ -1,7 +1,6 @@
-// Path bytes survive the trip through QString, the escaped listing form is exact, typed paths resolve
-// as the kernel would, and the places that hold everything are refused as main folders.
+// Path bytes survive the trip through QString, and typed paths resolve as the kernel would.
 #include "platform/NativePath.h"
-#include "support/TempHome.h"
+#include "support/TempDir.h"
 #include "support/TreeBuilder.h"
 
 #include <QDir>
@@ -15,8 +14,8 @@ using namespace vellumry::test;
 
 namespace {
 
-// "@" in a table's text stands for the real path of the temporary root: the folder "w" inside it is the
-// working folder of the operand table, "home" is $HOME in the guard table.
+// "@" in a table's text stands for the real path of the temporary root; the folder "w" inside it is the
+// working folder.
 QByteArray expand(QByteArray text, const QByteArray &root) { return text.replace('@', root); }
 
 void pairs(const QList<std::pair<const char *, std::pair<QByteArray, QByteArray>>> &rows)
@@ -59,25 +58,6 @@ private Q_SLOTS:
             QCOMPARE(path, QString::fromUtf8(bytes));
         // Shown with only the bad bytes marked.
         QCOMPARE(displayPath(fromNativePath("caf\xc3\xa9-\xe9.txt")), QStringLiteral("caf\u00e9-\ufffd.txt"));
-    }
-
-    void escapedName_data()
-    {
-        pairs({{"plain", {"/a/b c.jpg", "/a/b c.jpg"}},
-               {"tab and newline", {"a\tb\nc", "a\\tb\\nc"}},
-               {"backslash, escape lookalike", {"a\\b\\x41", "a\\\\b\\\\x41"}},
-               {"utf8 kept", {"caf\xc3\xa9", "caf\xc3\xa9"}},
-               {"invalid byte", {"r\xe9sum\xe9", "r\\xe9sum\\xe9"}},
-               {"truncated sequence", {"\xe2\x82z", "\\xe2\\x82z"}},
-               {"carriage return stays", {"a\rb", "a\rb"}}});
-    }
-    void escapedName()
-    {
-        QFETCH(QByteArray, in);
-        QFETCH(QByteArray, out);
-        std::string escaped;
-        appendEscapedName(escaped, std::string_view(in.constData(), size_t(in.size())));
-        QCOMPARE(QByteArray::fromStdString(escaped), out);
         // Joining never doubles or drops a slash.
         QCOMPARE(joinNativePath("/", "b"), "/b");
         QCOMPARE(joinNativePath("/a/", "b"), "/a/b");
@@ -113,35 +93,6 @@ private Q_SLOTS:
         const QByteArray result = absoluteOperandPath(expand(in, root));
         QVERIFY(QDir::setCurrent(before));
         QCOMPARE(result, expand(out, root));
-    }
-
-    void mainFolder_data() // "@" is the temporary root holding home/
-    {
-        pairs({{"root dot", {"/.", "the file-system root"}},
-               {"root by dot dots", {"@/../../../../../../../..", "the file-system root"}},
-               {"home by dot dot", {"@/home/work/..", "the home folder"}},
-               {"link to home", {"@/home/work/homelink", "the home folder"}},
-               {"above home", {"@/home/..", "a folder holding the home folder"}},
-               {"Trash", {"@/home/.local/share/Trash", "the Trash"}},
-               {"inside Trash", {"@/home/.local/share/Trash/files/old", "the Trash"}},
-               {"disk trash of a user", {"@/disk/.Trash-1000", "the Trash"}},
-               {"inside shared disk trash", {"@/disk/.Trash/1000/files", "the Trash"}},
-               {"plain file", {"@/home/work/plain.txt", "not a folder"}},
-               {"missing", {"@/home/work/missing", "no such folder"}},
-               {"ordinary folder", {"@/home/work", ""}}});
-    }
-    void mainFolder()
-    {
-        QFETCH(QByteArray, in);
-        QFETCH(QByteArray, out);
-        TempHome home;
-        TreeBuilder tree(QFile::encodeName(home.root()));
-        tree.file("home/work/plain.txt");
-        tree.dir("home/.local/share/Trash/files/old");
-        tree.dir("disk/.Trash-1000");
-        tree.dir("disk/.Trash/1000/files");
-        tree.symlink("home/work/homelink", "..");
-        QCOMPARE(mainFolderRefusal(expand(in, tree.root())), QString::fromUtf8(out));
     }
 };
 

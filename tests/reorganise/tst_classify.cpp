@@ -80,12 +80,14 @@ private Q_SLOTS:
         t.file("c/x.jpg", 11);        // the same name again: numbered
         t.file("h/Tool.app/bin/tool", 9); // a bundle moves whole
         t.dir("h/empty/deeper");
+        for (const char *folder : {"Install Package", "Audio & Music", "2019"}) // a kind folder, and names that are none
+            t.dir(folder);
         const QList<QByteArray> before = contents(t.root());
 
         const ProcessResult run = classify({"--by", "kind", t.root()});
         QVERIFY(run.succeeded());
         const QByteArrayList out = lines(run);
-        QCOMPARE(out.last(), "6 moved, 0 skipped, 2 removed");
+        QCOMPARE(out.last(), "6 moved, 0 skipped, 4 removed");
         QVERIFY(out.contains("moved\t" + t.path("a/b/r\\xe9sum\\xe9.JPG") + '\t' + t.path("Image/r\\xe9sum\\xe9.JPG")));
         QVERIFY(out.contains("kept\t" + t.path(".directory") + "\thidden"));
         QVERIFY(out.contains("kept\t" + t.path("a") + "\tholds a hidden entry: a/.thumbs"));
@@ -96,23 +98,24 @@ private Q_SLOTS:
                  (QList<QByteArray>{".directory", "Application", "Application/Tool.app", "Application/Tool.app/bin",
                                     "Application/Tool.app/bin/tool", "Audio& Music", "Audio& Music/y.mp3",
                                     "Document", "Document/z.pdf", "Image", "Image/r\xe9sum\xe9.JPG",
-                                    "Image/x 1.jpg", "Image/x.jpg", "a", "a/.thumbs", "a/b"}));
+                                    "Image/x 1.jpg", "Image/x.jpg", "Install Package", "a", "a/.thumbs", "a/b"}));
         QCOMPARE(contents(t.root()), before);
         QVERIFY(contents(QFile::encodeName(m_home->dataHome()) + "/Trash").isEmpty());
     }
 
-    // Year folders in range and hidden entries stay; the emptied folders and the out-of-range years go.
+    // Year folders in range (1801 to 2499) and hidden entries stay; the emptied folders and the out-of-range
+    // years go, also one too large for any integer.
     void byDateKeepsYearsAndHiddenEntries()
     {
         TreeBuilder &t = *m_tree;
-        for (const char *folder : {"1800", "1801", "2499", "2500", "2019 Trips", "Photos"})
+        for (const char *folder : {"1800", "1801", "2499", "2500", "20190000000000000000", "2019 Trips", "Photos"})
             t.dir(folder);
         t.file("Photos/day.jpg", 10, july4th2019);
         t.file("2019 Trips/t.jpg", 10, july4th2019 + 86400);
         t.file(".hidden", 3);
         const ProcessResult run = classify({"--by", "date", t.root()});
         QVERIFY(run.succeeded());
-        QCOMPARE(lines(run).last(), "2 moved, 0 skipped, 3 removed");
+        QCOMPARE(lines(run).last(), "2 moved, 0 skipped, 4 removed");
         QCOMPARE(t.snapshot().keys(), (QList<QByteArray>{".hidden", "1801", "2019", "2019 Trips", "2019/7", "2019/7/4",
                                                          "2019/7/4/day.jpg", "2019/7/5", "2019/7/5/t.jpg", "2499"}));
     }

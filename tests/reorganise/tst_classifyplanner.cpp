@@ -148,36 +148,6 @@ private Q_SLOTS:
         QCOMPARE(plan.moves.last().skipReason, u"already in its folder"_s);
     }
 
-    void keepRules_data()
-    {
-        QTest::addColumn<ClassifyBy>("by");
-        QTest::addColumn<QByteArray>("folder");
-        QTest::addColumn<bool>("keep");
-        const auto row = [](ClassifyBy by, const char *folder, bool keep) {
-            QTest::addRow("%s %s", by == ClassifyBy::Date ? "date" : "kind", folder) << by << QByteArray(folder) << keep;
-        };
-        for (const char *kept : {"2019", "1999", "2019 Trips", "1801", "2499", ".cache"})
-            row(ClassifyBy::Date, kept, true);
-        for (const char *removed : {"1800", "2500", "20190000000000000000", "Photos"})
-            row(ClassifyBy::Date, removed, false);
-        for (const char *kept : {"Audio& Music", "Install Package", ".cache"})
-            row(ClassifyBy::Kind, kept, true);
-        for (const char *removed : {"Audio & Music", "2019"})
-            row(ClassifyBy::Kind, removed, false);
-    }
-    void keepRules()
-    {
-        QFETCH(ClassifyBy, by);
-        QFETCH(QByteArray, folder);
-        QFETCH(bool, keep);
-        TempDir temp;
-        TreeBuilder tree(temp.path() + "/M");
-        tree.dir(folder);
-        const ClassifyPlan plan = planClassification({}, tree.root(), by);
-        QCOMPARE(keptNames(plan, tree.root()), keep ? QList<QByteArray>{folder} : QList<QByteArray>{});
-        QCOMPARE(below(tree.root(), plan.cleanUp), keep ? QList<QByteArray>{} : QList<QByteArray>{folder});
-    }
-
     // Nothing unmoved is removed: a file the scan did not list, a move that failed, a folder the moves
     // fill even though its name is outside the year range (a date the file system may not hold).
     void failedMoveKeepsItsFolder()

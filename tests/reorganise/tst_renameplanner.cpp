@@ -58,13 +58,10 @@ private Q_SLOTS:
 
         row("components, beginning 1", img, folders(Components, Begin, 1), "Day1_IMG.jpg");
         row("components, beginning 2", img, folders(Components, Begin, 2), "Trip_Day1 IMG.jpg");
-        row("components, beginning 5", img, folders(Components, Begin, 5), "Users_u_Photos_Trip_Day1 IMG.jpg");
         row("components, end 1", img, folders(Components, End, 1), "IMG_Day1.jpg");
-        row("components, end 2", img, folders(Components, End, 2), "IMG Trip_Day1.jpg");
         row("components, end 4", img, folders(Components, End, 4), "IMG u_Photos_Trip_Day1.jpg");
         row("components, end 2, no extension", readme, folders(Components, End, 2), "README Trip_Day1.");
         row("components, replace 1", img, folders(Components, Replace, 1), "Day1.jpg");
-        row("components, replace 2", img, folders(Components, Replace, 2), "Trip_Day1.jpg");
         row("components, replace 5", img, folders(Components, Replace, 5), "Users_u_Photos_Trip_Day1.jpg");
 
         row("text, beginning", img, text(Begin, u"new"_s), "new IMG.jpg");

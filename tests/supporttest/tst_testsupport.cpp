@@ -13,34 +13,28 @@ class TestTestSupport : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void tempHomeRestoresVariables_data()
-    {
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<bool>("setBefore");
-        for (const char *name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME",
-                                 "XDG_DATA_DIRS", "XDG_CONFIG_DIRS", "XDG_RUNTIME_DIR"}) {
-            QTest::addRow("%s was set", name) << QByteArray(name) << true;
-            QTest::addRow("%s was unset", name) << QByteArray(name) << false;
-        }
-    }
+    // Each variable, set before or not: nested homes put back what they found, the outermost the original.
     void tempHomeRestoresVariables()
     {
-        QFETCH(QByteArray, name);
-        QFETCH(bool, setBefore);
         const QByteArray sentinel = "/nonexistent/vellumry-sentinel";
-        QVERIFY(setBefore ? qputenv(name.constData(), sentinel) : qunsetenv(name.constData()));
-        {
-            TempHome home;
-            const QByteArray outer = qgetenv(name.constData());
-            QVERIFY2(QString::fromLocal8Bit(outer).startsWith(home.root() + u'/'), outer.constData());
-            {
-                TempHome inner; // nested fixtures restore what they found, not the original environment
-                QVERIFY(qgetenv(name.constData()) != outer);
+        for (const char *name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME",
+                                 "XDG_DATA_DIRS", "XDG_CONFIG_DIRS", "XDG_RUNTIME_DIR"}) {
+            for (const bool setBefore : {true, false}) {
+                QVERIFY(setBefore ? qputenv(name, sentinel) : qunsetenv(name));
+                {
+                    TempHome home;
+                    const QByteArray outer = qgetenv(name);
+                    QVERIFY2(QString::fromLocal8Bit(outer).startsWith(home.root() + u'/'), name);
+                    {
+                        TempHome inner;
+                        QVERIFY(qgetenv(name) != outer);
+                    }
+                    QCOMPARE(qgetenv(name), outer);
+                }
+                QCOMPARE(qEnvironmentVariableIsSet(name), setBefore);
+                QCOMPARE(qgetenv(name), setBefore ? sentinel : QByteArray());
             }
-            QCOMPARE(qgetenv(name.constData()), outer);
         }
-        QCOMPARE(qEnvironmentVariableIsSet(name.constData()), setBefore);
-        QCOMPARE(qgetenv(name.constData()), setBefore ? sentinel : QByteArray());
     }
 
     // Names that are not UTF-8 reach the file system byte for byte, and a snapshot lists hidden entries

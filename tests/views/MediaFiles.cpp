@@ -9,7 +9,6 @@
 #include <QtMath>
 
 #include <cstdio>
-#include <initializer_list>
 
 namespace vellumry::test {
 
@@ -36,11 +35,6 @@ QByteArray chunk(const char (&id)[5], const QByteArray &body)
     if (body.size() % 2)
         out.append('\0'); // chunks start on even offsets
     return out;
-}
-
-QByteArray list(const char (&type)[5], const QByteArray &body)
-{
-    return chunk("LIST", QByteArray(type, 4) + body);
 }
 
 QByteArray encode(const QImage &image, const char *format)
@@ -141,51 +135,6 @@ void writeWav(const QByteArray &path, int milliseconds)
     put16(format, 2);        // bytes per sample frame
     put16(format, 16);       // bits per sample
     writeBytes(path, chunk("RIFF", QByteArray("WAVE") + chunk("fmt ", format) + chunk("data", data)));
-}
-
-void writeAvi(const QByteArray &path, QSize size, int frames, const QColor &color)
-{
-    constexpr quint32 fps = 10;
-    const auto width = quint32(size.width()), height = quint32(size.height()), count = quint32(frames);
-    const quint32 stride = (width * 3 + 3) & ~3u;
-    const quint32 frameBytes = stride * height;
-    QByteArray pixels(qsizetype(frameBytes), '\0');
-    for (quint32 y = 0; y < height; ++y) {
-        for (quint32 x = 0; x < width; ++x) {
-            char *bgr = pixels.data() + y * stride + x * 3;
-            bgr[0] = char(color.blue());
-            bgr[1] = char(color.green());
-            bgr[2] = char(color.red());
-        }
-    }
-    const auto words = [](std::initializer_list<quint32> values) {
-        QByteArray out;
-        for (quint32 value : values)
-            put32(out, value);
-        return out;
-    };
-    // Frame time, byte rate, padding, flags (has an index), frames, initial frame, streams, buffer, size.
-    const QByteArray mainHeader =
-        words({1000000 / fps, frameBytes * fps, 0, 0x10, count, 0, 1, frameBytes, width, height, 0, 0, 0, 0});
-    // Handler, flags, priority and language, initial frame, scale, rate, start, length, buffer,
-    // quality (default), sample size, then the frame rectangle (left and top 0, right, bottom: 16 bits each).
-    const QByteArray streamHeader = QByteArray("vidsDIB ") + words({0, 0, 0, 1, fps, 0, count, frameBytes,
-                                                                    0xFFFFFFFF, 0, 0, height << 16 | width});
-    // A bottom-up, uncompressed 24-bit bitmap header.
-    QByteArray bitmapInfo = words({40, width, height});
-    put16(bitmapInfo, 1);
-    put16(bitmapInfo, 24);
-    bitmapInfo += words({0, frameBytes, 0, 0, 0, 0});
-
-    QByteArray movie, index;
-    for (int i = 0; i < frames; ++i) {
-        index += "00db" + words({0x10, quint32(4 + movie.size()), frameBytes}); // a key frame
-        movie += chunk("00db", pixels);
-    }
-    const QByteArray header =
-        list("hdrl", chunk("avih", mainHeader) +
-                         list("strl", chunk("strh", streamHeader) + chunk("strf", bitmapInfo)));
-    writeBytes(path, chunk("RIFF", QByteArray("AVI ") + header + list("movi", movie) + chunk("idx1", index)));
 }
 
 } // namespace vellumry::test

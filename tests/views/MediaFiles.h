@@ -20,10 +20,8 @@ void writeTurnedJpeg(const QByteArray &path, QSize stored, const QColor &color, 
                      const QColor &stripeColor);
 // A PDF of `pages` pages; page 1 is filled with `color`.
 void writePdf(const QByteArray &path, int pages, const QColor &color);
-// 16-bit mono PCM WAV at 8000 Hz holding a 440 Hz tone.
+// 16-bit mono PCM WAV at 8000 Hz holding a 440 Hz tone; the player takes it whatever the file is called.
 void writeWav(const QByteArray &path, int milliseconds);
-// An uncompressed AVI (24-bit DIB frames, 10 frames per second) of `frames` frames of one colour.
-void writeAvi(const QByteArray &path, QSize size, int frames, const QColor &color);
 // Exactly these bytes.
 void writeBytes(const QByteArray &path, const QByteArray &content);
 // An item for the file at `path`, as the scan would make it, without a date.

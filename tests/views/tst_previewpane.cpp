@@ -59,9 +59,7 @@ private Q_SLOTS:
         IKImageItemRef item = fileItem(path, kind);
         if (kind == FileKind::Image)
             writePicture(path, QSize(120, 90), Qt::red);
-        else if (kind == FileKind::Video)
-            writeAvi(path, QSize(32, 24), 10, Qt::green);
-        else if (kind == FileKind::Audio)
+        else if (kind == FileKind::Video || kind == FileKind::Audio)
             writeWav(path, 500);
         else if (viewer == PreviewPane::Viewer::Pdf)
             writePdf(path, 2, Qt::white);
@@ -113,7 +111,7 @@ private Q_SLOTS:
         TempDir dir;
         const QByteArray video = dir.path() + "/clip.avi";
         const QByteArray audio = dir.path() + "/tone.wav";
-        writeAvi(video, QSize(32, 24), 20, Qt::blue);
+        writeWav(video, 2000);
         writeWav(audio, 800);
 
         PreviewPane pane;
