@@ -284,14 +284,6 @@ QList<StepOutcome> executePlan(const Plan &plan, MoveJournal *journal, const std
     return outcomes;
 }
 
-QList<StepOutcome> executePlan(const Plan &plan, MoveJournal *journal, const std::atomic<bool> *cancelled,
-                               const std::function<void(int, int)> &progress)
-{
-    StepCallback onStep;
-    if (progress)
-        onStep = [&progress](const StepOutcome &, int done, int total) { progress(done, total); };
-    return executePlan(plan, journal, cancelled, onStep);
-}
 
 QList<StepPreview> previewPlan(const Plan &plan)
 {

@@ -48,7 +48,6 @@ struct BatchOutcome
     QList<CleanUpOutcome> cleanUp; // in the order of the top level's names
     bool cancelled = false;        // stopped between two steps; no clean-up was done
 };
-using ClassifyOutcome = BatchOutcome;
 
 // Called after each step with its outcome and the steps done so far out of all of them, on the thread
 // that runs the batch.
@@ -126,9 +125,6 @@ private:
 // step. Any thread.
 QList<StepOutcome> executePlan(const Plan &plan, MoveJournal *journal, const std::atomic<bool> *cancelled = nullptr,
                                const StepCallback &onStep = {});
-// The same with a plain progress count `progress(done, total)`.
-QList<StepOutcome> executePlan(const Plan &plan, MoveJournal *journal, const std::atomic<bool> *cancelled,
-                               const std::function<void(int, int)> &progress);
 
 // What executePlan() would do now, step by step in plan order: a step is skipped for its plan's reason, or
 // with "name taken" when its target exists now or is the target of an earlier step that would be carried

@@ -99,15 +99,6 @@ BatchOutcome executeClassification(const ClassifyPlan &plan, const QByteArray &m
     return outcome;
 }
 
-BatchOutcome executeClassification(const ClassifyPlan &plan, const QByteArray &mainFolder, ClassifyBy by,
-                                   MoveJournal *journal, const std::atomic<bool> *cancelled,
-                                   const std::function<void(int, int)> &progress)
-{
-    StepCallback onStep;
-    if (progress)
-        onStep = [&progress](const StepOutcome &, int done, int total) { progress(done, total); };
-    return executeClassification(plan, mainFolder, by, journal, cancelled, onStep);
-}
 
 QList<CleanUpOutcome> previewCleanUp(const ClassifyPlan &plan)
 {

@@ -21,10 +21,6 @@ QList<CleanUpOutcome> cleanUpTopLevel(const QList<StepOutcome> &moves, const QBy
 BatchOutcome executeClassification(const ClassifyPlan &plan, const QByteArray &mainFolder, ClassifyBy by,
                                    MoveJournal *journal, const std::atomic<bool> *cancelled = nullptr,
                                    const StepCallback &onStep = {});
-// The same with a plain progress count `progress(done, total)`.
-BatchOutcome executeClassification(const ClassifyPlan &plan, const QByteArray &mainFolder, ClassifyBy by,
-                                   MoveJournal *journal, const std::atomic<bool> *cancelled,
-                                   const std::function<void(int, int)> &progress);
 
 // The clean-up the plan foresees, in path order: the top-level entries it would remove (`removed`), and
 // those it keeps, with the reason.

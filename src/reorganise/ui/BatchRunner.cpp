@@ -25,11 +25,11 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // A plan's moves, one at a time, as a batch's work.
-ClassifyOutcome runSteps(const Plan &plan, const Cancellation &cancellation, MoveJournal *journal,
-                         const std::function<void(int, int)> &progress)
+BatchOutcome runSteps(const Plan &plan, const Cancellation &cancellation, MoveJournal *journal,
+                      const StepCallback &onStep)
 {
-    ClassifyOutcome outcome;
-    outcome.moves = executePlan(plan, journal, cancellation.flag(), progress);
+    BatchOutcome outcome;
+    outcome.moves = executePlan(plan, journal, cancellation.flag(), onStep);
     outcome.cancelled = cancellation.isCancelled();
     return outcome;
 }
@@ -126,10 +126,10 @@ void BatchRunner::moveSelection(int removals, const QByteArray &folder, const QB
     }
     const Plan plan = removals > 0 ? planMoveUp(sources, removals) : planMoveInto(sources, folder);
     run(tr("Moving files…"), u"move"_s,
-        [plan](const Cancellation &cancellation, MoveJournal *journal, const std::function<void(int, int)> &progress) {
-            return runSteps(plan, cancellation, journal, progress);
+        [plan](const Cancellation &cancellation, MoveJournal *journal, const StepCallback &onStep) {
+            return runSteps(plan, cancellation, journal, onStep);
         },
-        [this, items, showAfterwards](const ClassifyOutcome &outcome) {
+        [this, items, showAfterwards](const BatchOutcome &outcome) {
             applyMoves(outcome.moves, items);
             m_owner.showActionStatus(summaryText(outcome.moves) + (outcome.cancelled ? tr(" (cancelled)") : QString()));
             if (!showAfterwards.isEmpty())
@@ -210,10 +210,10 @@ void BatchRunner::renameFromSheet()
     for (int i = 0; i < plan.size(); ++i)
         plan[i].itemIndex = i;
     run(tr("Renaming files…"), u"rename"_s,
-        [plan](const Cancellation &cancellation, MoveJournal *journal, const std::function<void(int, int)> &progress) {
-            return runSteps(plan, cancellation, journal, progress);
+        [plan](const Cancellation &cancellation, MoveJournal *journal, const StepCallback &onStep) {
+            return runSteps(plan, cancellation, journal, onStep);
         },
-        [this, items](const ClassifyOutcome &outcome) {
+        [this, items](const BatchOutcome &outcome) {
             applyMoves(outcome.moves, items);
             m_owner.showActionStatus(summaryText(outcome.moves, tr("renamed")) +
                                      (outcome.cancelled ? tr(" (cancelled)") : QString()));
@@ -270,11 +270,11 @@ void BatchRunner::classifyFromSheet()
     const ClassifyBy mode = *by;
     run(tr("Classifying files…"), u"classify"_s,
         [files, main, mode](const Cancellation &cancellation, MoveJournal *journal,
-                            const std::function<void(int, int)> &progress) {
+                            const StepCallback &onStep) {
             const ClassifyPlan plan = planClassification(files, main, mode);
-            return executeClassification(plan, main, mode, journal, cancellation.flag(), progress);
+            return executeClassification(plan, main, mode, journal, cancellation.flag(), onStep);
         },
-        [this, files, main](const ClassifyOutcome &outcome) {
+        [this, files, main](const BatchOutcome &outcome) {
             applyMoves(outcome.moves, files);
             m_owner.showActionStatus(classifySummaryText(outcome));
             m_desktop.open(main);
@@ -284,7 +284,7 @@ void BatchRunner::classifyFromSheet()
 // ---- Running -----------------------------------------------------------------------------------
 
 void BatchRunner::run(const QString &label, const QString &operation, Work work,
-                      std::function<void(const ClassifyOutcome &)> done)
+                      std::function<void(const BatchOutcome &)> done)
 {
     // Every step is journaled before it is taken: no journal, no batch.
     auto journal = std::make_shared<MoveJournal>(MoveJournal::defaultFolder(), operation);
@@ -300,7 +300,7 @@ void BatchRunner::run(const QString &label, const QString &operation, Work work,
     m_running = runInBackground(
         this,
         [work = std::move(work), journal, progress](const Cancellation &cancellation) {
-            return work(cancellation, journal.get(), [progress](int stepsDone, int total) {
+            return work(cancellation, journal.get(), [progress](const StepOutcome &, int stepsDone, int total) {
                 // About 200 updates a batch at most: one queued event per file would flood the GUI thread.
                 if (stepsDone != total && stepsDone % std::max(1, total / 200) != 0)
                     return;
@@ -312,7 +312,7 @@ void BatchRunner::run(const QString &label, const QString &operation, Work work,
                 });
             });
         },
-        [this, progress, done = std::move(done)](const ClassifyOutcome &outcome) {
+        [this, progress, done = std::move(done)](const BatchOutcome &outcome) {
             if (progress)
                 progress->close();
             m_running.reset();

@@ -62,13 +62,13 @@ Q_SIGNALS:
     void finished(); // a batch ended (also when cancelled), after the items and the status line
 
 private:
-    using Work = std::function<ClassifyOutcome(const Cancellation &cancellation, MoveJournal *journal,
-                                               const std::function<void(int, int)> &progress)>;
+    using Work = std::function<BatchOutcome(const Cancellation &cancellation, MoveJournal *journal,
+                                            const StepCallback &onStep)>;
     // Refused (status said) during a scan or another batch.
     bool refuseToStart();
     void moveSelection(int removals, const QByteArray &folder, const QByteArray &showAfterwards);
     void run(const QString &label, const QString &operation, Work work,
-             std::function<void(const ClassifyOutcome &)> done);
+             std::function<void(const BatchOutcome &)> done);
     void applyMoves(const QList<StepOutcome> &outcomes, const QList<IKImageItemRef> &items);
 
     AppDelegate &m_owner;
