@@ -302,12 +302,17 @@ void AppDelegate::clearLists()
 
 void AppDelegate::startScanCurrentFolder(const QString &path)
 {
+    startScanCurrentFolders({path});
+}
+
+void AppDelegate::startScanCurrentFolders(const QStringList &paths)
+{
     openFolderWindow->hide();
     window->show();
     window->loadItemProgressor->show();
     window->stopButton->show();
     m_stopped = false;
-    m_scanner->startScanCurrentFolder(path);
+    m_scanner->startScanCurrentFolders(paths);
     updateStatus();
 }
 
@@ -318,20 +323,20 @@ void AppDelegate::PRDragOperationImageNoteHandle(QObject *)
     const QList<QUrl> urls = window->fodlerfileBroswerView->geturlArray();
     clearLists();
     reloadShownList(lists.filesItemArray, true);
-    bool first = true;
+    QStringList folders;
     for (const QUrl &url : urls) {
         if (!url.isLocalFile())
             continue;
         // The URL's path is percent-encoded bytes; decoding it as text would lose names that are not UTF-8.
         const QString path = folderToOpen(
             fromNativePath(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())));
-        if (path.isEmpty())
-            continue;
-        if (first) // the first dropped folder becomes the main folder of the batch operations
-            currentSelectFolder = path;
-        first = false;
-        startScanCurrentFolder(path);
+        if (!path.isEmpty())
+            folders.append(path);
     }
+    if (folders.isEmpty())
+        return;
+    currentSelectFolder = folders.first(); // the first dropped folder is the main folder of the batches
+    startScanCurrentFolders(folders);
 }
 
 void AppDelegate::openFoldersAsDrop(const QStringList &paths)
@@ -345,10 +350,10 @@ void AppDelegate::openFoldersAsDrop(const QStringList &paths)
         if (const QString folder = folderToOpen(path); !folder.isEmpty())
             folders.append(folder);
     }
-    if (!folders.isEmpty())
-        currentSelectFolder = folders.first();
-    for (const QString &folder : folders)
-        startScanCurrentFolder(folder);
+    if (folders.isEmpty())
+        return;
+    currentSelectFolder = folders.first();
+    startScanCurrentFolders(folders);
 }
 
 void AppDelegate::showOpenPanel(bool importing)

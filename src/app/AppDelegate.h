@@ -81,6 +81,7 @@ public:
 
     // Folder loading.
     void startScanCurrentFolder(const QString &path);
+    void startScanCurrentFolders(const QStringList &paths); // one request: all are main folders at once
     void PRDragOperationImageNoteHandle(QObject *browser);
     void openFoldersAsDrop(const QStringList &paths); // folders named on the command line
     void ClearAndOpenNewFolderAction();

@@ -32,20 +32,28 @@ FolderScanner::~FolderScanner()
 
 void FolderScanner::startScanCurrentFolder(const QString &path)
 {
-    ++m_pending;
-    std::optional<FolderId> id;
-    const int fd = openFolderForListing(toNativePath(path));
-    if (fd >= 0) {
+    startScanCurrentFolders({path});
+}
+
+void FolderScanner::startScanCurrentFolders(const QStringList &paths)
+{
+    m_pending += int(paths.size());
+    std::vector<FolderId> ids;
+    for (const QString &path : paths) {
+        const int fd = openFolderForListing(toNativePath(path));
+        if (fd < 0)
+            continue;
         struct stat st;
         if (::fstat(fd, &st) == 0)
-            id = FolderId{st.st_dev, st.st_ino};
+            ids.push_back(FolderId{st.st_dev, st.st_ino});
         ::close(fd);
     }
     {
+        // All of them are main folders before the first walk can meet a link into one of them.
         std::lock_guard lock(m_mutex);
-        if (id)
-            m_mainFolders.push_back(*id);
-        m_requests.push_back({m_generation, path, std::make_shared<std::atomic<bool>>(false)});
+        m_mainFolders.insert(m_mainFolders.end(), ids.begin(), ids.end());
+        for (const QString &path : paths)
+            m_requests.push_back({m_generation, path, std::make_shared<std::atomic<bool>>(false)});
     }
     m_wake.notify_all();
 }

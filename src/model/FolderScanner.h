@@ -11,6 +11,7 @@
 #include "model/ScanWalker.h"
 
 #include <QObject>
+#include <QStringList>
 
 #include <atomic>
 #include <condition_variable>
@@ -33,6 +34,9 @@ public:
     // each appends to the lists (nothing is emptied here). The folder joins the main folders at once,
     // so links to it from a scan already running are no longer followed.
     void startScanCurrentFolder(const QString &path);
+    // The same for several folders at once (a drop of several): each of them is a main folder for the link
+    // rules from the start, whichever is walked first.
+    void startScanCurrentFolders(const QStringList &paths);
 
     // Cancels the running scan and every queued one. Items already appended stay; nothing more arrives.
     // The set of main folders starts anew.
