@@ -161,34 +161,6 @@ QByteArray escapedString(const QByteArray &text)
     return out;
 }
 
-// Writes the whole file under a temporary name, then renames it into place.
-int writeAtomically(const QByteArray &folder, const QByteArray &name, const QByteArray &content)
-{
-    QByteArray temporary = folder + "/." + name + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
-        return errno;
-    int error = 0;
-    for (qsizetype done = 0; done < content.size() && !error;) {
-        const ssize_t wrote = ::write(fd, content.constData() + done, size_t(content.size() - done));
-        if (wrote < 0 && errno != EINTR)
-            error = errno;
-        else if (wrote > 0)
-            done += wrote;
-    }
-    if (!error && ::fchmod(fd, 0644) != 0)
-        error = errno;
-    if (!error && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && !error)
-        error = errno;
-    if (!error && ::rename(temporary.constData(), QByteArray(folder + '/' + name).constData()) != 0)
-        error = errno;
-    if (error)
-        ::unlink(temporary.constData());
-    return error;
-}
-
 } // namespace
 
 QByteArray desktopExecValue(const QByteArray &program)
@@ -284,7 +256,7 @@ ActionResult LoginItems::add() const
                                "Icon=vellumry\n"
                                "Terminal=false\n"
                                "X-GNOME-Autostart-enabled=true\n";
-    if (const int error = writeAtomically(m_folder, name, content))
+    if (const int error = replaceFileAtomically(m_folder + '/' + name, content, 0644))
         return {false, fileErrorText(error)};
     return {true, {}};
 }
