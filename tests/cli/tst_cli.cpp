@@ -307,6 +307,64 @@ private Q_SLOTS:
             "moved" + QByteArray(renamed).replace('%', "moved") + "2 moved, 0 skipped, 0 trashed\n", "w/Rome/Rome_a 0.jpg");
         row("rename a bare name", {"rename", "--mode", "text", "--variant", "begin", "--text", "new", "a.jpg"}, 0,
             "moved\t~/w/a.jpg\t~/w/new a.jpg\n1 moved, 0 skipped, 0 trashed\n", "w/new a.jpg");
+        // Dry runs on paths that need not exist, written as printed ("\\xff" a byte): each file's new name
+        // (or new path), or "!" and the reason it stays.
+        const auto dryRun = [&](const char *tag, const QByteArray &command,
+                                const QList<std::pair<QByteArray, QByteArray>> &files) {
+            QByteArrayList arguments = command.split(' ');
+            arguments.insert(1, "--dry-run");
+            QByteArray output;
+            int skipped = 0;
+            for (const auto &[path, result] : files) {
+                arguments.append(QByteArray::fromPercentEncoding(QByteArray(path).replace("\\x", "%")));
+                const QByteArray target = result.startsWith('/') ? result : QByteArray(path.left(path.lastIndexOf('/') + 1) + result);
+                output += result.startsWith('!') ? QByteArray("skipped\t" + path + '\t' + result.mid(1) + '\n')
+                                                 : QByteArray("plan\t" + path + '\t' + target + '\n');
+                skipped += result.startsWith('!');
+            }
+            row(tag, arguments, 0, output + "0 moved, " + QByteArray::number(skipped) + " skipped, 0 trashed\n");
+        };
+        const QByteArray img = "/Users/u/Photos/Trip/Day1/IMG.jpg", readme = "/Users/u/Photos/Trip/Day1/README";
+        const QByteArray few = "!too few folders above the file", same = "!the name is unchanged";
+        dryRun("parent, beginning", "rename --mode parent --variant begin",
+               {{img, "Day1_IMG.jpg"}, {readme, "Day1_README"}, {"/IMG.jpg", few}});
+        dryRun("parent, end, depth ignored", "rename --mode parent --variant end --depth 3",
+               {{img, "IMG_Day1.jpg"}, {readme, "README_Day1."}, {"/M/D/.profile", ".profile_D."},
+                {"/M/\\xff\\xfe/f\\xe9.jpg", "f\\xe9_\\xff\\xfe.jpg"}});
+        dryRun("parent, replace", "rename --mode parent --variant replace", {{img, "Day1.jpg"}, {readme, "Day1."}});
+        dryRun("components, beginning 1", "rename --mode components --variant begin --depth 1", {{img, "Day1_IMG.jpg"}});
+        dryRun("components, beginning 2", "rename --mode components --variant begin --depth 2",
+               {{img, "Trip_Day1 IMG.jpg"}, {"/Day1/IMG.jpg", few}});
+        dryRun("components, end 1", "rename --mode components --variant end --depth 1", {{img, "IMG_Day1.jpg"}});
+        dryRun("components, end 2", "rename --mode components --variant end --depth 2", {{readme, "README Trip_Day1."}});
+        dryRun("components, end 4", "rename --mode components --variant end --depth 4",
+               {{img, "IMG u_Photos_Trip_Day1.jpg"}, {"/a/b/c/IMG.jpg", few}});
+        dryRun("components, replace 1", "rename --mode components --variant replace --depth 1", {{img, "Day1.jpg"}});
+        dryRun("components, replace 5", "rename --mode components --variant replace --depth 5",
+               {{img, "Users_u_Photos_Trip_Day1.jpg"}});
+        dryRun("text, beginning", "rename --mode text --variant begin --text new", {{img, "new IMG.jpg"}});
+        dryRun("text, beginning, empty", "rename --mode text --variant begin --text ", {{img, " IMG.jpg"}});
+        dryRun("text, odd bytes", "rename --mode text --variant begin --text caf\xc3\xa9",
+               {{"/M/f\\xe9.jpg", "caf\xc3\xa9 f\\xe9.jpg"}});
+        dryRun("text, end", "rename --mode text --variant end --text new", {{img, "IMG new.jpg"}, {readme, "README new."}});
+        dryRun("text, replace in the base, by case", "rename --mode text --variant replace --find IMG --replace Photo",
+               {{"/M/IMG_IMG.jpg.IMG", "Photo_Photo.jpg.IMG"}, {"/M/imgIMG.jpg", "imgPhoto.jpg"}});
+        dryRun("text, dot dot", "rename --mode text --variant replace --find IMG --replace .",
+               {{"/M/IMG", "!the new name would be \".\" or \"..\""}});
+        dryRun("text, replace literally", "rename --mode text --variant replace --find . --replace -",
+               {{"/M/a.b.c.jpg", "a-b-c.jpg"}});
+        dryRun("text, nothing found", "rename --mode text --variant replace --find xyz --replace abc", {{img, same}});
+        dryRun("text, empty find", "rename --mode text --variant replace --replace abc", {{img, same}});
+        dryRun("text, slash", "rename --mode text --variant begin --text a/b",
+               {{img, "!the new name would hold '/' or a NUL byte"}});
+        dryRun("255 bytes", "rename --mode text --variant begin --text " + QByteArray(247, 'x'),
+               {{img, QByteArray(247, 'x') + " IMG.jpg"}});
+        dryRun("256 bytes", "rename --mode text --variant begin --text " + QByteArray(248, 'x'),
+               {{img, "!the new name would be longer than 255 bytes"}});
+        dryRun("move up 1", "move --up 1", {{"/M/A/B/f.txt", "/M/A/f.txt"}, {"/M/\\xff/x/\\xe9.txt", "/M/\\xff/\\xe9.txt"}});
+        dryRun("move up 2", "move --up 2", {{"/M/A/B/f.txt", "/M/f.txt"}});
+        dryRun("move up to the root", "move --up 3", {{"/M/A/B/f.txt", "!nothing is moved to the file-system root"}});
+        dryRun("move two into one folder", "move --to /M", {{"/M/A/f.txt", "/M/f.txt"}, {"/M/B/f.txt", "!name taken"}});
         const QByteArray dots = "\trefusing to trash \".\" or \"..\"\n";
         // One line per path in order; a missing file fails with its reason and the next is still trashed.
         row("trash each path", {"trash", "B/f\tx.txt", "missing", "g.txt"}, 1,

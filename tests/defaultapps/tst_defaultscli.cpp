@@ -107,41 +107,37 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("after");
         QTest::addColumn<QByteArray>("output");
         QTest::addColumn<QByteArray>("got"); // what `defaults get png` names afterwards
-        const QByteArray added = "\n[Added Associations]\nimage/png=player.desktop;\n";
-        QTest::newRow("comments and other groups kept")
-            << QByteArray("# mine\n[Default Applications]\n# png\nimage/png=viewer.desktop\ntext/plain=viewer.desktop\n\n"
-                          "[X-Other]\nfoo = bar\n")
-            << false << 0640
-            << "# mine\n[Default Applications]\n# png\nimage/png=player.desktop\ntext/plain=viewer.desktop\n\n"
-               "[X-Other]\nfoo = bar\n" + added
-            << QByteArray("set\tpng\n") << QByteArray("player");
-        QTest::newRow("keys in place, a new one before the blank lines, CRLF, no last newline")
-            << QByteArray("[Added Associations]\r\nimage/png = viewer.desktop;player.desktop;\r\n[Default Applications]\r\n"
-                          "text/plain=viewer.desktop\r\n\r\n\r\n[Removed Associations]\r\nimage/png=player.desktop;\r\n"
-                          "image/gif=player.desktop;")
-            << false << 0600
-            << QByteArray("[Added Associations]\r\nimage/png = player.desktop;viewer.desktop;\r\n[Default Applications]\r\n"
-                          "text/plain=viewer.desktop\r\nimage/png=player.desktop\r\n\r\n\r\n[Removed Associations]\r\n"
-                          "image/gif=player.desktop;")
-            << QByteArray("set\tpng\n") << QByteArray("player");
-        QTest::newRow("link into a dotfiles folder")
-            << QByteArray("[Default Applications]\nimage/png=viewer.desktop\n") << true << 0644
-            << "[Default Applications]\nimage/png=player.desktop\n" + added << QByteArray("set\tpng\n")
-            << QByteArray("player");
-        const QByteArray broken = "[Default Applications]\nimage/png=viewer.desktop\nnot a line\n";
-        QTest::newRow("syntax error") << broken << false << 0644 << broken
-                                      << QByteArray("failed\tpng\tmimeapps.list cannot be read: line 3 is not a group, "
-                                                    "a key or a comment\n")
-                                      << QByteArray("(null)");
+        const auto row = [](const char *tag, const QByteArray &before, bool linked, int mode, const QByteArray &after,
+                            const QByteArray &failure, const QByteArray &got = "player") {
+            QTest::newRow(tag) << before << linked << mode << after
+                               << (failure.isEmpty() ? "set\tpng\n"_ba : "failed\tpng\t" + failure + '\n') << got;
+        };
         const QByteArray valid = "[Default Applications]\nimage/png=viewer.desktop\n";
-        QTest::newRow("read-only") << valid << false << 0444 << valid
-                                   << QByteArray("failed\tpng\tmimeapps.list is read-only\n") << QByteArray("viewer");
-        QTest::newRow("read-only through a link") << valid << true << 0444 << valid
-                                                  << QByteArray("failed\tpng\tmimeapps.list is read-only\n")
-                                                  << QByteArray("viewer");
-        QTest::newRow("missing") << QByteArray("-") << false << 0600
-                                 << "[Default Applications]\nimage/png=player.desktop\n" + added
-                                 << QByteArray("set\tpng\n") << QByteArray("player");
+        const QByteArray set = "[Default Applications]\nimage/png=player.desktop\n"
+                               "\n[Added Associations]\nimage/png=player.desktop;\n";
+        row("comments and other groups kept",
+            "# mine\n[Default Applications]\n# png\nimage/png=viewer.desktop\ntext/plain=viewer.desktop\n\n"
+            "[X-Other]\nfoo = bar\n",
+            false, 0640,
+            "# mine\n[Default Applications]\n# png\nimage/png=player.desktop\ntext/plain=viewer.desktop\n\n"
+            "[X-Other]\nfoo = bar\n\n[Added Associations]\nimage/png=player.desktop;\n",
+            {});
+        row("keys in place, a new one before the blank lines, CRLF, no last newline",
+            "[Added Associations]\r\nimage/png = viewer.desktop;player.desktop;\r\n[Default Applications]\r\n"
+            "text/plain=viewer.desktop\r\n\r\n\r\n[Removed Associations]\r\nimage/png=player.desktop;\r\n"
+            "image/gif=player.desktop;",
+            false, 0600,
+            "[Added Associations]\r\nimage/png = player.desktop;viewer.desktop;\r\n[Default Applications]\r\n"
+            "text/plain=viewer.desktop\r\nimage/png=player.desktop\r\n\r\n\r\n[Removed Associations]\r\n"
+            "image/gif=player.desktop;",
+            {});
+        row("link into a dotfiles folder", valid, true, 0644, set, {});
+        const QByteArray broken = valid + "not a line\n";
+        row("syntax error", broken, false, 0644, broken,
+            "mimeapps.list cannot be read: line 3 is not a group, a key or a comment", "(null)");
+        row("read-only", valid, false, 0444, valid, "mimeapps.list is read-only", "viewer");
+        row("read-only through a link", valid, true, 0444, valid, "mimeapps.list is read-only", "viewer");
+        row("missing", "-", false, 0600, set, {});
     }
     void mimeappsKeptByteForByte()
     {
@@ -185,21 +181,17 @@ private Q_SLOTS:
         QTest::addColumn<QByteArrayList>("arguments");
         QTest::addColumn<QByteArray>("output"); // "@": the root
         QTest::addColumn<int>("status");
-        QTest::newRow("box add") << QByteArray("/x.desktop") << QByteArrayList{"box", "add", "@/x.desktop"}
-                                 << QByteArray("refused\t@/x.desktop\tnot a regular file\n") << 1;
-        QTest::newRow("box with a FIFO settings file")
-            << QByteArray("/home/.config/Vellumry/Vellumry.conf") << QByteArrayList{"box", "add", "/bin/sh"}
-            << QByteArray("refused\t/bin/sh\tthe box could not be stored\n") << 1;
-        QTest::newRow("defaults set, FIFO entry")
-            << QByteArray("/home/.local/share/applications/x.desktop") << QByteArrayList{"defaults", "set", "x", "png"}
-            << QByteArray("failed\tpng\tthe application's desktop entry is not a regular file\n") << 1;
-        QTest::newRow("defaults set, FIFO mimeapps.list")
-            << QByteArray("/home/.config/mimeapps.list") << QByteArrayList{"defaults", "set", "player", "png"}
-            << QByteArray("failed\tpng\tmimeapps.list is not a regular file\n") << 1;
-        QTest::newRow("login status") << QByteArray("/home/.config/autostart/a.desktop")
-                                      << QByteArrayList{"login", "status"} << QByteArray("disabled\n") << 0;
-        QTest::newRow("login add") << QByteArray("/home/.config/autostart/vellumry.desktop")
-                                   << QByteArrayList{"login", "add"} << QByteArray("enabled\n") << 0;
+        const auto row = [](const char *tag, const QByteArray &fifo, const char *command, const QByteArray &output,
+                            int status) { QTest::newRow(tag) << fifo << QByteArray(command).split(' ') << output << status; };
+        row("box add", "/x.desktop", "box add @/x.desktop", "refused\t@/x.desktop\tnot a regular file\n", 1);
+        row("box with a FIFO settings file", "/home/.config/Vellumry/Vellumry.conf", "box add /bin/sh",
+            "refused\t/bin/sh\tthe box could not be stored\n", 1);
+        row("defaults set, FIFO entry", "/home/.local/share/applications/x.desktop", "defaults set x png",
+            "failed\tpng\tthe application's desktop entry is not a regular file\n", 1);
+        row("defaults set, FIFO mimeapps.list", "/home/.config/mimeapps.list", "defaults set player png",
+            "failed\tpng\tmimeapps.list is not a regular file\n", 1);
+        row("login status", "/home/.config/autostart/a.desktop", "login status", "disabled\n", 0);
+        row("login add", "/home/.config/autostart/vellumry.desktop", "login add", "enabled\n", 0);
     }
     void nonRegularFilesNeverBlock()
     {

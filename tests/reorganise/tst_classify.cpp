@@ -1,6 +1,6 @@
 // Classification end to end: the real command-line tool on built trees, with every file's content
 // accounted for afterwards, and faults injected along the way: a writer beside the run, a kill, a file
-// system that keeps the originals.
+// system that keeps the originals. Then the plan itself: numbered names, and what the clean-up keeps.
 #include "platform/ChildProcess.h"
 #include "reorganise/ClassifyExecutor.h"
 #include "support/TempDir.h"
@@ -14,12 +14,15 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <ctime>
+
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace vellumry;
 using namespace vellumry::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -39,6 +42,51 @@ QList<QByteArray> contents(const QByteArray &folder)
     return TreeBuilder::fileChecksums(TreeBuilder(folder).snapshot());
 }
 
+// The time zone of this process and of the tools it starts.
+void setTimeZone(const QByteArray &zone)
+{
+    qputenv("TZ", zone);
+    ::tzset();
+}
+
+// Items for files below `root`, given by relative paths.
+ItemList entries(const QByteArray &root, const QList<QByteArray> &rels)
+{
+    ItemList items;
+    for (const QByteArray &rel : rels) {
+        const QByteArray path = root + '/' + rel, name = path.mid(path.lastIndexOf('/') + 1);
+        const FileKind kind = kindForFileName(std::string_view(name.constData(), name.size()));
+        items.append(IKImageItem::makeEntry(ScanFolderRef(new ScanFolder(path.chopped(name.size() + 1))), name,
+                                            kind, 1, qint64(0)));
+    }
+    return items;
+}
+
+// The paths below `root`, relative to it; an empty path (a skipped step's target) stays empty.
+QList<QByteArray> below(const QByteArray &root, const QList<QByteArray> &paths)
+{
+    QList<QByteArray> names;
+    for (const QByteArray &path : paths)
+        names.append(path.isEmpty() ? path : path.mid(root.size() + 1));
+    return names;
+}
+
+QList<QByteArray> targets(const ClassifyPlan &plan)
+{
+    QList<QByteArray> out;
+    for (const PlanStep &step : plan.moves)
+        out.append(step.target);
+    return out;
+}
+
+QList<QByteArray> kept(const ClassifyPlan &plan)
+{
+    QList<QByteArray> out;
+    for (const auto &entry : plan.kept)
+        out.append(entry.first);
+    return out;
+}
+
 QByteArrayList lines(const ProcessResult &run)
 {
     QByteArrayList out = run.standardOutput.split('\n');
@@ -55,6 +103,7 @@ class TestClassify : public QObject
 private Q_SLOTS:
     void init()
     {
+        setTimeZone("UTC");
         m_home = std::make_unique<TempHome>();
         m_tmp = std::make_unique<TempDir>();
         m_tree = std::make_unique<TreeBuilder>(m_tmp->path() + "/M");
@@ -79,6 +128,8 @@ private Q_SLOTS:
         t.file("a/b/r\xe9sum\xe9.JPG", 8); // not UTF-8: moved byte-exactly
         t.file("c/x.jpg", 11);        // the same name again: numbered
         t.file("h/Tool.app/bin/tool", 9); // a bundle moves whole
+        for (const char *rel : {"a/v.mov", "a/b/z.zip", "setup.pkg", "README"}) // one of every other kind
+            t.file(rel, 12);
         t.dir("h/empty/deeper");
         for (const char *folder : {"Install Package", "Audio & Music", "2019"}) // a kind folder, and names that are none
             t.dir(folder);
@@ -87,7 +138,7 @@ private Q_SLOTS:
         const ProcessResult run = classify({"--by", "kind", t.root()});
         QVERIFY(run.succeeded());
         const QByteArrayList out = lines(run);
-        QCOMPARE(out.last(), "6 moved, 0 skipped, 4 removed");
+        QCOMPARE(out.last(), "10 moved, 0 skipped, 4 removed");
         QVERIFY(out.contains("moved\t" + t.path("a/b/r\\xe9sum\\xe9.JPG") + '\t' + t.path("Image/r\\xe9sum\\xe9.JPG")));
         QVERIFY(out.contains("kept\t" + t.path(".directory") + "\thidden"));
         QVERIFY(out.contains("kept\t" + t.path("a") + "\tholds a hidden entry: a/.thumbs"));
@@ -96,42 +147,49 @@ private Q_SLOTS:
 
         QCOMPARE(t.snapshot().keys(),
                  (QList<QByteArray>{".directory", "Application", "Application/Tool.app", "Application/Tool.app/bin",
-                                    "Application/Tool.app/bin/tool", "Audio& Music", "Audio& Music/y.mp3",
-                                    "Document", "Document/z.pdf", "Image", "Image/r\xe9sum\xe9.JPG",
-                                    "Image/x 1.jpg", "Image/x.jpg", "Install Package", "a", "a/.thumbs", "a/b"}));
+                                    "Application/Tool.app/bin/tool", "Archive", "Archive/z.zip", "Audio& Music",
+                                    "Audio& Music/y.mp3", "Document", "Document/z.pdf", "Image",
+                                    "Image/r\xe9sum\xe9.JPG", "Image/x 1.jpg", "Image/x.jpg", "Install Package",
+                                    "Install Package/setup.pkg", "Other", "Other/README", "Video", "Video/v.mov", "a",
+                                    "a/.thumbs", "a/b"}));
         QCOMPARE(contents(t.root()), before);
         QVERIFY(contents(QFile::encodeName(m_home->dataHome()) + "/Trash").isEmpty());
     }
 
     // Year folders in range (1801 to 2499) and hidden entries stay; the emptied folders and the out-of-range
-    // years go, also one too large for any integer.
+    // years go, also one too large for any integer. Dates are local (here east of UTC), without leading zeros.
     void byDateKeepsYearsAndHiddenEntries()
     {
         TreeBuilder &t = *m_tree;
         for (const char *folder : {"1800", "1801", "2499", "2500", "20190000000000000000", "2019 Trips", "Photos"})
             t.dir(folder);
-        t.file("Photos/day.jpg", 10, july4th2019);
-        t.file("2019 Trips/t.jpg", 10, july4th2019 + 86400);
+        t.file("Photos/day.jpg", 10, 946684799);                // 1999-12-31 23:59:59 UTC
+        t.file("2019 Trips/t.jpg", 10, 946684799 - 9 * 3600); // the same local time in Tokyo
         t.file(".hidden", 3);
+        setTimeZone("JST-9");
         const ProcessResult run = classify({"--by", "date", t.root()});
         QVERIFY(run.succeeded());
         QCOMPARE(lines(run).last(), "2 moved, 0 skipped, 4 removed");
-        QCOMPARE(t.snapshot().keys(), (QList<QByteArray>{".hidden", "1801", "2019", "2019 Trips", "2019/7", "2019/7/4",
-                                                         "2019/7/4/day.jpg", "2019/7/5", "2019/7/5/t.jpg", "2499"}));
+        QCOMPARE(t.snapshot().keys(), (QList<QByteArray>{".hidden", "1801", "1999", "1999/12", "1999/12/31",
+                                                         "1999/12/31/t.jpg", "2000", "2000/1", "2000/1/1",
+                                                         "2000/1/1/day.jpg", "2019 Trips", "2499"}));
     }
 
-    // Kind, then date, then kind twice: the second kind run finds every file in place and changes nothing.
+    // Kind, then date (west of UTC), then kind twice: the second kind run finds every file in place and
+    // changes nothing.
     void classifyingAgainKeepsEveryFile()
     {
         TreeBuilder &t = *m_tree;
-        t.file("a/x.jpg", 10, july4th2019);
-        t.file("b/y.txt", 20, july4th2019);
-        t.file("b/c/z.zip", 30, july4th2019);
+        setTimeZone("EST5");
+        const qint64 lateOnJuly3rd = july4th2019 - 12 * 3600 - 1; // 23:59:59 UTC, 18:59:59 local
+        t.file("a/x.jpg", 10, lateOnJuly3rd);
+        t.file("b/y.txt", 20, lateOnJuly3rd);
+        t.file("b/c/z.zip", 30, lateOnJuly3rd);
         const QList<QByteArray> before = contents(t.root());
         QVERIFY(classify({"--by", "kind", t.root()}).succeeded());
         QVERIFY(classify({"--by", "date", t.root()}).succeeded());
-        QCOMPARE(t.snapshot().keys(), (QList<QByteArray>{"2019", "2019/7", "2019/7/4", "2019/7/4/x.jpg",
-                                                         "2019/7/4/y.txt", "2019/7/4/z.zip"}));
+        QCOMPARE(t.snapshot().keys(), (QList<QByteArray>{"2019", "2019/7", "2019/7/3", "2019/7/3/x.jpg",
+                                                         "2019/7/3/y.txt", "2019/7/3/z.zip"}));
         QVERIFY(classify({"--by", "kind", t.root()}).succeeded());
         const TreeBuilder::Snapshot once = t.snapshot();
         const ProcessResult again = classify({"--by", "kind", t.root()});
@@ -164,9 +222,7 @@ private Q_SLOTS:
     {
         TreeBuilder &t = *m_tree;
         const QByteArray x = t.file("a/x.jpg", 10);
-        const ItemList files{IKImageItem::makeEntry(ScanFolderRef(new ScanFolder(t.path("a"))), "x.jpg",
-                                                    FileKind::Image, 10, qint64(0))};
-        const ClassifyPlan plan = planClassification(files, t.root(), ClassifyBy::Kind);
+        const ClassifyPlan plan = planClassification(entries(t.root(), {"a/x.jpg"}), t.root(), ClassifyBy::Kind);
         QCOMPARE(plan.cleanUp, QList<QByteArray>{t.path("a")});
         t.file("Image/x.jpg", 99);
         const BatchOutcome outcome = executeClassification(plan, t.root(), ClassifyBy::Kind, nullptr);
@@ -295,6 +351,58 @@ private Q_SLOTS:
         QCOMPARE(out.last(), "1 moved, 1 skipped, 0 removed");
         const TreeBuilder::Snapshot after = t.snapshot();
         QVERIFY(after.contains("a/x.jpg") && after.contains("Document/n.txt"));
+    }
+
+    // Taken on disk, then by earlier steps; a file already in its folder stays where it is.
+    void takenNamesNumbered()
+    {
+        for (const char *rel : {"Image/x.jpg", "Image/x 1.jpg", "a/x.jpg", "b/x.jpg", "c/x 2.jpg"})
+            m_tree->file(rel, 3);
+        const QByteArray root = m_tree->root();
+        const ClassifyPlan plan = planClassification(
+            entries(root, {"a/x.jpg", "b/x.jpg", "c/x 2.jpg", "Image/x.jpg"}), root, ClassifyBy::Kind);
+        QCOMPARE(below(root, targets(plan)), (QList<QByteArray>{"Image/x 2.jpg", "Image/x 3.jpg", "Image/x 2 1.jpg", {}}));
+        QCOMPARE(plan.moves.last().skipReason, u"already in its folder"_s);
+        for (const auto &[name, numbered] : QList<std::pair<QByteArray, QByteArray>>{
+                 {"notes", "notes 2"}, {"a.tar.gz", "a.tar 2.gz"}, {".profile", ".profile 2"}, {"end.", "end. 2"}})
+            QCOMPARE(numberedName(name, 2), numbered);
+    }
+
+    // Nothing unmoved is removed: a file the scan did not list, a move that failed, a folder the moves
+    // fill even though its name is outside the year range (a date the file system may not hold).
+    void failedMoveKeepsItsFolder()
+    {
+        TreeBuilder &t = *m_tree;
+        for (const char *rel : {"a/x.jpg", "a/deep/unlisted.txt", "b/y.jpg", "c/z.txt"})
+            t.file(rel, 2, july4th2019);
+        t.file("loose.txt", 2);
+        const QByteArray root = t.root();
+        const ClassifyPlan plan =
+            planClassification(entries(root, {"a/x.jpg", "b/y.jpg", "c/z.txt"}), root, ClassifyBy::Date);
+        QCOMPARE(below(root, targets(plan)), (QList<QByteArray>{"2019/7/4/x.jpg", "2019/7/4/y.jpg", "2019/7/4/z.txt"}));
+        QCOMPARE(below(root, plan.cleanUp), (QList<QByteArray>{"b", "c"}));
+        QCOMPARE(below(root, kept(plan)), (QList<QByteArray>{"a", "loose.txt"}));
+        QVERIFY(plan.kept.first().second.contains(u"deep/unlisted.txt"_s));
+
+        Plan succeeded = plan.moves;
+        succeeded[1].skipReason = u"name taken"_s;
+        t.dir("2600");
+        succeeded[2].target = root + "/2600/1/1/z.txt";
+        const ClassifyPlan after = cleanUpAfter(succeeded, root, ClassifyBy::Date);
+        QCOMPARE(below(root, after.cleanUp), QList<QByteArray>{"c"});
+        QCOMPARE(below(root, kept(after)), (QList<QByteArray>{"2600", "a", "b", "loose.txt"}));
+    }
+
+    void noMainFolder()
+    {
+        m_tree->file("x.jpg", 1);
+        for (const char *mainFolder : {"", "/", "//"}) {
+            for (ClassifyBy by : {ClassifyBy::Kind, ClassifyBy::Date}) {
+                const ClassifyPlan plan = planClassification(entries(m_tree->root(), {"x.jpg"}), mainFolder, by);
+                QVERIFY2(plan.moves.size() == 1 && plan.moves.first().skipped(), mainFolder);
+                QVERIFY(plan.cleanUp.isEmpty() && plan.kept.isEmpty());
+            }
+        }
     }
 
 private:

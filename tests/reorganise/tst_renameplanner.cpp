@@ -1,11 +1,17 @@
-// The new names of the batch rename, the files it leaves alone, and the numbered form for taken names;
-// where an up-level, chosen-folder or main-folder move sends each file, and what it refuses.
+// The numbered form of the batch rename for taken names, and what rename and move plans refuse that the
+// command line cannot ask for (tst_cli's dry-run rows hold the new names and targets). Then how plans are
+// carried out: in order, failures do not stop the loop, and every step is journaled before it is taken.
+#include "reorganise/BatchExecutor.h"
 #include "reorganise/MovePlanner.h"
 #include "reorganise/RenamePlanner.h"
 #include "support/TempDir.h"
+#include "support/TempHome.h"
 #include "support/TreeBuilder.h"
 
+#include <QFile>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace vellumry;
 using namespace vellumry::test;
@@ -32,75 +38,18 @@ constexpr auto Begin = RenameVariant::AddToBeginning;
 constexpr auto End = RenameVariant::AddToEnd;
 constexpr auto Replace = RenameVariant::Replace;
 
+bool exists(const QByteArray &path)
+{
+    struct stat st;
+    return ::lstat(path.constData(), &st) == 0;
+}
+
 } // namespace
 
 class TestRenamePlanner : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void newNames_data()
-    {
-        QTest::addColumn<QByteArray>("path");
-        QTest::addColumn<RenameOptions>("options");
-        QTest::addColumn<QByteArray>("expected"); // empty: the file keeps its name
-
-        const QByteArray img = "/Users/u/Photos/Trip/Day1/IMG.jpg";
-        const QByteArray readme = "/Users/u/Photos/Trip/Day1/README";
-        const auto row = [](const char *tag, const QByteArray &path, const RenameOptions &options,
-                            const QByteArray &expected) { QTest::newRow(tag) << path << options << expected; };
-        row("parent, beginning", img, folders(Parent, Begin), "Day1_IMG.jpg");
-        row("parent, end, depth ignored", img, folders(Parent, End, 3), "IMG_Day1.jpg");
-        row("parent, replace", img, folders(Parent, Replace), "Day1.jpg");
-        row("parent, beginning, no extension", readme, folders(Parent, Begin), "Day1_README");
-        row("parent, end, no extension", readme, folders(Parent, End), "README_Day1.");
-        row("parent, replace, no extension", readme, folders(Parent, Replace), "Day1.");
-        row("parent, end, hidden file", "/M/D/.profile", folders(Parent, End), ".profile_D.");
-
-        row("components, beginning 1", img, folders(Components, Begin, 1), "Day1_IMG.jpg");
-        row("components, beginning 2", img, folders(Components, Begin, 2), "Trip_Day1 IMG.jpg");
-        row("components, end 1", img, folders(Components, End, 1), "IMG_Day1.jpg");
-        row("components, end 4", img, folders(Components, End, 4), "IMG u_Photos_Trip_Day1.jpg");
-        row("components, end 2, no extension", readme, folders(Components, End, 2), "README Trip_Day1.");
-        row("components, replace 1", img, folders(Components, Replace, 1), "Day1.jpg");
-        row("components, replace 5", img, folders(Components, Replace, 5), "Users_u_Photos_Trip_Day1.jpg");
-
-        row("text, beginning", img, text(Begin, u"new"_s), "new IMG.jpg");
-        row("text, beginning, empty text", img, text(Begin, {}), " IMG.jpg");
-        row("text, end", img, text(End, u"new"_s), "IMG new.jpg");
-        row("text, end, no extension", readme, text(End, u"new"_s), "README new.");
-        row("text, replace, base only", "/M/IMG_IMG.jpg.IMG", text(Replace, {}, u"IMG"_s, u"Photo"_s),
-            "Photo_Photo.jpg.IMG");
-        row("text, replace, case-sensitive", "/M/imgIMG.jpg", text(Replace, {}, u"IMG"_s, u"X"_s), "imgX.jpg");
-        row("text, replace, literal", "/M/a.b.c.jpg", text(Replace, {}, u"."_s, u"-"_s), "a-b-c.jpg");
-
-        row("bytes that are not UTF-8", "/M/\xff\xfe/f\xe9.jpg", folders(Parent, End), "f\xe9_\xff\xfe.jpg");
-        row("text round-trips odd bytes", "/M/f\xe9.jpg", text(Begin, u"caf\u00e9"_s), "caf\xc3\xa9 f\xe9.jpg");
-
-        // An empty expectation: the file keeps its name.
-        row("skip: parent is the root", "/IMG.jpg", folders(Parent, Begin), {});
-        row("skip: no parent in a relative path", "IMG.jpg", folders(Parent, Begin), {});
-        row("skip: root at depth 2", "/Day1/IMG.jpg", folders(Components, Begin, 2), {});
-        row("skip: root at depth 4", "/a/b/c/IMG.jpg", folders(Components, End, 4), {});
-        row("skip: depth 6", img, folders(Components, End, 6), {});
-        row("skip: unchanged", img, text(Replace, {}, u"xyz"_s, u"abc"_s), {});
-        row("skip: empty find text", img, text(Replace, {}, {}, u"abc"_s), {});
-        row("skip: slash in the text", img, text(Begin, u"a/b"_s), {});
-        row("skip: dot-dot", "/M/IMG", text(Replace, {}, u"IMG"_s, u"."_s), {});
-        // "IMG.jpg" is 7 bytes, the text and its space the rest
-        row("255 bytes kept", img, text(Begin, QString(247, u'x')), QByteArray(247, 'x') + " IMG.jpg");
-        row("skip: 256 bytes", img, text(Begin, QString(248, u'x')), {});
-    }
-
-    void newNames()
-    {
-        QFETCH(QByteArray, path);
-        QFETCH(RenameOptions, options);
-        QFETCH(QByteArray, expected);
-        const NewName result = newNameFor(path, options);
-        QCOMPARE(result.name, expected);
-        QCOMPARE(result.skipReason.isEmpty(), !expected.isEmpty());
-    }
-
     void plans_data()
     {
         QTest::addColumn<QList<QByteArray>>("onDisk");   // files made before planning
@@ -157,47 +106,143 @@ private Q_SLOTS:
             QCOMPARE(outcome.moved, !outcome.step.skipped());
     }
 
-    void upLevels_data()
+    // What only the window asks for (the command-line rows cover the rest): a bare name, a depth beyond 5,
+    // folder items, and files reached through a link, which lie elsewhere.
+    void windowOnlySources()
     {
-        QTest::addColumn<QByteArray>("path");
-        QTest::addColumn<int>("removals");
-        QTest::addColumn<QByteArray>("target"); // empty: skipped
-        QTest::newRow("one up") << "/M/A/B/f.txt"_ba << 2 << "/M/A/f.txt"_ba;
-        QTest::newRow("two up") << "/M/A/B/f.txt"_ba << 3 << "/M/f.txt"_ba;
-        QTest::newRow("three up reaches the root: refused") << "/M/A/B/f.txt"_ba << 4 << QByteArray();
-        QTest::newRow("out of the main folder") << "/home/u/M/f.txt"_ba << 2 << "/home/u/f.txt"_ba;
-        QTest::newRow("odd bytes kept") << "/M/\xff/x/\xe9.txt"_ba << 2 << "/M/\xff/\xe9.txt"_ba;
-    }
-    void upLevels()
-    {
-        QFETCH(QByteArray, path);
-        QFETCH(int, removals);
-        QFETCH(QByteArray, target);
-        const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
-        const Plan plan = planMoveUp({{path, name, 7, false}, {path, name, 8, true}}, removals);
-        QCOMPARE(plan.size(), 2);
-        QCOMPARE(plan.first().itemIndex, 7);
-        QCOMPARE(plan.first().skipped(), target.isEmpty());
-        QCOMPARE(plan.first().target, target);
-        QVERIFY(plan.last().skipped()); // folder items never move
-    }
-
-    void intoAFolder()
-    {
-        const QList<MoveSource> sources{{"/M/A/f.txt", "f.txt", 0, false},
-                                        {"/M/B/f.txt", "f.txt", 1, false},
-                                        {"/M/link/g.txt", "g.txt", 2, false, true}};
-        const Plan plan = planMoveInto(sources, "/M");
-        QCOMPARE(plan.at(0).target, "/M/f.txt"_ba);
-        QCOMPARE(plan.at(1).target, "/M/f.txt"_ba); // the second clashes when it runs and stays
-        QCOMPARE(plan.at(2).skipReason, u"reached through a link"_s); // it lies elsewhere
-        for (const QByteArray &nowhere : {QByteArray(), "/"_ba}) {
-            for (const PlanStep &step : planMoveInto(sources, nowhere))
-                QVERIFY(step.skipped() && step.target.isEmpty());
+        QVERIFY(!newNameFor("IMG.jpg", folders(Parent, Begin)).skipReason.isEmpty());
+        QVERIFY(!newNameFor("/a/b/c/d/e/f/IMG.jpg", folders(Components, End, 6)).skipReason.isEmpty());
+        const QList<MoveSource> sources{{"/M/A/B/f.txt", "f.txt", 0, true}, {"/M/A/g.txt", "g.txt", 1, false, true}};
+        for (const Plan &plan : {planMoveUp(sources, 2), planMoveInto(sources, "/M")}) {
+            QCOMPARE(plan.size(), 2);
+            QCOMPARE(plan.at(0).skipReason, u"a folder, not a file"_s);
+            QCOMPARE(plan.at(1).skipReason, u"reached through a link"_s);
         }
     }
-};
 
+    void carriesOutThePlanAndJournalsEachMove()
+    {
+        TempHome home;
+        QCOMPARE(MoveJournal::defaultFolder(), home.dataHome() + QStringLiteral("/Vellumry/journal"));
+        TempDir tmp;
+        TreeBuilder tree(tmp.path());
+        const QByteArray odd = tree.file("a/r\xe9sum\xe9.txt", 10);
+        const QByteArray plain = tree.file("a/plain.txt", 10);
+        const QByteArray clash = tree.file("a/clash.txt", 10);
+        tree.dir("b");
+        const Plan plan{
+            {odd, tree.path("b/r\xe9sum\xe9.txt"), {}, 0},
+            {tree.path("a/folder-item"), tree.path("b/plain.txt"), QStringLiteral("a folder item"), 1}, // claims nothing
+            {clash, tree.path("b/clash.txt"), {}, 2},
+            {tree.path("a/vanished.txt"), tree.path("b/vanished.txt"), {}, 3},
+            {plain, tree.path("b/plain.txt"), {}, 4},
+        };
+        tree.file("b/clash.txt", 3); // the target appears between the plan and the move
+
+        // What a run would do, foreseen: the target that exists now is taken, a vanished source is not seen.
+        QStringList foreseen;
+        for (const StepPreview &preview : previewPlan(plan))
+            foreseen << (preview.skipped ? preview.reason : u"plan"_s);
+        QCOMPARE(foreseen, (QStringList{u"plan"_s, u"a folder item"_s, u"name taken"_s, u"plan"_s, u"plan"_s}));
+
+        MoveJournal journal(home.dataHome() + QStringLiteral("/Vellumry/journal"), QStringLiteral("move"));
+        QVERIFY(journal.isOpen());
+        QStringList steps; // as each step is reported: its item, its outcome, the count
+        const QList<StepOutcome> outcomes = executePlan(plan, &journal, nullptr, [&](const StepOutcome &o, int done, int total) {
+            steps << u"%1 %2 %3/%4"_s.arg(o.step.itemIndex).arg(o.moved ? u"moved"_s : o.reason).arg(done).arg(total);
+        });
+        QCOMPARE(steps, (QStringList{u"0 moved 1/5"_s, u"1 a folder item 2/5"_s, u"2 name taken 3/5"_s,
+                                     u"3 no such file 4/5"_s, u"4 moved 5/5"_s}));
+        QCOMPARE(outcomes.size(), 5);
+        QVERIFY(exists(tree.path("b/r\xe9sum\xe9.txt")) && !exists(odd));
+        QVERIFY(exists(clash)); // left where it was
+        QCOMPARE(summaryText(outcomes), QStringLiteral("2 moved, 3 skipped: a folder item, name taken, …"));
+
+        // Written ahead: each step's intention, then its outcome; a skipped step is not journaled.
+        QFile log(journal.filePath());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QByteArrayList lines;
+        for (const QByteArray &line : log.readAll().split('\n'))
+            lines.append(line.mid(line.indexOf('\t') + 1)); // without the time
+        const QByteArray oddText = odd.toPercentEncoding("/");
+        QVERIFY(oddText.contains("%E9")); // readable as text whatever the bytes
+        QCOMPARE(lines, (QByteArrayList{"intent\tmove\t" + oddText + '\t' + tree.path("b/r%E9sum%E9.txt"),
+                                       "done\tmove\t" + oddText + '\t' + tree.path("b/r%E9sum%E9.txt"),
+                                       "intent\tmove\t" + clash + '\t' + tree.path("b/clash.txt"),
+                                       "failed\tmove\t" + clash + '\t' + tree.path("b/clash.txt") + "\tname taken",
+                                       "intent\tmove\t" + tree.path("a/vanished.txt") + '\t' + tree.path("b/vanished.txt"),
+                                       "failed\tmove\t" + tree.path("a/vanished.txt") + '\t' + tree.path("b/vanished.txt") +
+                                           "\tno such file",
+                                       "intent\tmove\t" + plain + '\t' + tree.path("b/plain.txt"),
+                                       "done\tmove\t" + plain + '\t' + tree.path("b/plain.txt"), ""}));
+    }
+
+    // A copy across file systems that a kill cut short is removed by the next batch, when its journal names
+    // it and its batch is over; a running batch's copies and anything not named as our copy stay.
+    void abandonedCopiesAreRemovedByTheNextBatch()
+    {
+        TempDir tmp;
+        TreeBuilder tree(tmp.path());
+        const QString folder = QFile::decodeName(tmp.path() + "/journal");
+        const QByteArray partial = tree.file("dst/.vellumry-moving-abc/x.jpg", 10);
+        const QByteArray running = tree.file("dst/.vellumry-moving-run", 10);
+        const QByteArray notOurs = tree.file("dst/photo.jpg", 10);
+        const auto writeJournal = [&](const QString &path, const QByteArrayList &temporaries) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            for (const QByteArray &temporary : temporaries)
+                file.write("2026-01-01T00:00:00.000Z\tintent\tcopy\t/src/x\t" + temporary.toPercentEncoding("/") + '\n');
+        };
+        MoveJournal live(folder, QStringLiteral("move")); // still running: its copy is in the making
+        QVERIFY(live.isOpen());
+        QVERIFY(live.intend(MoveJournal::Action::Copy, "/src/y", running));
+        writeJournal(folder + QStringLiteral("/killed.log"), {tree.path("dst/.vellumry-moving-abc"), notOurs});
+
+        MoveJournal next(folder, QStringLiteral("move"));
+        QVERIFY(!exists(tree.path("dst/.vellumry-moving-abc")) && !exists(partial));
+        QVERIFY(exists(running) && exists(notOurs));
+        QFile killed(folder + QStringLiteral("/killed.log"));
+        QVERIFY(killed.open(QIODevice::ReadOnly) && killed.readAll().endsWith("\trecovered\n"));
+    }
+
+    void cancelStopsBetweenTwoSteps()
+    {
+        TempDir tmp;
+        TreeBuilder tree(tmp.path());
+        Plan plan;
+        for (int i = 0; i < 5; ++i) {
+            const QByteArray name = "f" + QByteArray::number(i);
+            plan.append({tree.file(QByteArray("a/" + name)), tree.path(QByteArray("b/" + name)), {}, i});
+        }
+        tree.dir("b");
+        std::atomic<bool> cancelled{false};
+        const QList<StepOutcome> outcomes = executePlan(plan, nullptr, &cancelled, [&](const StepOutcome &, int done, int) {
+            if (done == 2)
+                cancelled = true;
+        });
+        QCOMPARE(outcomes.size(), 2);
+        QVERIFY(exists(tree.path("b/f1")) && exists(tree.path("a/f2")));
+    }
+
+    void summaries_data()
+    {
+        QTest::addColumn<QStringList>("reasons"); // one per step, empty when it moved
+        QTest::addColumn<QString>("text");
+        QTest::newRow("nothing") << QStringList{} << u"0 moved"_s;
+        QTest::newRow("all moved") << QStringList{{}, {}} << u"2 moved"_s;
+        QTest::newRow("most frequent reason first") << QStringList{u"no such file"_s, {}, u"name taken"_s, u"name taken"_s}
+                                                    << u"1 moved, 3 skipped: name taken, no such file"_s;
+    }
+    void summaries()
+    {
+        QFETCH(QStringList, reasons);
+        QFETCH(QString, text);
+        QList<StepOutcome> outcomes;
+        for (const QString &reason : reasons)
+            outcomes.append({PlanStep{}, reason.isEmpty(), reason});
+        QCOMPARE(summaryText(outcomes), text);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestRenamePlanner)
 #include "tst_renameplanner.moc"
