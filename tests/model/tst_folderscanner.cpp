@@ -120,8 +120,10 @@ struct ScanRun
     bool scan(const QList<QByteArray> &folders)
     {
         QSignalSpy idle(&scanner, &FolderScanner::idle);
+        QStringList paths; // one request, as a drop of several folders makes
         for (const QByteArray &folder : folders)
-            scanner.startScanCurrentFolder(fromNativePath(folder));
+            paths.append(fromNativePath(folder));
+        scanner.startScanCurrentFolders(paths);
         return idle.wait(60000);
     }
 };
