@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
 #include <QTest>
 #include <QTimeZone>
 
@@ -54,29 +55,22 @@ struct Use
 // A recently-used.xbel in GLib's format with one bookmark per distinct href.
 inline void writeRecentUses(const QString &path, const QList<Use> &uses)
 {
+    QMap<QByteArray, QByteArray> applications; // by href
+    for (const Use &use : uses)
+        applications[use.href] += QByteArray("<bookmark:application name=\"") + use.name + "\" exec=\"" + use.exec +
+                                  "\" modified=\"" + use.modified + "\" count=\"" + QByteArray::number(use.count) + "\"/>\n";
     QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                      "<xbel version=\"1.0\" xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\""
                      " xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\">\n";
-    QList<QByteArray> hrefs;
-    for (const Use &use : uses)
-        if (!hrefs.contains(use.href))
-            hrefs.append(use.href);
-    for (const QByteArray &href : hrefs) {
+    for (const auto &[href, entries] : applications.asKeyValueRange())
         xml += "<bookmark href=\"" + href + "\" added=\"2024-01-01T00:00:00Z\" modified=\"2024-01-01T00:00:00Z\""
                " visited=\"2024-01-01T00:00:00Z\"><info><metadata owner=\"http://freedesktop.org\">"
-               "<mime:mime-type type=\"text/plain\"/><bookmark:applications>\n";
-        for (const Use &use : uses)
-            if (href == use.href)
-                xml += QByteArray("<bookmark:application name=\"") + use.name + "\" exec=\"" + use.exec +
-                       "\" modified=\"" + use.modified + "\" count=\"" + QByteArray::number(use.count) + "\"/>\n";
-        xml += "</bookmark:applications></metadata></info></bookmark>\n";
-    }
-    xml += "</xbel>\n";
+               "<mime:mime-type type=\"text/plain\"/><bookmark:applications>\n" + entries +
+               "</bookmark:applications></metadata></info></bookmark>\n";
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(xml + "</xbel>\n") < 0)
         qFatal("cannot write %s", qPrintable(path));
-    file.write(xml);
 }
 
 inline QDateTime utc(const char *iso)
