@@ -1,8 +1,6 @@
 // The inventory of installed applications in a temporary home with its own application folders, its
 // orders, and vellumry-cli apps as scripts see it; the background pool the scans run on; the application
 // box without widgets (last-use texts, narrowing, search, the stored list and vellumry-cli box).
-#include "AppFixtures.h"
-
 #include "appmanager/AppBox.h"
 #include "appmanager/AppBoxStore.h"
 #include "appmanager/AppInventory.h"
@@ -12,8 +10,11 @@
 #include "platform/Settings.h"
 #include "support/TempHome.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QMap>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
@@ -29,26 +30,69 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A record from a short description: name, 64-bit, use count and last-use day (0: never).
-PMAppNodeRef app(const QString &name, bool x64, int count, int day)
+// Writes `text` to `path` (its folder made), adding `extra` permissions and, when valid, dating it `mtime`.
+QString writeFile(const QString &path, const QByteArray &text, QFile::Permissions extra = {}, const QDateTime &mtime = {})
 {
-    auto node = PMAppNodeRef::create();
-    node->setAppName(name);
-    node->setB64bit(x64);
-    node->setUsedCount(count);
-    if (day)
-        node->setLastOpenDate(QDateTime(QDate(2024, 1, day), QTime(12, 0), QTimeZone::utc()));
-    return node;
+    QFile file(path);
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !file.open(QIODevice::WriteOnly) || file.write(text) != text.size() ||
+        !file.flush() || !file.setPermissions(file.permissions() | extra) ||
+        (mtime.isValid() && !file.setFileTime(mtime, QFileDevice::FileModificationTime)))
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
 }
+
+// Writes <folder>/<name> with a [Desktop Entry] group made of `keys` (already "Key=Value" lines).
+QString writeEntry(const QString &folder, const QString &name, const QString &keys, const QDateTime &mtime = {})
+{
+    return writeFile(folder + u'/' + name, "[Desktop Entry]\nType=Application\n" + keys.toUtf8() + '\n', {}, mtime);
+}
+
+QString writeScript(const QString &path) { return writeFile(path, "#!/bin/sh\nexit 0\n", QFile::ExeOwner); }
+
+struct Use
+{
+    const char *href;
+    const char *name;
+    const char *exec;
+    const char *modified; // ISO 8601, UTC
+    int count;
+};
+
+// A recently-used.xbel in GLib's format with one bookmark per distinct href.
+void writeRecentUses(const QString &path, const QList<Use> &uses)
+{
+    QMap<QByteArray, QByteArray> applications; // by href
+    for (const Use &use : uses)
+        applications[use.href] += QByteArray("<bookmark:application name=\"") + use.name + "\" exec=\"" + use.exec +
+                                  "\" modified=\"" + use.modified + "\" count=\"" + QByteArray::number(use.count) + "\"/>\n";
+    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                     "<xbel version=\"1.0\" xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\""
+                     " xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\">\n";
+    for (const auto &[href, entries] : applications.asKeyValueRange())
+        xml += "<bookmark href=\"" + href + "\" added=\"2024-01-01T00:00:00Z\" modified=\"2024-01-01T00:00:00Z\""
+               " visited=\"2024-01-01T00:00:00Z\"><info><metadata owner=\"http://freedesktop.org\">"
+               "<mime:mime-type type=\"text/plain\"/><bookmark:applications>\n" + entries +
+               "</bookmark:applications></metadata></info></bookmark>\n";
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(xml + "</xbel>\n") < 0)
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QDateTime utc(const char *iso) { return QDateTime::fromString(QString::fromLatin1(iso), Qt::ISODate).toUTC(); }
+
+bool isX86_64() { return QSysInfo::currentCpuArchitecture() == QLatin1String("x86_64"); }
 
 const QDateTime kNow = QDateTime(QDate(2024, 3, 1), QTime(12, 0), Qt::UTC);
 
-PMAppNodeRef node(const QString &name, int count = 0, qint64 secondsAgo = -1)
+// A record from a short description: name, use count, last use (-1: never) and 64-bit.
+PMAppNodeRef node(const QString &name, int count = 0, qint64 secondsAgo = -1, bool x64 = false)
 {
     auto n = PMAppNodeRef::create();
     n->setAppName(name);
     n->setAppPath(u"/apps/"_s + name);
     n->setUsedCount(count);
+    n->setB64bit(x64);
     if (secondsAgo >= 0)
         n->setLastOpenDate(kNow.addSecs(-secondsAgo));
     return n;
@@ -60,13 +104,6 @@ QStringList names(const PMAppNodeList &list)
     for (const PMAppNodeRef &n : list)
         out.append(n->appName());
     return out;
-}
-
-void writeFile(const QString &path, const QByteArray &text, QFile::Permissions extra = {})
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
-    QVERIFY(file.setPermissions(file.permissions() | extra));
 }
 
 } // namespace
@@ -200,7 +237,7 @@ private Q_SLOTS:
         const QString own = home.root() + u"/own"_s;
         writeScript(own + u"/x86_64/run.sh"_s);
         QVERIFY(QFile::link(u"/bin/true"_s, own + u"/link"_s));
-        const QString entry = writeEntry(home.dataHome() + u"/applications"_s, u"t.desktop"_s, keys.arg(own));
+        const QString entry = writeEntry(home.dataHome() + u"/applications"_s, u"t.desktop"_s, keys.replace(u"%1"_s, own));
         QCOMPARE(is64bitApplicationwithfilepath(entry), expected);
     }
 
@@ -233,12 +270,11 @@ private Q_SLOTS:
     {
         QFETCH(AppSortOrder, order);
         QFETCH(QStringList, expected);
-        const PMAppNodeList apps{app(u"_Tool"_s, true, 5, 3), app(u"apple"_s, true, -1, 3), app(u"Zebra"_s, false, 5, 9),
-                                 app(u"Éclair"_s, true, 12, 2), app(u".hidden"_s, false, 0, 0)};
+        const PMAppNodeList apps{node(u"_Tool"_s, 5, 300, true), node(u"apple"_s, -1, 300, true), node(u"Zebra"_s, 5, 100),
+                                 node(u"Éclair"_s, 12, 400, true), node(u".hidden"_s)};
         QCOMPARE(names(sortedApps(apps, order)), expected);
         // A nameless record sorts as a name without punctuation.
-        QVERIFY(compareAppsByName(*app({}, false, 0, 0), *app(u"_a"_s, false, 0, 0)) > 0);
-        QVERIFY(compareAppsByName(*app({}, false, 0, 0), *app(u"a"_s, false, 0, 0)) < 0);
+        QVERIFY(compareAppsByName(*node({}), *node(u"_a"_s)) > 0 && compareAppsByName(*node({}), *node(u"a"_s)) < 0);
     }
 
     // Work handed to the background pool: its result comes back on the context's thread, and never to a

@@ -1,8 +1,6 @@
 // The applications page, its sorts and its open-with editor (the grant, ticking, handing extensions to
 // another application through the panel, Cancel, a choice that names no application), and the tray box
 // with its popover, driven as a user drives them.
-#include "AppFixtures.h"
-
 #include "app/LaunchedApp.h"
 #include "app/MainWindow.h"
 #include "appmanager/AppBoxStore.h"
@@ -134,14 +132,7 @@ class TestAppPage : public QObject
         static_cast<QDialog *>(panel())->accept(); // as the panel's Choose button does
     }
     // The table's row of an application, -1 when it has none.
-    int rowOf(const QString &name) const
-    {
-        for (int row = 0; row < shared->appController->rowCount(); ++row) {
-            if (shared->appController->nodeAt(row)->appName() == name)
-                return row;
-        }
-        return -1;
-    }
+    int rowOf(const QString &name) const { return shownNames(*shared).indexOf(name); }
     QStringList shownExtensions(const QString &name) const
     {
         const int row = rowOf(name);
@@ -288,9 +279,9 @@ private Q_SLOTS:
         red.fill(Qt::red);
         const QString iconFile = launched.home().root() + u"/red.png"_s;
         QVERIFY(red.save(iconFile));
-        writeEntry(apps, u"b.desktop"_s, u"Exec=/bin/true\nIcon="_s + iconFile);
-        writeEntry(apps, u"a.desktop"_s, u"Exec=a"_s);
-        writeEntry(apps, u"_z.desktop"_s, u"Exec=z\nIcon=no-such-icon-anywhere"_s);
+        DesktopFixture::writeEntry(apps + u"/b.desktop"_s, u"b"_s, "Icon=" + iconFile.toUtf8());
+        DesktopFixture::writeEntry(apps + u"/a.desktop"_s, u"a"_s);
+        DesktopFixture::writeEntry(apps + u"/_z.desktop"_s, u"z"_s, "Icon=no-such-icon-anywhere");
         AppDelegate &app = launched.launch();
         // The tray image follows the look; the tray item, the window's box button and the banner show the box
         // as a popover that a click elsewhere closes, or bring the detached box forward.
