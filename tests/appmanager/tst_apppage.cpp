@@ -62,11 +62,6 @@ PMAppNodeRef record(const QString &name, int count = 0, bool x64 = false)
     return node;
 }
 
-QImage iconImage(const QIcon &icon)
-{
-    return icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
-}
-
 const QDateTime kNow = QDateTime(QDate(2024, 3, 1), QTime(12, 0), Qt::UTC);
 
 // A box in a temporary home holding two desktop entries and a program, dated long before the test's "now",
@@ -84,8 +79,8 @@ struct Fixture
     {
         for (const QString &name : {u"calc.desktop"_s, u"edit.desktop"_s, u"tool"_s}) {
             QFile file(home.home() + u'/' + name);
-            if (!file.open(QIODevice::WriteOnly) ||
-                file.write(name.endsWith(u".desktop"_s) ? "[Desktop Entry]\nType=Application\nName=N\nExec=true\n" : "#!/bin/sh\n") < 0 ||
+            const char *text = name.endsWith(u".desktop"_s) ? "[Desktop Entry]\nType=Application\nName=N\nExec=true\n" : "#!/bin/sh\n";
+            if (!file.open(QIODevice::WriteOnly) || file.write(text) < 0 ||
                 !file.flush() || !file.setPermissions(file.permissions() | QFile::ExeOwner) ||
                 !file.setFileTime(kNow.addYears(-1), QFileDevice::FileModificationTime))
                 qFatal("cannot write the fixture");
@@ -96,7 +91,9 @@ struct Fixture
         services.settings = &settings;
         services.nc = &nc;
         services.usedCountThreshold = [] { return 5; };
-        services.lastUsed = [](const QString &path) { return path.endsWith(u"calc.desktop"_s) ? kNow.addSecs(-3600) : QDateTime(); };
+        services.lastUsed = [](const QString &path) {
+            return path.endsWith(u"calc.desktop"_s) ? kNow.addSecs(-3600) : QDateTime();
+        };
         services.now = [] { return kNow; };
         box = std::make_unique<PPopoverviewConterller>(services, desktop);
         box->restoreFromDefaults();
@@ -162,17 +159,10 @@ private Q_SLOTS:
         launched = std::make_unique<LaunchedApp>(true, true, false);
         shared = &launched->launch();
         // The first look at the page lists the default applications with their extensions.
-        QSignalSpy finished(shared, &AppDelegate::appScanFinished);
-        shared->appTabs->setCurrentWidget(shared->appsPage);
-        QVERIFY(finished.wait(30000));
+        QVERIFY(launched->refreshed([&] { shared->appTabs->setCurrentWidget(shared->appsPage); }));
         QCOMPARE(shownExtensions(u"oldapp.desktop"_s), (QStringList{u"GIF"_s, u"ICO"_s, u"PNG"_s, u"WEBP"_s, u"XCF"_s}));
         QCOMPARE(shared->appController->index(rowOf(u"oldapp.desktop"_s), AppTableModel::DateColumn).data().toString(),
                  u"GIF, ICO, PNG, WEBP, XCF"_s);
-    }
-    void cleanupTestCase()
-    {
-        launched.reset();
-        desk.reset();
     }
 
     // Without a grant, or with a granted folder that has gone, the grant sheet comes first; Cancel there or in
@@ -271,22 +261,23 @@ private Q_SLOTS:
     // The page's two lists: the refresh (first look, Default Applications) from its record source, the
     // inventory (Installed Applications) from the desktop entries; each replaces what was shown. The sorts
     // reorder what is shown without scanning; closing during a refresh neither hangs nor touches what is gone.
+    // Before all that, the tray: its image follows the look, and the box shows as a popover or comes forward.
     void pageListsSortsTrayAndCloses()
     {
-        LaunchedApp launched;
-        const QString apps = launched.home().dataHome() + u"/applications"_s;
+        LaunchedApp run;
+        const QString apps = run.home().dataHome() + u"/applications"_s;
         QImage red(16, 16, QImage::Format_ARGB32);
         red.fill(Qt::red);
-        const QString iconFile = launched.home().root() + u"/red.png"_s;
+        const QString iconFile = run.home().root() + u"/red.png"_s;
         QVERIFY(red.save(iconFile));
         DesktopFixture::writeEntry(apps + u"/b.desktop"_s, u"b"_s, "Icon=" + iconFile.toUtf8());
         DesktopFixture::writeEntry(apps + u"/a.desktop"_s, u"a"_s);
         DesktopFixture::writeEntry(apps + u"/_z.desktop"_s, u"z"_s, "Icon=no-such-icon-anywhere");
-        AppDelegate &app = launched.launch();
-        // The tray image follows the look; the tray item, the window's box button and the banner show the box
-        // as a popover that a click elsewhere closes, or bring the detached box forward.
+        AppDelegate &app = run.launch();
+        // The window's box button and the tray item show the box as a popover that a click elsewhere closes;
+        // the banner brings the detached box forward.
         for (const QString &style : {u"Dark"_s, QString()}) {
-            launched.desktop.style = style;
+            run.desktop.style = style;
             app.CheckDarkTimer_hander();
             QCOMPARE(app.statusItemImageName(), style.isEmpty() ? u"bannerIcon.png"_s : u"darkbannerIcon.png"_s);
         }
@@ -294,8 +285,7 @@ private Q_SLOTS:
 
         QTest::mouseClick(app.window->appBoxBtn, Qt::LeftButton);
         QPointer<QWidget> popover = app.thePopover;
-        QVERIFY(popover && popover->isVisible());
-        QVERIFY(popover->windowFlags().testFlag(Qt::Popup));
+        QVERIFY(popover && popover->isVisible() && popover->windowFlags().testFlag(Qt::Popup));
         QCOMPARE(app.thePopViewController->window(), popover.data());
         popover->hide(); // as a click elsewhere does
         QTRY_VERIFY(!popover);
@@ -304,37 +294,37 @@ private Q_SLOTS:
         Q_EMIT app.statusItemActivated();
         QVERIFY(app.thePopover && app.thePopover->isVisible());
         QTest::mouseClick(app.thePopViewController->detachBtn, Qt::LeftButton);
-        QTRY_VERIFY(!app.thePopover);
-        QVERIFY(app.popAttachWindow->isVisible());
+        QTRY_VERIFY(!app.thePopover && app.popAttachWindow->isVisible());
         QCOMPARE(app.thePopViewController->window(), app.detachableWindowForPopover());
         app.ClickStateBanner(); // the detached box comes forward instead of a second popover
         QVERIFY(!app.thePopover);
 
         QAbstractItemModelTester tester(app.appController, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QVERIFY(!app.SortButton->isVisibleTo(app.window)); // nothing to sort before the first scan
-        app.appRecordSource = [] { return PMAppNodeList{record(u"apple"_s, 1), record(u"_Tool"_s, 9, true), record(u"Zebra"_s, 4, true)}; };
-        QVERIFY(launched.refreshed([&] { app.appTabs->setCurrentWidget(app.appsPage); }));
+        app.appRecordSource = [] {
+            return PMAppNodeList{record(u"apple"_s, 1), record(u"_Tool"_s, 9, true), record(u"Zebra"_s, 4, true)};
+        };
+        QVERIFY(run.refreshed([&] { app.appTabs->setCurrentWidget(app.appsPage); }));
         QCOMPARE(shownNames(app), (QStringList{u"apple"_s, u"_Tool"_s, u"Zebra"_s}));
 
-        QVERIFY(launched.refreshed([&] { app.appsPage->inventoryButton->click(); }));
+        QVERIFY(run.refreshed([&] { app.appsPage->inventoryButton->click(); }));
         QCOMPARE(shownNames(app), (QStringList{u"_z.desktop"_s, u"a.desktop"_s, u"b.desktop"_s}));
-        QVERIFY(app.appController->index(0, AppTableModel::MDateColumn).data(Qt::ToolTipRole).toString().startsWith(u"Used 0 times, last "_s));
+        const auto data = [&](int row, int column, int role) { return app.appController->index(row, column).data(role); };
+        QVERIFY(data(0, AppTableModel::MDateColumn, Qt::ToolTipRole).toString().startsWith(u"Used 0 times, last "_s));
         QVERIFY(!app.scanProgressor->isVisibleTo(app.window) && app.SortButton->isVisibleTo(app.window));
-        const auto icon = [&](int row) {
-            return iconImage(app.appController->index(row, AppTableModel::NameColumn).data(Qt::DecorationRole).value<QIcon>());
-        };
-        QCOMPARE(icon(0), iconImage(QIcon(u":/images/fileimage.png"_s)));
+        const auto image = [](const QIcon &icon) { return icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32); };
+        const auto icon = [&](int row) { return image(data(row, AppTableModel::NameColumn, Qt::DecorationRole).value<QIcon>()); };
+        QCOMPARE(icon(0), image(QIcon(u":/images/fileimage.png"_s)));
         QCOMPARE(icon(2).pixelColor(8, 8), QColor(Qt::red));
         for (int row = 0; row < 3; ++row)
             QCOMPARE(app.appsPage->cellAt(row)->appNode(), app.appController->nodeAt(row));
 
         // Two refreshes asked for at once give one list, not two appended.
-        QVERIFY(launched.refreshed([&] {
+        QVERIFY(run.refreshed([&] {
             app.StartScanAppInformation();
             app.StartScanAppInformation();
         }));
-        QCOMPARE(app.appController->rowCount(), 3);
-        QCOMPARE(app.fileNadeArray.size(), 3);
+        QVERIFY(app.appController->rowCount() == 3 && app.fileNadeArray.size() == 3);
         const PMAppNodeList scanned = app.fileNadeArray;
         const std::pair<void (AppDelegate::*)(), QStringList> sorts[] = {
             {&AppDelegate::SortAllAppArrayAppNameAction, {u"_Tool"_s, u"apple"_s, u"Zebra"_s}},
@@ -355,7 +345,7 @@ private Q_SLOTS:
         };
         app.StartScanAppInformation();
         QVERIFY(app.isAppScanRunning());
-        launched.app.reset();
+        run.app.reset();
     }
 
     // Opening starts only what the box still accepts; a failure of the desktop is said, not swallowed.
@@ -370,8 +360,7 @@ private Q_SLOTS:
         QCOMPARE(f.desktop.launched, QByteArrayList{toNativePath(f.paths[2])});
         QVERIFY(QFile::setPermissions(f.paths[2], QFile::ReadOwner)); // no longer runnable
         f.box->OpenAppsAction();
-        QCOMPARE(f.desktop.launched.size(), 1);
-        QVERIFY(f.box->statusText().contains(u"not executable"_s));
+        QVERIFY(f.desktop.launched.size() == 1 && f.box->statusText().contains(u"not executable"_s));
         f.desktop.succeed = false;
         f.box->ShowAppsInFinderAction();
         QCOMPARE(f.desktop.revealed, QByteArrayList{toNativePath(f.paths[2])});
@@ -396,30 +385,22 @@ private Q_SLOTS:
         QCOMPARE(QDir(panel->directory()).canonicalPath(), QDir(f.home.home()).canonicalPath());
         panel->selectFile(f.paths[1]);
         QMetaObject::invokeMethod(panel, "accept");
-        QCOMPARE(f.box->gridModel->rowCount(), 4);
-        QCOMPARE(AppBoxStore::storedPaths(f.settings).size(), 4);
+        QVERIFY(f.box->gridModel->rowCount() == 4 && AppBoxStore::storedPaths(f.settings).size() == 4);
         // The closed panel goes (saving its state) while the test's home is still there.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     // The manage table shows the desktop's record of the last use, not the file date; the narrowing orders
-    // reload the grid; the menus open from their button and the cells, not from another
-    // button's press or the placeholder.
+    // reload the grid; the menus open from their button and the cells, not from another button's press or
+    // the placeholder.
     void manageTableNarrowingAndMenus()
     {
         Fixture f;
-        f.box->getAppItemArray()[2]->setAppdocumentSizeStr(u"12 KB"_s);
         QTest::mouseClick(f.box->manageBtn, Qt::LeftButton);
         QVERIFY(f.box->isManageViewShown() && f.box->accessAppView->isHidden());
         QCOMPARE(f.box->manageAppTableView->rowCount(), 3);
-        auto *cell = qobject_cast<PSAppNameCellView *>(f.box->manageAppTableView->cellWidget(0, 0));
-        QVERIFY(cell);
+        const auto *cell = qobject_cast<PSAppNameCellView *>(f.box->manageAppTableView->cellWidget(0, 0));
         QCOMPARE(cell->appNamelab->text(), u"Last Used: 1 hours(s) ago"_s); // the desktop's record, not the file date
-        const auto text = [&](int row, int column) {
-            return qobject_cast<QLabel *>(f.box->manageAppTableView->cellWidget(row, column))->text();
-        };
-        QCOMPARE(text(2, 2), u"12 KB"_s);
-        QCOMPARE(text(2, 3), u"Calculating"_s);
         QVERIFY(!f.box->tableViewForTableColumnRow(u"Other"_s, 0));
         QVERIFY(!f.box->tableViewForTableColumnRow(u"AppName"_s, -1));
         QTest::mouseClick(f.box->backBtn, Qt::LeftButton);
