@@ -1,17 +1,14 @@
-// The controller driven as a user drives it: launches, drops, scans, views, looks, batches, preferences.
-#include "app/AppDelegate.h"
+// The controller driven as a user drives it: launches, drops, scans, views, looks, batches, preferences;
+// the images it shows.
+#include "app/LaunchedApp.h"
 #include "app/MainWindow.h"
 #include "app/PreferencesWindow.h"
 #include "model/FolderScanner.h"
 #include "platform/Background.h"
 #include "platform/LoginItems.h"
 #include "platform/NativePath.h"
-#include "platform/NotificationCenter.h"
-#include "platform/Settings.h"
 #include "reorganise/ui/ClassifySheet.h"
 #include "reorganise/ui/RenameSheet.h"
-#include "support/FakeDesktop.h"
-#include "support/TempHome.h"
 #include "support/TreeBuilder.h"
 #include "views/ui/NSDragImageBrowserView.h"
 #include "views/ui/PRButton.h"
@@ -21,14 +18,16 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+
+#include <tuple>
 
 #include <unistd.h>
 
@@ -40,32 +39,12 @@ namespace {
 
 bool exists(const QByteArray &path) { return ::access(path.constData(), F_OK) == 0; }
 
-// One launched program in a temporary home, its desktop a recording fake.
-struct Launched
+// One launched program in a temporary home, with a tree to scan there.
+struct Launched : LaunchedApp
 {
-    TempHome home;
-    Settings settings{Settings::defaultFilePath()};
-    NotificationCenter nc;
-    FakeDesktop desktop;
-    TreeBuilder tree{QFile::encodeName(home.home()) + "/work"};
-    std::unique_ptr<AppDelegate> app;
+    using LaunchedApp::LaunchedApp;
+    TreeBuilder tree{QFile::encodeName(home().home()) + "/work"};
 
-    explicit Launched(bool laterStart = true, bool suppressed = true)
-    {
-        if (laterStart)
-            settings.setValue(u"FirstStartData"_s, u"YES"_s);
-        if (suppressed)
-            settings.setValue(u"ExampleAlertSuppress"_s, true);
-        settings.synchronize();
-    }
-    QString stored(const QString &key) const { return Settings(settings.filePath()).string(key); }
-    AppDelegate &launch()
-    {
-        app = std::make_unique<AppDelegate>(AppDelegate::Services{&settings, &nc, &desktop, {}, {}, {}});
-        app->awakeFromNib();
-        app->applicationDidFinishLaunching();
-        return *app;
-    }
     bool dropAndWait(const QList<QByteArray> &paths)
     {
         QSignalSpy finished(app.get(), &AppDelegate::scanFinished);
@@ -79,23 +58,36 @@ struct Launched
     void select(QItemSelectionModel *view, const std::function<bool(const IKImageItem &)> &wanted) const
     {
         view->clearSelection();
-        for (int r = 0; r < app->FileListController->rowCount(); ++r) {
+        for (int r = 0; r < app->FileListController->rowCount(); ++r)
             if (wanted(*app->FileListController->itemAt(r)))
                 view->select(app->FileListController->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        }
     }
     QItemSelectionModel *grid() const { return app->window->fodlerfileBroswerView->selectionModel(); }
     QAction *menuAction(const QKeySequence &keys) const
     {
-        for (QAction *menu : app->window->menuBar()->actions()) {
-            for (QAction *action : menu->menu()->actions()) {
+        for (QAction *menu : app->window->menuBar()->actions())
+            for (QAction *action : menu->menu()->actions())
                 if (action->shortcut() == keys)
                     return action;
-            }
-        }
         return nullptr;
     }
 };
+
+// The light image (and its dark twin, when named) at `size`, buttons also at twice the size; the dark one is
+// darker on average, so it cannot be the light one under another name.
+void checkImages(const QString &light, const QString &dark, QSize size)
+{
+    int lightness[2] = {};
+    for (int i = 0; i < (dark.isEmpty() ? 1 : 2); ++i) {
+        const QString name = u":/images/"_s + (i ? dark : light);
+        const QImage image(name + u".png"_s);
+        QVERIFY2(image.size() == size, qPrintable(name));
+        QVERIFY2(size.height() > 32 || QImage(name + u"@2x.png"_s).size() == size * 2, qPrintable(name));
+        const QImage average = image.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        lightness[i] = qGray(average.convertToFormat(QImage::Format_ARGB32).pixel(0, 0));
+    }
+    QVERIFY2(dark.isEmpty() || lightness[0] - lightness[1] > 100, qPrintable(light));
+}
 
 void makeFiles(TreeBuilder &tree, const QByteArray &folder, int count)
 {
@@ -109,491 +101,465 @@ class TestAppDelegate : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void startWindows_data();
-    void startWindows();
-    void dropsOfSeveralFoldersAndOfAFile();
-    void viewModesKindsSortsAndLooks();
-    void clearOrSortDuringAScan();
-    void previewAndOpenFollowTheSelection();
-    void trashTakesTheVisibleSelectionJournaled();
-    void refusals_data();
-    void refusals();
-    void typedFoldersResolveAndTheHomeIsNoMainFolder();
-    void batches_data();
-    void batches();
-    void quittingDuringAClassificationLosesNothing();
-    void preferencesAboutAndPages();
-};
-
-// The first start shows the start window, which leads to the main window; later starts show the main
-// window with a hint whose tick box is remembered.
-void TestAppDelegate::startWindows_data()
-{
-    QTest::addColumn<bool>("laterStart");
-    QTest::addColumn<bool>("suppressed");
-    QTest::addColumn<bool>("tickOrButton"); // later: tick the box; first: leave by the button
-    QTest::newRow("first, closed") << false << false << false;
-    QTest::newRow("first, button") << false << false << true;
-    QTest::newRow("later, unticked") << true << false << false;
-    QTest::newRow("later, ticked") << true << false << true;
-    QTest::newRow("later, suppressed before") << true << true << false;
-}
-
-void TestAppDelegate::startWindows()
-{
-    QFETCH(bool, laterStart);
-    QFETCH(bool, suppressed);
-    QFETCH(bool, tickOrButton);
-    Launched run(laterStart, suppressed);
-    if (suppressed)
-        QTest::ignoreMessage(QtInfoMsg, "ExampleAlert suppressed");
-    AppDelegate &app = run.launch();
-    QCOMPARE(run.stored(u"FirstStartData"_s), u"YES"_s);
-    QCOMPARE(app.openFolderWindow->isVisible(), !laterStart);
-    QCOMPARE(app.startupHint != nullptr, laterStart && !suppressed);
-    if (!laterStart && tickOrButton)
-        QTest::mouseClick(app.openFolderWindow->openFolderButton, Qt::LeftButton);
-    else if (!laterStart)
-        QVERIFY(app.openFolderWindow->close());
-    QVERIFY(app.window->isVisible() && !app.openFolderWindow->isVisible());
-    if (!app.startupHint)
-        return;
-    app.startupHint->checkBox()->setChecked(tickOrButton);
-    app.startupHint->buttons().first()->click();
-    QCOMPARE(Settings(run.settings.filePath()).boolean(u"ExampleAlertSuppress"_s), tickOrButton);
-}
-
-void TestAppDelegate::dropsOfSeveralFoldersAndOfAFile()
-{
-    Launched run;
-    TreeBuilder &tree = run.tree;
-    makeFiles(tree, "A", 3);
-    makeFiles(tree, "B", 4);
-    makeFiles(tree, "C", 5);
-    const QByteArray plain = tree.file("plain.txt", 3);
-    AppDelegate &app = run.launch();
-    QVERIFY(run.dropAndWait({tree.path("A"), tree.path("B"), tree.path("C")}));
-    QCOMPARE(app.lists.filesItemArray.size(), 12);
-    QCOMPARE(toNativePath(app.currentSelectFolder), tree.path("A"));
-    QVERIFY(app.lists.filesItemArray.first()->nativeFilePath().startsWith(tree.path("A/")));
-    QVERIFY(app.lists.filesItemArray.last()->nativeFilePath().startsWith(tree.path("C/")));
-    QCOMPARE(run.grid()->selectedRows(), QModelIndexList{app.FileListController->index(0, 0)});
-
-    // A folder whose name is not UTF-8 arrives as percent-encoded bytes and keeps them.
-    const QByteArray odd = tree.dir("caf\xe9");
-    tree.file("caf\xe9/x.txt");
-    QVERIFY(run.dropAndWait({odd}));
-    QCOMPARE(toNativePath(app.currentSelectFolder), odd);
-    QCOMPARE(app.lists.filesItemArray.size(), 1);
-
-    QVERIFY(run.dropAndWait({plain}));
-    QCOMPARE(app.lists.filesItemArray.size(), 0);
-    QCOMPARE(app.FileListController->rowCount(), 0);
-}
-
-// The modes show their lists and a switch drops the kind filter; each kind shows its list with its own
-// picture, which follows the look; a header click sorts all files, drops the filter and keeps the picture,
-// while the kind lists keep the scan's order.
-void TestAppDelegate::viewModesKindsSortsAndLooks()
-{
-    Launched run;
-    const std::pair<const char *, int> files[] = {{"a.jpg", 2000}, {"c.mov", 5}, {"d.mp3", 3000}, {"e.pdf", 7},
-                                                  {"f.zip", 8},     {"g.pkg", 9}, {"sub/0.png", 1}};
-    for (const auto &[name, size] : files)
-        run.tree.file(QByteArray(QByteArray("main/") + name), size);
-    AppDelegate &app = run.launch();
-    QVERIFY(run.dropAndWait({run.tree.path("main")}));
-    ShownListModel *shown = app.FileListController;
-    app.ChangetoFolderViewModeAction();
-    QCOMPARE(shown->items(), app.lists.currentViewItemArray);
-    QCOMPARE(shown->rowCount(), 7); // six files and the folder "sub"
-    app.ChangetoListViewModeAction();
-    QVERIFY(app.isListMode());
-    QCOMPARE(shown->items(), app.lists.filesItemArray);
-    const struct
+    // The first start shows the start window, which leads to the main window; later starts show the main
+    // window with a hint whose tick box is remembered.
+    void startWindows_data()
     {
-        void (AppDelegate::*action)();
-        int count;
-        QString light, dark;
-    } kinds[] = {
-        {&AppDelegate::ShowAllFilesBtnAction, 7, u"showallfilesbtn.png"_s, u"showallfileblackbtn.png"_s},
-        {&AppDelegate::ShowAllImagesBtnAction, 2, u"showimagesbtn.png"_s, u"showimageblackbtn.png"_s},
-        {&AppDelegate::ShowAllVideosBtnAction, 1, u"showvideosbtn.png"_s, u"showvideoblackbtn.png"_s},
-        {&AppDelegate::ShowAllDocumentsBtnAction, 1, u"showdocumentsbtn.png"_s, u"showdocumentsblackbtn.png"_s},
-        {&AppDelegate::ShowAllOthersBtnAction, 1, u"otherbtn.png"_s, u"showotherblackbtn.png"_s},
-        {&AppDelegate::ShowAllArchiveBtnAction, 1, u"archivebtn.png"_s, u"showarchiveblackbtn.png"_s},
-        {&AppDelegate::ShowAllAudiosBtnAction, 1, u"showaudiosbtn.png"_s, u"showaudioblackbtn.png"_s},
-    };
-    for (const auto &kind : kinds) {
-        (app.*kind.action)();
-        QCOMPARE(shown->rowCount(), kind.count);
-        for (const QString &style : {u"Dark"_s, QString()}) {
-            run.desktop.style = style;
-            app.BMakeModeTimer_hander();
-            QCOMPARE(app.isDarkMode(), !style.isEmpty());
-            QCOMPARE(app.showFilesImageName(), style.isEmpty() ? kind.light : kind.dark);
+        QTest::addColumn<bool>("laterStart");
+        QTest::addColumn<bool>("suppressed");
+        QTest::addColumn<bool>("tickOrButton"); // later: tick the box; first: leave by the button
+        QTest::newRow("first, closed") << false << false << false;
+        QTest::newRow("first, button") << false << false << true;
+        QTest::newRow("later, unticked") << true << false << false;
+        QTest::newRow("later, ticked") << true << false << true;
+        QTest::newRow("later, suppressed before") << true << true << false;
+    }
+
+    void startWindows()
+    {
+        QFETCH(bool, laterStart);
+        QFETCH(bool, suppressed);
+        QFETCH(bool, tickOrButton);
+        Launched run(laterStart, suppressed);
+        if (suppressed)
+            QTest::ignoreMessage(QtInfoMsg, "ExampleAlert suppressed");
+        AppDelegate &app = run.launch();
+        QCOMPARE(run.stored(u"FirstStartData"_s), u"YES"_s);
+        QCOMPARE(app.openFolderWindow->isVisible(), !laterStart);
+        QCOMPARE(app.startupHint != nullptr, laterStart && !suppressed);
+        if (!laterStart && tickOrButton)
+            QTest::mouseClick(app.openFolderWindow->openFolderButton, Qt::LeftButton);
+        else if (!laterStart)
+            QVERIFY(app.openFolderWindow->close());
+        QVERIFY(app.window->isVisible() && !app.openFolderWindow->isVisible());
+        if (!app.startupHint)
+            return;
+        app.startupHint->checkBox()->setChecked(tickOrButton);
+        app.startupHint->buttons().first()->click();
+        QCOMPARE(Settings(run.settings.filePath()).boolean(u"ExampleAlertSuppress"_s), tickOrButton);
+    }
+
+    void dropsOfSeveralFoldersAndOfAFile()
+    {
+        Launched run;
+        TreeBuilder &tree = run.tree;
+        for (const auto &[folder, count] : {std::pair{"A", 3}, {"B", 4}, {"C", 5}})
+            makeFiles(tree, folder, count);
+        const QByteArray plain = tree.file("plain.txt", 3);
+        AppDelegate &app = run.launch();
+        QVERIFY(run.dropAndWait({tree.path("A"), tree.path("B"), tree.path("C")}));
+        QCOMPARE(app.lists.filesItemArray.size(), 12);
+        QCOMPARE(toNativePath(app.currentSelectFolder), tree.path("A"));
+        QVERIFY(app.lists.filesItemArray.first()->nativeFilePath().startsWith(tree.path("A/")) &&
+                app.lists.filesItemArray.last()->nativeFilePath().startsWith(tree.path("C/")));
+        QCOMPARE(run.grid()->selectedRows(), QModelIndexList{app.FileListController->index(0, 0)});
+
+        // A folder whose name is not UTF-8 arrives as percent-encoded bytes and keeps them.
+        const QByteArray odd = tree.dir("caf\xe9");
+        tree.file("caf\xe9/x.txt");
+        QVERIFY(run.dropAndWait({odd}));
+        QCOMPARE(toNativePath(app.currentSelectFolder), odd);
+        QCOMPARE(app.lists.filesItemArray.size(), 1);
+
+        // A folder typed relative to the working folder, as `vellumry ../B/.` started in A.
+        const QString workingFolder = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(QFile::decodeName(tree.path("A"))));
+        QSignalSpy finished(&app, &AppDelegate::scanFinished);
+        app.openFoldersAsDrop({u"../B/."_s});
+        QVERIFY(QDir::setCurrent(workingFolder));
+        QCOMPARE(app.currentSelectFolder, QFileInfo(QFile::decodeName(tree.path("B"))).canonicalFilePath());
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(app.lists.filesItemArray.size(), 4);
+
+        QVERIFY(run.dropAndWait({plain}));
+        QVERIFY(app.lists.filesItemArray.isEmpty() && app.FileListController->rowCount() == 0);
+    }
+
+    // The modes show their lists and a switch drops the kind filter; each kind shows its list with its own
+    // picture, which follows the look; a header click sorts all files, drops the filter and keeps the picture,
+    // while the kind lists keep the scan's order.
+    void viewModesKindsSortsAndLooks()
+    {
+        Launched run;
+        const std::pair<const char *, int> files[] = {{"a.jpg", 2000}, {"c.mov", 5}, {"d.mp3", 3000}, {"e.pdf", 7},
+                                                      {"f.zip", 8},     {"g.pkg", 9}, {"sub/0.png", 1}};
+        for (const auto &[name, size] : files)
+            run.tree.file(QByteArray(QByteArray("main/") + name), size);
+        AppDelegate &app = run.launch();
+        QVERIFY(run.dropAndWait({run.tree.path("main")}));
+        ShownListModel *shown = app.FileListController;
+        app.ChangetoFolderViewModeAction();
+        QCOMPARE(shown->items(), app.lists.currentViewItemArray);
+        QCOMPARE(shown->rowCount(), 7); // six files and the folder "sub"
+        app.ChangetoListViewModeAction();
+        QCOMPARE(shown->items(), app.lists.filesItemArray);
+        const std::tuple<void (AppDelegate::*)(), int, QString, QString, int> kinds[] = { // count, pictures, width
+            {&AppDelegate::ShowAllFilesBtnAction, 7, u"showallfilesbtn"_s, u"showallfileblackbtn"_s, 84},
+            {&AppDelegate::ShowAllImagesBtnAction, 2, u"showimagesbtn"_s, u"showimageblackbtn"_s, 84},
+            {&AppDelegate::ShowAllVideosBtnAction, 1, u"showvideosbtn"_s, u"showvideoblackbtn"_s, 84},
+            {&AppDelegate::ShowAllDocumentsBtnAction, 1, u"showdocumentsbtn"_s, u"showdocumentsblackbtn"_s, 108},
+            {&AppDelegate::ShowAllOthersBtnAction, 1, u"otherbtn"_s, u"showotherblackbtn"_s, 72},
+            {&AppDelegate::ShowAllArchiveBtnAction, 1, u"archivebtn"_s, u"showarchiveblackbtn"_s, 84},
+            {&AppDelegate::ShowAllAudiosBtnAction, 1, u"showaudiosbtn"_s, u"showaudioblackbtn"_s, 136},
+        };
+        for (const auto &[action, count, light, dark, width] : kinds) {
+            (app.*action)();
+            QCOMPARE(shown->rowCount(), count);
+            for (const QString &style : {u"Dark"_s, QString()}) {
+                run.desktop.style = style;
+                app.BMakeModeTimer_hander();
+                QCOMPARE(app.showFilesImageName(), (style.isEmpty() ? light : dark) + u".png"_s);
+            }
+            checkImages(light, dark, QSize(width, 24));
+        }
+        app.ChangetoIconViewModeAction();
+        QCOMPARE(shown->items(), app.lists.filesItemArray);
+        QTest::mousePress(app.window->showFilesButton, Qt::LeftButton);
+        QTRY_VERIFY(app.window->showFilesMenu->isVisible());
+        app.window->showFilesMenu->close();
+
+        app.ChangetoListViewModeAction();
+        app.ShowAllImagesBtnAction();
+        const ItemList images = app.lists.imageFilesItemArray; // name and size orders differ: a sort would show
+        QHeaderView *header = app.window->fileListTableview->horizontalHeader();
+        for (int click = 0; click < 2; ++click) { // the same order each time
+            header->sectionClicked(ShownListModel::SizeColumn);
+            QCOMPARE(shown->rowCount(), 7);
+            QCOMPARE(shown->itemAt(0)->fileName(), u"d.mp3"_s);
+            QCOMPARE(shown->itemAt(6)->fileName(), u"0.png"_s);
+        }
+        QCOMPARE(app.showFilesImageName(), u"showimagesbtn.png"_s);
+        QCOMPARE(app.lists.imageFilesItemArray, images);
+        header->sectionClicked(ShownListModel::NameColumn);
+        QCOMPARE(app.lists.filesItemArray.first()->fileName(), u"0.png"_s);
+        QCOMPARE(app.lists.imageFilesItemArray, images);
+    }
+
+    // Cleared during a scan: nothing of it arrives later. Sorted during a scan: every file once, all shown.
+    void clearOrSortDuringAScan()
+    {
+        Launched run;
+        for (int d = 0; d < 20; ++d)
+            makeFiles(run.tree, "big/d" + QByteArray::number(d), 100);
+        makeFiles(run.tree, "small", 2);
+        AppDelegate &app = run.launch();
+        QAbstractItemModelTester tester(app.FileListController, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy appended(app.scanner(), &FolderScanner::filesAppended);
+        QSignalSpy finished(&app, &AppDelegate::scanFinished);
+        app.openFoldersAsDrop({fromNativePath(run.tree.path("big"))});
+        QVERIFY(appended.wait(30000));
+        app.ClearCurrentFilesandFolderAction();
+        QVERIFY(app.lists.filesItemArray.isEmpty() && app.FileListController->rowCount() == 0 && !app.scanner()->isScanning());
+        app.startScanCurrentFolder(fromNativePath(run.tree.path("small")));
+        QVERIFY(finished.wait(30000));
+        QCOMPARE(app.FileListController->items().size(), 2);
+
+        connect(app.scanner(), &FolderScanner::filesAppended, &app, &AppDelegate::SortFileinFolderByNameAction,
+                Qt::SingleShotConnection);
+        app.openFoldersAsDrop({fromNativePath(run.tree.path("big"))});
+        QVERIFY(finished.wait(30000));
+        const ItemList &files = app.lists.filesItemArray;
+        QCOMPARE(files.size(), 2000);
+        QCOMPARE(QSet<IKImageItemRef>(files.cbegin(), files.cend()).size(), 2000);
+        QCOMPARE(app.FileListController->items(), app.lists.filesItemArray);
+    }
+
+    void previewAndOpenFollowTheSelection()
+    {
+        Launched run;
+        makeFiles(run.tree, "main", 4);
+        run.tree.file("main/sub/x.txt");
+        AppDelegate &app = run.launch();
+        QVERIFY(run.dropAndWait({run.tree.path("main")}));
+        QSignalSpy previewed(&app, &AppDelegate::previewed);
+        ShownListModel *shown = app.FileListController;
+        run.grid()->select(shown->index(3, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QCOMPARE(previewed.last().first().toInt(), 0); // several selected: the lowest index is previewed
+        app.imageBrowserCellWasDoubleClickedAtIndex(3);
+        QCOMPARE(run.desktop.opened, QByteArrayList{shown->itemAt(0)->nativeFilePath()});
+
+        app.ChangetoListViewModeAction();
+        QItemSelectionModel *table = app.window->fileListTableview->selectionModel();
+        app.DoubleClickTableViewBookMarkAction(); // nothing selected: nothing opens
+        QCOMPARE(run.desktop.opened.size(), 1);
+        table->setCurrentIndex(shown->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        table->setCurrentIndex(shown->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QCOMPARE(previewed.last().first().toInt(), 2); // the row selected last
+        app.DoubleClickTableViewBookMarkAction();
+        QCOMPARE(run.desktop.opened.last(), shown->itemAt(2)->nativeFilePath());
+        app.ShowFilesinFinderAction();
+        QCOMPARE(run.desktop.revealed, (QByteArrayList{shown->itemAt(1)->nativeFilePath(), shown->itemAt(2)->nativeFilePath()}));
+
+        // A folder item opens the folder itself, never the icon it is drawn with.
+        app.ChangetoFolderViewModeAction();
+        run.select(run.grid(), [](const IKImageItem &item) { return item.bDir(); });
+        app.imageBrowserCellWasDoubleClickedAtIndex(0);
+        QCOMPARE(run.desktop.opened.last(), run.tree.path("main/sub"));
+    }
+
+    // Trashing takes the selection of what is shown, and journals it.
+    void trashTakesTheVisibleSelectionJournaled()
+    {
+        Launched run; // the files lie in the temporary home: its own Trash
+        const QByteArray first = run.tree.file("main/1-doc.txt", 1), image1 = run.tree.file("main/2-pic.jpg", 1),
+                         odd = run.tree.file("main/4 r\xe9sum\xe9 100%.jpg", 1);
+        AppDelegate &app = run.launch();
+        QVERIFY(run.dropAndWait({run.tree.path("main")}));
+        app.SortFileinFolderByNameAction();
+        // Icon mode under the image filter: the second image is the second row of what is shown; a selection
+        // left in the hidden table does not count.
+        app.ShowAllImagesBtnAction();
+        run.grid()->select(app.FileListController->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        app.window->fileListTableview->selectionModel()->select(app.FileListController->index(0, 0),
+                                                                QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QTest::keyClick(app.window->fodlerfileBroswerView, Qt::Key_Delete);
+        QCOMPARE(run.desktop.trashed, QByteArrayList{odd});
+        QVERIFY(exists(image1) && !exists(odd));
+        QVERIFY(app.statusText().startsWith(u"1 file moved to the Trash"_s));
+
+        // List mode: the table's rows, in ascending order; a file already gone fails without stopping the loop.
+        app.ChangetoListViewModeAction();
+        QItemSelectionModel *table = app.window->fileListTableview->selectionModel();
+        run.select(table, [&](const IKImageItem &item) { return item.nativeFilePath() != image1; });
+        app.MoveFilesToTrashAction();
+        QCOMPARE(run.desktop.trashed, (QByteArrayList{odd, first, odd}));
+        QVERIFY(!exists(first) && app.statusText().startsWith(u"1 file moved to the Trash, 1 could not be moved"_s));
+        QCOMPARE(app.lists.filesItemArray.size(), 3); // trashed items stay listed
+        // Each trashing is journaled: the intention, then the outcome.
+        QDir journals(run.home().dataHome() + u"/Vellumry/journal"_s);
+        QFile journal(journals.filePath(journals.entryList(QDir::Files, QDir::Name).last()));
+        QVERIFY(journal.open(QIODevice::ReadOnly));
+        const QByteArray lines = journal.readAll();
+        for (const char *line : {"\tintent\ttrash\t", "\tdone\ttrash\t", "\tfailed\ttrash\t"})
+            QVERIFY2(lines.contains(line), line);
+    }
+
+    // What is refused says why in the status line, starts nothing and moves nothing; the home folder, however
+    // it is spelled, is neither filled nor classified.
+    void refusals_data()
+    {
+        QTest::addColumn<bool>("scanning");
+        QTest::addColumn<QByteArray>("folder"); // the main folder below the tree; empty: none
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("said"); // %1: the main folder
+        const QString home = u"%1: the home folder  ·  "_s;
+        QTest::newRow("move during a scan") << true << QByteArray("big") << 0 << u"Wait until the scan is over"_s;
+        QTest::newRow("classify during a scan") << true << QByteArray("big") << 2 << u"Wait until the scan is over"_s;
+        QTest::newRow("into no main folder") << false << QByteArray() << 1 << u"No main folder yet"_s;
+        QTest::newRow("classify no main folder") << false << QByteArray() << 2 << u"No main folder to classify"_s;
+        QTest::newRow("rename nothing selected") << false << QByteArray("big") << 3 << u"Select the files to rename first"_s;
+        QTest::newRow("into the home") << false << QByteArray("big/../..") << 1 << u"Cannot move into "_s + home;
+        QTest::newRow("classify the home") << false << QByteArray("big/../..") << 4 << u"Cannot classify "_s + home;
+    }
+
+    void refusals()
+    {
+        QFETCH(bool, scanning);
+        QFETCH(QByteArray, folder);
+        QFETCH(int, action);
+        QFETCH(QString, said);
+        Launched run;
+        for (int d = 0; d < (scanning ? 30 : 1); ++d)
+            makeFiles(run.tree, "big/d" + QByteArray::number(d), 100);
+        const TreeBuilder::Snapshot before = run.tree.snapshot();
+        AppDelegate &app = run.launch();
+        QSignalSpy finished(&app, &AppDelegate::scanFinished);
+        app.openFoldersAsDrop({fromNativePath(run.tree.path("big"))});
+        QVERIFY(app.scanner()->isScanning()); // from the request on, until the scan is over
+        if (!scanning)
+            QVERIFY(finished.wait(30000));
+        app.currentSelectFolder = folder.isEmpty() ? QString() : fromNativePath(run.tree.path(folder));
+        if (action == 3)
+            run.grid()->clearSelection();
+        else
+            app.window->fodlerfileBroswerView->selectAll();
+        using A = AppDelegate;
+        void (A::*const actions[])() = {&A::MoveToleve2ParentFolderAction, &A::MoveToRootFolderAction, &A::ClassfyFolderAction,
+                                        &A::RenameFolderAction, &A::ClassifyFolderHandle};
+        (app.*actions[action])();
+        if (said.contains(u"%1"_s))
+            said = said.arg(app.currentSelectFolder);
+        QVERIFY2(app.statusText().startsWith(said), qPrintable(app.statusText()));
+        QVERIFY(!app.isBatchRunning() && !app.classifySheet->isVisible() && !app.renameSheet->isVisible());
+        app.stopScanAction();
+        QCOMPARE(run.tree.snapshot(), before);
+    }
+
+    // Each batch as the user starts it, on the selection shown: the files where they should be, every listed
+    // item pointing at its file, the summary, and what the desktop shows afterwards.
+    void batches_data()
+    {
+        QTest::addColumn<int>("batch");
+        QTest::addColumn<QByteArrayList>("files");
+        QTest::addColumn<QByteArrayList>("after");
+        QTest::addColumn<QString>("summary");
+        QTest::addColumn<QByteArray>("shown"); // the folder opened, or (rename) the start of the file revealed
+        QTest::newRow("up one level, a name taken")
+            << 0 << QByteArrayList{"A/B/f.txt", "A/B/g.txt", "A/g.txt"}
+            << QByteArrayList{"A/B/g.txt", "A/f.txt", "A/g.txt", "late/unlisted.txt"}
+            << u"1 moved, 1 skipped: name taken"_s << QByteArray();
+        QTest::newRow("rename the shown images")
+            << 1 << QByteArrayList{"Trip/IMG_IMG.jpg", "Trip/notes.txt", "Trip/IMG.png"}
+            << QByteArrayList{"Trip/Photo.png", "Trip/Photo_Photo.jpg", "Trip/notes.txt", "late/unlisted.txt"} << u"2 renamed"_s
+            << QByteArray("Trip/Photo");
+        QTest::newRow("classify by kind, a late folder kept")
+            << 2 << QByteArrayList{"a/x.jpg", "a/b/y.mp3", "z.pdf"}
+            << QByteArrayList{"Audio& Music/y.mp3", "Document/z.pdf", "Image/x.jpg", "late/unlisted.txt"}
+            << u"3 moved · 1 empty folder removed, kept: late"_s << QByteArray();
+    }
+
+    void batches()
+    {
+        QFETCH(int, batch);
+        QFETCH(QByteArrayList, files);
+        QFETCH(QByteArrayList, after);
+        QFETCH(QString, summary);
+        QFETCH(QByteArray, shown);
+        Launched run;
+        for (const QByteArray &file : files)
+            run.tree.file(QByteArray("M/" + file), 3);
+        AppDelegate &app = run.launch();
+        QVERIFY(run.dropAndWait({run.tree.path("M")}));
+        run.tree.file("M/late/unlisted.txt", 6); // appears after the scan: never moved, so its folder stays
+        QSignalSpy finished(&app, &AppDelegate::batchFinished);
+        if (batch == 0) {
+            run.select(run.grid(), [](const IKImageItem &item) { return item.nativeFilePath().contains("/B/"); });
+            app.MoveToleve2ParentFolderAction();
+        } else if (batch == 1) {
+            app.ShowAllImagesBtnAction(); // the filter decides which items the rows are
+            app.window->fodlerfileBroswerView->selectAll();
+            app.RenameFolderAction();
+            QVERIFY(app.renameSheet->isVisible());
+            app.renameSheet->renameTypeBtn->setCurrentIndex(2);
+            app.ChangeRenameTypeAction();
+            app.renameSheet->renameActBtn->setCurrentIndex(2);
+            app.ChangeTextTypeAction();
+            QVERIFY(app.renameSheet->replaceStrText->isVisible() && !app.renameSheet->addTextField->isVisible());
+            app.renameSheet->replaceStrText->setText(u"IMG"_s);
+            app.renameSheet->replaceWithStrLabText->setText(u"Photo"_s);
+            app.renameSheet->renameButton->click();
+        } else {
+            app.ClassfyFolderAction();
+            QVERIFY(app.classifySheet->isVisible() && app.classifySheet->selectClassfiyTypeButton->isChecked());
+            app.classifySheet->classifyButton->click();
+        }
+        QVERIFY(!app.renameSheet->isVisible() && !app.classifySheet->isVisible());
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000); // also when it ends in the progress dialog's own loop
+        QByteArrayList found;
+        for (const auto &[path, entry] : run.tree.snapshot().asKeyValueRange())
+            if (entry.type == 'f')
+                found.append(path.mid(2));
+        QCOMPARE(found, after);
+        for (const IKImageItemRef &item : app.lists.filesItemArray)
+            QVERIFY2(exists(item->nativeFilePath()), item->nativeFilePath().constData());
+        QVERIFY2(app.statusText().startsWith(summary), qPrintable(app.statusText()));
+        if (shown.isEmpty())
+            QCOMPARE(run.desktop.opened, QByteArrayList{run.tree.path("M")});
+        else
+            QVERIFY(run.desktop.revealed.size() == 1 && run.desktop.revealed[0].startsWith(run.tree.path(QByteArray("M/" + shown))));
+    }
+
+    // While a batch runs nothing rescans or empties the lists, and no second batch starts; quitting then
+    // stops it between two files, with every file still below the main folder.
+    void quittingDuringAClassificationLosesNothing()
+    {
+        Launched run;
+        for (int d = 0; d < 30; ++d)
+            makeFiles(run.tree, "M/d" + QByteArray::number(d), 100);
+        const QList<QByteArray> before = TreeBuilder::fileChecksums(run.tree.snapshot());
+        AppDelegate &app = run.launch();
+        QVERIFY(run.dropAndWait({run.tree.path("M")}));
+        app.ClassfyFolderAction();
+        app.classifySheet->classifyButton->click();
+        QVERIFY(app.isBatchRunning());
+        app.ClearCurrentFilesandFolderAction();
+        QVERIFY(app.statusText().startsWith(u"Wait until the batch is over"_s));
+        QCOMPARE(app.lists.filesItemArray.size(), 3000);
+        app.MoveToRootFolderAction();
+        QVERIFY(app.statusText().startsWith(u"Another batch is still running"_s));
+        run.app.reset(); // the program quits with the batch under way
+        backgroundPool()->waitForDone();
+        QCOMPARE(TreeBuilder::fileChecksums(run.tree.snapshot()), before);
+    }
+
+    // Preferences and About: from the menu, one window each, keeping its place; the preferences read what is
+    // stored each time they open and save what is set; F1 and About's button show the shipped pages, and a
+    // refusal is said.
+    void preferencesAboutAndPages()
+    {
+        Launched run;
+        run.settings.setValue(u"BAutoLogin"_s, u"YES"_s);
+        run.settings.synchronize();
+        AppDelegate &app = run.launch();
+        PreferencesWindow *window = app.perfereceWindow;
+        QAction *preferences = run.menuAction(QKeySequence(u"Ctrl+,"_s));
+        const std::pair<QWidget *, std::function<void()>> companions[] = {
+            {window, [&] { preferences->trigger(); }}, {app.aboutWindow, [&] { app.ClickShowAboutWindow(); }}};
+        for (const auto &[companion, show] : companions) {
+            show();
+            QVERIFY(QTest::qWaitForWindowExposed(companion));
+            const QPoint moved = companion->pos() + QPoint(37, 23);
+            companion->move(moved);
+            show();
+            companion->close();
+            show();
+            QCOMPARE(companion->pos(), moved);
+        }
+        QVERIFY(window->autoLunchBtn->isChecked());
+        const LoginItems items(LoginItems::runningExecutable());
+        for (const QString &stored : {u"NO"_s, u"YES"_s}) { // untick: the entry goes, "NO" is on disk; and back
+            window->autoLunchBtn->click();
+            QCOMPARE(items.isEnabled(), stored == u"YES"_s);
+            QCOMPARE(run.stored(u"BAutoLogin"_s), stored);
+        }
+        window->usedCountlab->setText(u"12 apps"_s);
+        window->closeButton->click();
+        QCOMPARE(run.stored(u"usedNum"_s), u"12 apps"_s);
+        QCOMPARE(app.getUsedAppCountSetting(), 12);
+        run.settings.setValue(u"BAutoLogin"_s, u"NO"_s);
+        run.settings.synchronize();
+        app.ClickShowPereferenceWindow();
+        QVERIFY(!window->autoLunchBtn->isChecked());
+        window->close();
+        QVERIFY(!items.isEnabled());
+
+        run.menuAction(QKeySequence(Qt::Key_F1))->trigger();
+        app.aboutWindow->productPageButton->click();
+        QCOMPARE(run.desktop.urls.size(), 2);
+        const QUrl product = QUrl::fromEncoded(run.desktop.urls[1]);
+        QCOMPARE(QUrl::fromEncoded(run.desktop.urls[0]).fileName(), u"support.html"_s);
+        QVERIFY2(product.fileName() == u"Vellumry.html"_s && QFileInfo(product.toLocalFile()).isFile(),
+                 run.desktop.urls[1].constData());
+        run.desktop.succeed = false;
+        app.Gethelp();
+        QVERIFY(app.statusText().startsWith(u"No web browser could open"_s));
+
+        // The box's threshold: the leading number of the field as typed.
+        constexpr int max = std::numeric_limits<int>::max(), min = std::numeric_limits<int>::min();
+        const std::pair<QString, int> thresholds[] = {{QString(), 0}, {u"  12x"_s, 12}, {u"-3"_s, -3}, {u"- 5"_s, 0},
+                                                      {u"2147483648"_s, max}, {u"-99999999999"_s, min}, {u"\u0663"_s, 0}};
+        for (const auto &[text, expected] : thresholds) {
+            window->usedCountlab->setText(text);
+            QCOMPARE(app.getUsedAppCountSetting(), expected);
         }
     }
-    app.ChangetoIconViewModeAction();
-    QCOMPARE(shown->items(), app.lists.filesItemArray);
-    QTest::mousePress(app.window->showFilesButton, Qt::LeftButton);
-    QTRY_VERIFY(app.window->showFilesMenu->isVisible());
-    app.window->showFilesMenu->close();
 
-    app.ChangetoListViewModeAction();
-    app.ShowAllImagesBtnAction();
-    const ItemList images = app.lists.imageFilesItemArray; // name and size orders differ: a sort would show
-    QHeaderView *header = app.window->fileListTableview->horizontalHeader();
-    for (int click = 0; click < 2; ++click) { // the same order each time
-        header->sectionClicked(ShownListModel::SizeColumn);
-        QCOMPARE(shown->rowCount(), 7);
-        QCOMPARE(shown->itemAt(0)->fileName(), u"d.mp3"_s);
-        QCOMPARE(shown->itemAt(6)->fileName(), u"0.png"_s);
+    // The named images are compiled in under the names the program asks for, at the sizes it lays out (the
+    // show-files pictures are checked with their kinds above).
+    void images()
+    {
+        const QSize feature(96, 32), picture(256, 256);
+        const std::tuple<QString, QString, QSize> images[] = {
+            {u"listviewbtn"_s, u"listviewblackbtn"_s, feature},   {u"iconviewbtn"_s, u"iconviewblackbtn"_s, feature},
+            {u"whiterename"_s, u"renameblackbtn"_s, feature},     {u"whiteapps"_s, u"appsblackbtn"_s, feature},
+            {u"whiteclassify"_s, u"classifyblackbtn"_s, feature}, {u"whitemove"_s, u"movetoblackbtn"_s, feature},
+            {u"folderviewbtn"_s, u"folderviewblackbtn"_s, feature}, {u"whiteground"_s, u"blackground"_s, picture},
+            {u"grayimage"_s, QString(), picture},                 {u"smartFolder"_s, QString(), picture},
+            {u"fileimage"_s, QString(), picture},                 {u"vellumry"_s, QString(), picture}};
+        for (const auto &[light, dark, size] : images)
+            checkImages(light, dark, size);
     }
-    QCOMPARE(app.showFilesImageName(), u"showimagesbtn.png"_s);
-    QCOMPARE(app.lists.imageFilesItemArray, images);
-    header->sectionClicked(ShownListModel::NameColumn);
-    QCOMPARE(app.lists.filesItemArray.first()->fileName(), u"0.png"_s);
-    QCOMPARE(app.lists.imageFilesItemArray, images);
-}
-
-// Cleared during a scan: nothing of it arrives later. Sorted during a scan: every file once, all shown.
-void TestAppDelegate::clearOrSortDuringAScan()
-{
-    Launched run;
-    for (int d = 0; d < 20; ++d)
-        makeFiles(run.tree, "big/d" + QByteArray::number(d), 100);
-    makeFiles(run.tree, "small", 2);
-    AppDelegate &app = run.launch();
-    QAbstractItemModelTester tester(app.FileListController, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    QSignalSpy appended(app.scanner(), &FolderScanner::filesAppended);
-    QSignalSpy finished(&app, &AppDelegate::scanFinished);
-    app.openFoldersAsDrop({fromNativePath(run.tree.path("big"))});
-    QVERIFY(appended.wait(30000));
-    app.ClearCurrentFilesandFolderAction();
-    QCOMPARE(app.lists.filesItemArray.size(), 0);
-    QCOMPARE(app.FileListController->rowCount(), 0);
-    QVERIFY(!app.scanner()->isScanning());
-    app.startScanCurrentFolder(fromNativePath(run.tree.path("small")));
-    QVERIFY(finished.wait(30000));
-    QCOMPARE(app.FileListController->items().size(), 2);
-
-    connect(app.scanner(), &FolderScanner::filesAppended, &app, &AppDelegate::SortFileinFolderByNameAction,
-            Qt::SingleShotConnection);
-    app.openFoldersAsDrop({fromNativePath(run.tree.path("big"))});
-    QVERIFY(finished.wait(30000));
-    QSet<const IKImageItem *> distinct;
-    for (const IKImageItemRef &item : app.lists.filesItemArray)
-        distinct.insert(item.data());
-    QCOMPARE(distinct.size(), 2000);
-    QCOMPARE(app.lists.filesItemArray.size(), 2000);
-    QCOMPARE(app.FileListController->items(), app.lists.filesItemArray);
-}
-
-void TestAppDelegate::previewAndOpenFollowTheSelection()
-{
-    Launched run;
-    makeFiles(run.tree, "main", 4);
-    run.tree.file("main/sub/x.txt");
-    AppDelegate &app = run.launch();
-    QVERIFY(run.dropAndWait({run.tree.path("main")}));
-    QSignalSpy previewed(&app, &AppDelegate::previewed);
-    ShownListModel *shown = app.FileListController;
-    run.grid()->select(shown->index(3, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    QCOMPARE(previewed.last().first().toInt(), 0); // several selected: the lowest index is previewed
-    app.imageBrowserCellWasDoubleClickedAtIndex(3);
-    QCOMPARE(run.desktop.opened, QByteArrayList{shown->itemAt(0)->nativeFilePath()});
-
-    app.ChangetoListViewModeAction();
-    QItemSelectionModel *table = app.window->fileListTableview->selectionModel();
-    app.DoubleClickTableViewBookMarkAction(); // nothing selected: nothing opens
-    QCOMPARE(run.desktop.opened.size(), 1);
-    table->setCurrentIndex(shown->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    table->setCurrentIndex(shown->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    QCOMPARE(previewed.last().first().toInt(), 2); // the row selected last
-    app.DoubleClickTableViewBookMarkAction();
-    QCOMPARE(run.desktop.opened.last(), shown->itemAt(2)->nativeFilePath());
-    app.ShowFilesinFinderAction();
-    QCOMPARE(run.desktop.revealed, (QByteArrayList{shown->itemAt(1)->nativeFilePath(), shown->itemAt(2)->nativeFilePath()}));
-
-    // A folder item opens the folder itself, never the icon it is drawn with.
-    app.ChangetoFolderViewModeAction();
-    run.select(run.grid(), [](const IKImageItem &item) { return item.bDir(); });
-    app.imageBrowserCellWasDoubleClickedAtIndex(0);
-    QCOMPARE(run.desktop.opened.last(), run.tree.path("main/sub"));
-}
-
-void TestAppDelegate::trashTakesTheVisibleSelectionJournaled()
-{
-    Launched run; // the files lie in the temporary home: its own Trash
-    const QByteArray first = run.tree.file("main/1-doc.txt", 1);
-    const QByteArray image1 = run.tree.file("main/2-pic.jpg", 1);
-    const QByteArray odd = run.tree.file("main/4 r\xe9sum\xe9 100%.jpg", 1);
-    AppDelegate &app = run.launch();
-    QVERIFY(run.dropAndWait({run.tree.path("main")}));
-    app.SortFileinFolderByNameAction();
-    // Icon mode under the image filter: the second image is the second row of what is shown; a selection
-    // left in the hidden table does not count.
-    app.ShowAllImagesBtnAction();
-    run.grid()->select(app.FileListController->index(1, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    app.window->fileListTableview->selectionModel()->select(app.FileListController->index(0, 0),
-                                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    QTest::keyClick(app.window->fodlerfileBroswerView, Qt::Key_Delete);
-    QCOMPARE(run.desktop.trashed, QByteArrayList{odd});
-    QVERIFY(exists(image1) && !exists(odd));
-    QVERIFY(app.statusText().startsWith(u"1 file moved to the Trash"_s));
-
-    // List mode: the table's rows, in ascending order; a file already gone fails without stopping the loop.
-    app.ChangetoListViewModeAction();
-    QItemSelectionModel *table = app.window->fileListTableview->selectionModel();
-    run.select(table, [&](const IKImageItem &item) { return item.nativeFilePath() != image1; });
-    app.MoveFilesToTrashAction();
-    QCOMPARE(run.desktop.trashed, (QByteArrayList{odd, first, odd}));
-    QVERIFY(!exists(first));
-    QVERIFY(app.statusText().startsWith(u"1 file moved to the Trash, 1 could not be moved"_s));
-    QCOMPARE(app.lists.filesItemArray.size(), 3); // trashed items stay listed
-    // Each trashing is journaled: the intention, then the outcome.
-    QDir journals(run.home.dataHome() + u"/Vellumry/journal"_s);
-    QFile journal(journals.filePath(journals.entryList(QDir::Files, QDir::Name).last()));
-    QVERIFY(journal.open(QIODevice::ReadOnly));
-    const QByteArray lines = journal.readAll();
-    QVERIFY(lines.contains("\tintent\ttrash\t") && lines.contains("\tdone\ttrash\t") && lines.contains("\tfailed\ttrash\t"));
-}
-
-// What is refused says why in the status line and starts nothing.
-void TestAppDelegate::refusals_data()
-{
-    QTest::addColumn<bool>("scanning");
-    QTest::addColumn<bool>("mainFolder");
-    QTest::addColumn<int>("action");
-    QTest::addColumn<QString>("said");
-    QTest::newRow("move during a scan") << true << true << 0 << u"Wait until the scan is over"_s;
-    QTest::newRow("classify during a scan") << true << true << 2 << u"Wait until the scan is over"_s;
-    QTest::newRow("into no main folder") << false << false << 1 << u"No main folder yet"_s;
-    QTest::newRow("classify no main folder") << false << false << 2 << u"No main folder to classify"_s;
-    QTest::newRow("rename nothing selected") << false << true << 3 << u"Select the files to rename first"_s;
-}
-
-void TestAppDelegate::refusals()
-{
-    QFETCH(bool, scanning);
-    QFETCH(bool, mainFolder);
-    QFETCH(int, action);
-    QFETCH(QString, said);
-    Launched run;
-    for (int d = 0; d < (scanning ? 30 : 1); ++d)
-        makeFiles(run.tree, "big/d" + QByteArray::number(d), 100);
-    AppDelegate &app = run.launch();
-    QSignalSpy finished(&app, &AppDelegate::scanFinished);
-    app.openFoldersAsDrop({fromNativePath(run.tree.path("big"))});
-    QVERIFY(app.scanner()->isScanning()); // from the request on, until the scan is over
-    if (!scanning)
-        QVERIFY(finished.wait(30000));
-    if (!mainFolder)
-        app.currentSelectFolder.clear();
-    run.grid()->clearSelection();
-    const std::function<void()> actions[] = {[&] { app.MoveToleve2ParentFolderAction(); },
-                                             [&] { app.MoveToRootFolderAction(); },
-                                             [&] { app.ClassfyFolderAction(); },
-                                             [&] { app.RenameFolderAction(); }};
-    actions[action]();
-    QVERIFY2(app.statusText().startsWith(said), qPrintable(app.statusText()));
-    QVERIFY(!app.isBatchRunning() && !app.classifySheet->isVisible() && !app.renameSheet->isVisible());
-    app.stopScanAction();
-}
-
-void TestAppDelegate::typedFoldersResolveAndTheHomeIsNoMainFolder()
-{
-    Launched run;
-    const QByteArray home = QFile::encodeName(QFileInfo(run.home.home()).canonicalFilePath());
-    TreeBuilder tree(home + "/work");
-    tree.file("M/x.jpg", 1);
-    AppDelegate &app = run.launch();
-    const QString workingFolder = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(QFile::decodeName(tree.path("M"))));
-    QSignalSpy finished(&app, &AppDelegate::scanFinished);
-    app.openFoldersAsDrop({u"../M/."_s}); // as `vellumry ../M/.` started in M
-    QVERIFY(QDir::setCurrent(workingFolder));
-    QCOMPARE(toNativePath(app.currentSelectFolder), tree.path("M"));
-    QVERIFY(finished.wait(30000));
-    QCOMPARE(app.lists.filesItemArray.size(), 1);
-
-    // The home folder, however it is spelled, is neither filled nor classified.
-    const TreeBuilder::Snapshot before = tree.snapshot();
-    app.currentSelectFolder = fromNativePath(tree.path("M/../.."));
-    app.window->fodlerfileBroswerView->selectAll();
-    app.MoveToRootFolderAction();
-    const QString refused = u" %1: the home folder  ·  "_s.arg(app.currentSelectFolder);
-    QVERIFY2(!app.isBatchRunning() && app.statusText().startsWith(u"Cannot move into"_s + refused),
-             qPrintable(app.statusText()));
-    app.ClassifyFolderHandle();
-    QVERIFY2(!app.isBatchRunning() && app.statusText().startsWith(u"Cannot classify"_s + refused),
-             qPrintable(app.statusText()));
-    QCOMPARE(tree.snapshot(), before);
-}
-
-// Each batch as the user starts it, on the selection shown: the files where they should be, every listed
-// item pointing at its file, the summary, and what the desktop shows afterwards.
-void TestAppDelegate::batches_data()
-{
-    QTest::addColumn<int>("batch");
-    QTest::addColumn<QByteArrayList>("files");
-    QTest::addColumn<QByteArrayList>("after");
-    QTest::addColumn<QString>("summary");
-    QTest::addColumn<QByteArray>("shown"); // the folder opened, or (rename) the start of the file revealed
-    QTest::newRow("up one level, a name taken")
-        << 0 << QByteArrayList{"A/B/f.txt", "A/B/g.txt", "A/g.txt"}
-        << QByteArrayList{"A/B/g.txt", "A/f.txt", "A/g.txt", "late/unlisted.txt"}
-        << u"1 moved, 1 skipped: name taken"_s << QByteArray();
-    QTest::newRow("rename the shown images")
-        << 1 << QByteArrayList{"Trip/IMG_IMG.jpg", "Trip/notes.txt", "Trip/IMG.png"}
-        << QByteArrayList{"Trip/Photo.png", "Trip/Photo_Photo.jpg", "Trip/notes.txt", "late/unlisted.txt"} << u"2 renamed"_s
-        << QByteArray("Trip/Photo");
-    QTest::newRow("classify by kind, a late folder kept")
-        << 2 << QByteArrayList{"a/x.jpg", "a/b/y.mp3", "z.pdf"}
-        << QByteArrayList{"Audio& Music/y.mp3", "Document/z.pdf", "Image/x.jpg", "late/unlisted.txt"}
-        << u"3 moved · 1 empty folder removed, kept: late"_s << QByteArray();
-}
-
-void TestAppDelegate::batches()
-{
-    QFETCH(int, batch);
-    QFETCH(QByteArrayList, files);
-    QFETCH(QByteArrayList, after);
-    QFETCH(QString, summary);
-    QFETCH(QByteArray, shown);
-    Launched run;
-    for (const QByteArray &file : files)
-        run.tree.file(QByteArray("M/" + file), 3);
-    AppDelegate &app = run.launch();
-    QVERIFY(run.dropAndWait({run.tree.path("M")}));
-    run.tree.file("M/late/unlisted.txt", 6); // appears after the scan: never moved, so its folder stays
-    QSignalSpy finished(&app, &AppDelegate::batchFinished);
-    if (batch == 0) {
-        run.select(run.grid(), [](const IKImageItem &item) { return item.nativeFilePath().contains("/B/"); });
-        app.MoveToleve2ParentFolderAction();
-    } else if (batch == 1) {
-        app.ShowAllImagesBtnAction(); // the filter decides which items the rows are
-        app.window->fodlerfileBroswerView->selectAll();
-        app.RenameFolderAction();
-        QVERIFY(app.renameSheet->isVisible());
-        app.renameSheet->renameTypeBtn->setCurrentIndex(2);
-        app.ChangeRenameTypeAction();
-        app.renameSheet->renameActBtn->setCurrentIndex(2);
-        app.ChangeTextTypeAction();
-        QVERIFY(app.renameSheet->replaceStrText->isVisible() && !app.renameSheet->addTextField->isVisible());
-        app.renameSheet->replaceStrText->setText(u"IMG"_s);
-        app.renameSheet->replaceWithStrLabText->setText(u"Photo"_s);
-        app.renameSheet->renameButton->click();
-    } else {
-        app.ClassfyFolderAction();
-        QVERIFY(app.classifySheet->isVisible() && app.classifySheet->selectClassfiyTypeButton->isChecked());
-        app.classifySheet->classifyButton->click();
-    }
-    QVERIFY(!app.renameSheet->isVisible() && !app.classifySheet->isVisible());
-    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000); // also when it ends in the progress dialog's own loop
-    QByteArrayList found;
-    for (const auto &[path, entry] : run.tree.snapshot().asKeyValueRange()) {
-        if (entry.type == 'f')
-            found.append(path.mid(2));
-    }
-    QCOMPARE(found, after);
-    for (const IKImageItemRef &item : app.lists.filesItemArray)
-        QVERIFY2(exists(item->nativeFilePath()), item->nativeFilePath().constData());
-    QVERIFY2(app.statusText().startsWith(summary), qPrintable(app.statusText()));
-    if (shown.isEmpty())
-        QCOMPARE(run.desktop.opened, QByteArrayList{run.tree.path("M")});
-    else
-        QVERIFY(run.desktop.revealed.size() == 1 && run.desktop.revealed[0].startsWith(run.tree.path(QByteArray("M/" + shown))));
-}
-
-// While a batch runs nothing rescans or empties the lists, and no second batch starts; quitting then
-// stops it between two files, with every file still below the main folder.
-void TestAppDelegate::quittingDuringAClassificationLosesNothing()
-{
-    Launched run;
-    for (int d = 0; d < 30; ++d)
-        makeFiles(run.tree, "M/d" + QByteArray::number(d), 100);
-    const QList<QByteArray> before = TreeBuilder::fileChecksums(run.tree.snapshot());
-    AppDelegate &app = run.launch();
-    QVERIFY(run.dropAndWait({run.tree.path("M")}));
-    app.ClassfyFolderAction();
-    app.classifySheet->classifyButton->click();
-    QVERIFY(app.isBatchRunning());
-    app.ClearCurrentFilesandFolderAction();
-    QVERIFY(app.statusText().startsWith(u"Wait until the batch is over"_s));
-    QCOMPARE(app.lists.filesItemArray.size(), 3000);
-    app.MoveToRootFolderAction();
-    QVERIFY(app.statusText().startsWith(u"Another batch is still running"_s));
-    run.app.reset(); // the program quits with the batch under way
-    backgroundPool()->waitForDone();
-    QCOMPARE(TreeBuilder::fileChecksums(run.tree.snapshot()), before);
-}
-
-// Preferences and About: from the menu, one window each, keeping its place; the preferences read what is
-// stored each time they open and save what is set; F1 and About's button show the shipped pages, and a
-// refusal is said.
-void TestAppDelegate::preferencesAboutAndPages()
-{
-    Launched run;
-    run.settings.setValue(u"BAutoLogin"_s, u"YES"_s);
-    run.settings.synchronize();
-    AppDelegate &app = run.launch();
-    PreferencesWindow *window = app.perfereceWindow;
-    QAction *preferences = run.menuAction(QKeySequence(u"Ctrl+,"_s));
-    const std::pair<QWidget *, std::function<void()>> companions[] = {
-        {window, [&] { preferences->trigger(); }}, {app.aboutWindow, [&] { app.ClickShowAboutWindow(); }}};
-    for (const auto &[companion, show] : companions) {
-        show();
-        QVERIFY(QTest::qWaitForWindowExposed(companion));
-        const QPoint moved = companion->pos() + QPoint(37, 23);
-        companion->move(moved);
-        show();
-        companion->close();
-        show();
-        QCOMPARE(companion->pos(), moved);
-    }
-    QVERIFY(window->autoLunchBtn->isChecked());
-    QCOMPARE(window->usedCountlab->text(), u"10"_s);
-    const LoginItems items(LoginItems::runningExecutable());
-    window->autoLunchBtn->click(); // untick: the entry goes, "NO" is on disk
-    QVERIFY(!items.isEnabled());
-    QCOMPARE(run.stored(u"BAutoLogin"_s), u"NO"_s);
-    window->autoLunchBtn->click();
-    QVERIFY(items.isEnabled());
-    QCOMPARE(run.stored(u"BAutoLogin"_s), u"YES"_s);
-    window->usedCountlab->setText(u"12 apps"_s);
-    window->closeButton->click();
-    QCOMPARE(run.stored(u"usedNum"_s), u"12 apps"_s);
-    QCOMPARE(app.getUsedAppCountSetting(), 12);
-    run.settings.setValue(u"BAutoLogin"_s, u"NO"_s);
-    run.settings.synchronize();
-    app.ClickShowPereferenceWindow();
-    QVERIFY(!window->autoLunchBtn->isChecked());
-    window->close();
-    QVERIFY(!items.isEnabled());
-
-    run.menuAction(QKeySequence(Qt::Key_F1))->trigger();
-    app.aboutWindow->productPageButton->click();
-    QCOMPARE(run.desktop.urls.size(), 2);
-    const QUrl support = QUrl::fromEncoded(run.desktop.urls[0]), product = QUrl::fromEncoded(run.desktop.urls[1]);
-    QCOMPARE(support.fileName(), u"support.html"_s);
-    QCOMPARE(product.fileName(), u"Vellumry.html"_s);
-    QVERIFY2(product.isLocalFile() && QFileInfo(product.toLocalFile()).isFile(), run.desktop.urls[1].constData());
-    run.desktop.succeed = false;
-    app.Gethelp();
-    QVERIFY(app.statusText().startsWith(u"No web browser could open"_s));
-
-    // The box's threshold: the leading number of the field as typed.
-    constexpr int max = std::numeric_limits<int>::max(), min = std::numeric_limits<int>::min();
-    const std::pair<QString, int> thresholds[] = {{QString(), 0},           {u"  12x"_s, 12},  {u"-3"_s, -3},
-                                                  {u"- 5"_s, 0},            {u"2147483648"_s, max},
-                                                  {u"-99999999999"_s, min}, {u"\u0663"_s, 0}};
-    for (const auto &[text, expected] : thresholds) {
-        window->usedCountlab->setText(text);
-        QCOMPARE(app.getUsedAppCountSetting(), expected);
-    }
-}
+};
 
 QTEST_MAIN(TestAppDelegate)
 #include "tst_appdelegate.moc"

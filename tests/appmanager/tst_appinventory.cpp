@@ -1,13 +1,24 @@
 // The inventory of installed applications in a temporary home with its own application folders, its
-// orders, and vellumry-cli apps as scripts see it.
-#include "AppFixtures.h"
-
+// orders, and vellumry-cli apps as scripts see it; the background pool the scans run on; the application
+// box without widgets (last-use texts, narrowing, search, the stored list and vellumry-cli box).
+#include "appmanager/AppBox.h"
 #include "appmanager/AppInventory.h"
 #include "appmanager/AppSorting.h"
+#include "platform/Background.h"
 #include "platform/ChildProcess.h"
 #include "support/TempHome.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QSignalSpy>
 #include <QTest>
+#include <QThread>
+
+#include <memory>
+#include <tuple>
 
 Q_DECLARE_METATYPE(vellumry::AppSortOrder)
 
@@ -17,16 +28,80 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A record from a short description: name, 64-bit, use count and last-use day (0: never).
-PMAppNodeRef app(const QString &name, bool x64, int count, int day)
+// Writes `text` to `path` (its folder made), adding `extra` permissions and, when valid, dating it `mtime`.
+QString writeFile(const QString &path, const QByteArray &text, QFile::Permissions extra = {}, const QDateTime &mtime = {})
 {
-    auto node = PMAppNodeRef::create();
-    node->setAppName(name);
-    node->setB64bit(x64);
-    node->setUsedCount(count);
-    if (day)
-        node->setLastOpenDate(QDateTime(QDate(2024, 1, day), QTime(12, 0), QTimeZone::utc()));
-    return node;
+    QFile file(path);
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !file.open(QIODevice::WriteOnly) || file.write(text) != text.size() ||
+        !file.flush() || !file.setPermissions(file.permissions() | extra) ||
+        (mtime.isValid() && !file.setFileTime(mtime, QFileDevice::FileModificationTime)))
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+// Writes <folder>/<name> with a [Desktop Entry] group made of `keys` (already "Key=Value" lines).
+QString writeEntry(const QString &folder, const QString &name, const QString &keys, const QDateTime &mtime = {})
+{
+    return writeFile(folder + u'/' + name, "[Desktop Entry]\nType=Application\n" + keys.toUtf8() + '\n', {}, mtime);
+}
+
+QString writeScript(const QString &path) { return writeFile(path, "#!/bin/sh\nexit 0\n", QFile::ExeOwner); }
+
+struct Use
+{
+    const char *href;
+    const char *name;
+    const char *exec;
+    const char *modified; // ISO 8601, UTC
+    int count;
+};
+
+// A recently-used.xbel in GLib's format with one bookmark per distinct href.
+void writeRecentUses(const QString &path, const QList<Use> &uses)
+{
+    QMap<QByteArray, QByteArray> applications; // by href
+    for (const Use &use : uses)
+        applications[use.href] += QByteArray("<bookmark:application name=\"") + use.name + "\" exec=\"" + use.exec +
+                                  "\" modified=\"" + use.modified + "\" count=\"" + QByteArray::number(use.count) + "\"/>\n";
+    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                     "<xbel version=\"1.0\" xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\""
+                     " xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\">\n";
+    for (const auto &[href, entries] : applications.asKeyValueRange())
+        xml += "<bookmark href=\"" + href + "\" added=\"2024-01-01T00:00:00Z\" modified=\"2024-01-01T00:00:00Z\""
+               " visited=\"2024-01-01T00:00:00Z\"><info><metadata owner=\"http://freedesktop.org\">"
+               "<mime:mime-type type=\"text/plain\"/><bookmark:applications>\n" + entries +
+               "</bookmark:applications></metadata></info></bookmark>\n";
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(xml + "</xbel>\n") < 0)
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QDateTime utc(const char *iso) { return QDateTime::fromString(QString::fromLatin1(iso), Qt::ISODate).toUTC(); }
+
+bool isX86_64() { return QSysInfo::currentCpuArchitecture() == QLatin1String("x86_64"); }
+
+const QDateTime kNow = QDateTime(QDate(2024, 3, 1), QTime(12, 0), Qt::UTC);
+
+// A record from a short description: name, use count, last use (-1: never) and 64-bit.
+PMAppNodeRef node(const QString &name, int count = 0, qint64 secondsAgo = -1, bool x64 = false)
+{
+    auto n = PMAppNodeRef::create();
+    n->setAppName(name);
+    n->setAppPath(u"/apps/"_s + name);
+    n->setUsedCount(count);
+    n->setB64bit(x64);
+    if (secondsAgo >= 0)
+        n->setLastOpenDate(kNow.addSecs(-secondsAgo));
+    return n;
+}
+
+QStringList names(const PMAppNodeList &list)
+{
+    QStringList out;
+    for (const PMAppNodeRef &n : list)
+        out.append(n->appName());
+    return out;
 }
 
 } // namespace
@@ -36,48 +111,83 @@ class TestAppInventory : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void inventoryListsEachInstalledEntryOnce()
+    // One home: the user's entries shadow and delete the system's, links, broken files and hidden entries are
+    // left out, subfolders are searched; uses come from the recent-use store by program, desktop-file ID and
+    // name. `vellumry-cli apps` prints it all in each order; the scan hands each record back as it goes.
+    void inventory()
     {
         TempHome home;
-        const QString user = home.dataHome() + u"/applications"_s;
-        const QString system = home.dataDirs() + u"/applications"_s;
-        const QString a = writeEntry(user, u"a.desktop"_s, u"Exec=/bin/true"_s);
-        writeEntry(user, u"hidden.desktop"_s, u"Exec=/bin/true\nHidden=true"_s);
-        writeEntry(user, u"link.desktop"_s, u"Type=Link\nURL=https://example.org"_s);
-        const QString sub = writeEntry(user, u"tools/x.desktop"_s, u"Exec=x"_s);
-        writeEntry(system, u"a.desktop"_s, u"Exec=/bin/false"_s);      // shadowed by the user's a.desktop
-        writeEntry(system, u"hidden.desktop"_s, u"Exec=/bin/false"_s); // deleted by the user's Hidden entry
-        const QString b = writeEntry(system, u"b.desktop"_s, u"Exec=b %U\nIcon=b-icon"_s);
-        QFile broken(system + u"/broken.desktop"_s); // no [Desktop Entry] group: cannot be loaded
-        QVERIFY(broken.open(QIODevice::WriteOnly));
-        broken.write("just text\n");
-        broken.close();
+        const QString user = home.dataHome() + u"/applications"_s, system = home.dataDirs() + u"/applications"_s;
+        const QDateTime mtime = utc("2023-05-06T07:08:09Z");
+        const QString script = writeScript(home.root() + u"/bin/tool.sh"_s);
+        for (const auto &[folder, name, keys] : {
+                 std::tuple{user, "a.desktop", u"Exec=/bin/true"_s},
+                 {user, "hidden.desktop", u"Exec=/bin/true\nHidden=true"_s},
+                 {user, "link.desktop", u"Type=Link\nURL=https://example.org"_s},
+                 {user, "org.example.Editor.desktop", u"Name=Editor\nExec=/no/such/editor --new %F"_s},
+                 {user, "script.desktop", u"Exec="_s + script + u" %f\nX-AppImage-Version=0.9"_s},
+                 {user, "tools/x.desktop", u"Name=Never\nExec=never"_s},
+                 {user, "viewer.desktop", u"Name=Viewer\nExec=viewer %U"_s},
+                 {system, "a.desktop", u"Exec=/bin/false"_s},      // shadowed by the user's a.desktop
+                 {system, "hidden.desktop", u"Exec=/bin/false"_s}, // deleted by the user's Hidden entry
+                 {system, "b.desktop", u"Exec=b %U\nIcon=b-icon"_s}})
+            writeEntry(folder, QString::fromLatin1(name), keys, mtime);
+        writeFile(system + u"/broken.desktop"_s, "just text\n"); // no [Desktop Entry] group: cannot be loaded
+        writeRecentUses(home.dataHome() + u"/recently-used.xbel"_s,
+                        {{"file:///a.txt", "editor", "&apos;editor %u&apos;", "2024-02-01T10:00:00Z", 2},
+                         {"file:///b.txt", "editor", "&apos;/no/such/editor %u&apos;", "2024-03-01T10:00:00Z", 3},
+                         {"file:///b.txt", "Viewer", "&apos;other-viewer %u&apos;", "2024-01-01T00:00:00Z", 4},
+                         {"file:///c.txt", "org.example.Editor", "&apos;x %u&apos;", "2023-01-01T00:00:00Z", 1},
+                         {"file:///c.txt", "neverish", "&apos;neverish %u&apos;", "2024-06-01T00:00:00Z", 9},
+                         {"file:///d", "tool", "&apos;tool.sh %u&apos;", "2024-07-08T09:10:11Z", 3}});
 
-        PMAppNodeList records;
-        records.append(PMAppNodeRef::create()); // not emptied first
+        PMAppNodeList records{PMAppNodeRef::create()}; // not emptied first
         int loads = 0, finishes = 0;
-        InventoryHandBacks handBacks;
-        handBacks.LoadTableViewOnMainThread = [&] {
-            ++loads;
-            QCOMPARE(finishes, 0);
+        InventoryHandBacks handBacks{[&] {
+                                          ++loads;
+                                          QCOMPARE(finishes, 0);
+                                      },
+                                      [&] { ++finishes; }};
+        QCOMPARE(scanAllApplicationFolder(records, handBacks), 6);
+        QVERIFY(loads == 6 && finishes == 1 && records.size() == 7);
+        QCOMPARE(records.last()->appImage(), u"b-icon"_s);
+        QCOMPARE(records.last()->modifyDate(), mtime);
+
+        const QByteArray u = user.toUtf8() + '/', never = "\t0\t2023-05-06 07:08:09\n"; // never used: the file's date
+        const QByteArray a = "a.desktop\t" + u + "a.desktop\t1.0.0\t" + (isX86_64() ? "YES" : "NO") + never,
+                         e = "org.example.Editor.desktop\t" + u + "org.example.Editor.desktop\t1.0.0\tNO\t6\t2024-03-01 10:00:00\n",
+                         t = "script.desktop\t" + u + "script.desktop\t0.9\tNO\t3\t2024-07-08 09:10:11\n",
+                         x = "x.desktop\t" + u + "tools/x.desktop\t1.0.0\tNO" + never,
+                         v = "viewer.desktop\t" + u + "viewer.desktop\t1.0.0\tNO\t4\t2024-01-01 00:00:00\n",
+                         b = "b.desktop\t" + system.toUtf8() + "/b.desktop\t1.0.0\tNO" + never;
+        const std::pair<QList<QByteArray>, QByteArray> runs[] = {
+            {{"apps"}, a + e + t + x + v + b},
+            {{"apps", "--sort", "count"}, e + v + t + a + x + b},
+            {{"apps", "--sort=date"}, t + e + v + a + x + b},
+            {{"apps", "--sort", "name"}, a + b + e + t + v + x},
+            {{"apps", "--sort"}, {}},
+            {{"apps", "--sort", "size"}, {}},
+            {{"apps", "--all"}, {}},
+            {{"apps", "extra"}, {}},
         };
-        handBacks.ScanFinsihOnMainThread = [&] { ++finishes; };
-        QCOMPARE(scanAllApplicationFolder(records, handBacks), 3);
-        QCOMPARE(loads, 3);
-        QCOMPARE(finishes, 1);
-        QCOMPARE(records.size(), 4);
-        QStringList names, paths;
-        for (qsizetype i = 1; i < records.size(); ++i) {
-            names << records[i]->appName();
-            paths << records[i]->appPath();
+        for (const auto &[arguments, output] : runs) {
+            const ProcessResult run = runProcess(qgetenv("VELLUMRY_CLI"), arguments, 60000);
+            QCOMPARE(run.exitCode, output.isEmpty() ? 2 : 0);
+            QCOMPARE(run.standardOutput, output);
         }
-        QCOMPARE(names, (QStringList{u"a.desktop"_s, u"x.desktop"_s, u"b.desktop"_s}));
-        QCOMPARE(paths, (QStringList{a, sub, b}));
-        QCOMPARE(records[3]->appImage(), u"b-icon"_s);
-        QCOMPARE(records[3]->appVersion(), u"1.0.0"_s); // no package owns it
+
+        // What the tray box reads: a desktop entry, or an executable file by its program name.
+        const RecentUseStore uses = RecentUseStore::load();
+        QCOMPARE(GetAppUsedCount(user + u"/org.example.Editor.desktop"_s), 6);
+        const RecentUseStore::Use program = recentUseOf(u"/opt/my tools/neverish"_s, uses);
+        QCOMPARE(program.count, 9);
+        QCOMPARE(program.lastUsed, utc("2024-06-01T00:00:00Z"));
+        QCOMPARE(recentUseOf(user + u"/missing.desktop"_s, uses).count, 0);
     }
 
-    void emptyInventoryLogsAndHandsNothingBack()
+    // No entries: nothing handed back, and it is logged. An unreadable store of uses counts -1, and the last
+    // use is then the entry's date.
+    void emptyInventoryAndUnreadableStore()
     {
         TempHome home;
         PMAppNodeList records;
@@ -86,61 +196,13 @@ private Q_SLOTS:
         QTest::ignoreMessage(QtInfoMsg, "No find Duplicat files");
         QCOMPARE(scanAllApplicationFolder(records, handBacks), 0);
         QCOMPARE(calls, 0);
-    }
 
-    void usesComeFromTheRecentUseStore()
-    {
-        TempHome home;
-        const QString apps = home.dataHome() + u"/applications"_s;
         const QDateTime mtime = utc("2023-05-06T07:08:09Z");
-        const QString editor = writeEntry(apps, u"org.example.Editor.desktop"_s, u"Name=Editor\nExec=/usr/bin/editor --new %F"_s, mtime);
-        const QString viewer = writeEntry(apps, u"viewer.desktop"_s, u"Name=Viewer\nExec=viewer %U"_s, mtime);
-        const QString never = writeEntry(apps, u"never.desktop"_s, u"Name=Never\nExec=never"_s, mtime);
-        writeRecentUses(home.dataHome() + u"/recently-used.xbel"_s,
-                        {{"file:///a.txt", "editor", "&apos;editor %u&apos;", "2024-02-01T10:00:00Z", 2},
-                         {"file:///b.txt", "editor", "&apos;/usr/bin/editor %u&apos;", "2024-03-01T10:00:00Z", 3},
-                         {"file:///b.txt", "Viewer", "&apos;other-viewer %u&apos;", "2024-01-01T00:00:00Z", 4},
-                         {"file:///c.txt", "org.example.Editor", "&apos;x %u&apos;", "2023-01-01T00:00:00Z", 1},
-                         {"file:///c.txt", "neverish", "&apos;neverish %u&apos;", "2024-06-01T00:00:00Z", 9}});
-
-        PMAppNodeList records;
-        scanAllApplicationFolder(records);
-        QCOMPARE(records.size(), 3);
-        QCOMPARE(records[0]->appPath(), never);
-        QCOMPARE(records[0]->usedCount(), 0);
-        QCOMPARE(records[0]->lastOpenDate(), mtime); // never used: the entry's modification date
-        QCOMPARE(records[0]->modifyDate(), mtime);
-        QCOMPARE(records[1]->appPath(), editor); // by program and by desktop-file ID
-        QCOMPARE(records[1]->usedCount(), 6);
-        QCOMPARE(records[1]->lastOpenDate(), utc("2024-03-01T10:00:00Z"));
-        QCOMPARE(records[2]->appPath(), viewer); // by name
-        QCOMPARE(records[2]->usedCount(), 4);
-        QCOMPARE(GetAppUsedCount(editor), 6);
-
-        // What the tray box reads: a desktop entry, or an executable file by its program name.
-        const RecentUseStore uses = RecentUseStore::load();
-        QCOMPARE(recentUseOf(editor, uses).count, 6);
-        const RecentUseStore::Use program = recentUseOf(u"/opt/my tools/neverish"_s, uses);
-        QCOMPARE(program.count, 9);
-        QCOMPARE(program.lastUsed, utc("2024-06-01T00:00:00Z"));
-        QCOMPARE(recentUseOf(apps + u"/missing.desktop"_s, uses).count, 0);
-    }
-
-    void unreadableStoreCountsMinusOne()
-    {
-        TempHome home;
-        const QString apps = home.dataHome() + u"/applications"_s;
-        const QDateTime mtime = utc("2023-05-06T07:08:09Z");
-        const QString entry = writeEntry(apps, u"editor.desktop"_s, u"Exec=editor"_s, mtime);
-        QFile store(home.dataHome() + u"/recently-used.xbel"_s);
-        QVERIFY(store.open(QIODevice::WriteOnly));
-        store.write("<xbel version=\"1.0\"><bookmark href=");
-        store.close();
+        const QString entry = writeEntry(home.dataHome() + u"/applications"_s, u"editor.desktop"_s, u"Exec=editor"_s, mtime);
+        writeFile(home.dataHome() + u"/recently-used.xbel"_s, "<xbel version=\"1.0\"><bookmark href=");
         QCOMPARE(GetAppUsedCount(entry), -1);
-        PMAppNodeList records;
         scanAllApplicationFolder(records);
-        QCOMPARE(records.size(), 1);
-        QCOMPARE(records[0]->usedCount(), -1);
+        QVERIFY(records.size() == 1 && records[0]->usedCount() == -1);
         QCOMPARE(records[0]->lastOpenDate(), mtime);
     }
 
@@ -166,19 +228,12 @@ private Q_SLOTS:
         const QString own = home.root() + u"/own"_s;
         writeScript(own + u"/x86_64/run.sh"_s);
         QVERIFY(QFile::link(u"/bin/true"_s, own + u"/link"_s));
-        const QString entry = writeEntry(home.dataHome() + u"/applications"_s, u"t.desktop"_s, keys.arg(own));
+        const QString entry = writeEntry(home.dataHome() + u"/applications"_s, u"t.desktop"_s, keys.replace(u"%1"_s, own));
         QCOMPARE(is64bitApplicationwithfilepath(entry), expected);
     }
 
-    void versions()
+    void packageVersions()
     {
-        TempHome home;
-        const QString apps = home.dataHome() + u"/applications"_s;
-        const DesktopEntry plain;
-        QCOMPARE(applicationVersion(writeEntry(apps, u"plain.desktop"_s, {}), plain), u"1.0.0"_s);
-        DesktopEntry appImage;
-        appImage.appImageVersion = u"2.3.4"_s;
-        QCOMPARE(applicationVersion(writeEntry(apps, u"image.desktop"_s, {}), appImage), u"2.3.4"_s);
         QVERIFY(packageVersionForPath(u"/no/such/file"_s).isEmpty());
         QVERIFY(packageVersionForPath(u"/usr/bin/*"_s).isEmpty()); // a pattern is not a path
 
@@ -206,45 +261,159 @@ private Q_SLOTS:
     {
         QFETCH(AppSortOrder, order);
         QFETCH(QStringList, expected);
-        const PMAppNodeList apps{app(u"_Tool"_s, true, 5, 3), app(u"apple"_s, true, -1, 3), app(u"Zebra"_s, false, 5, 9),
-                                 app(u"Éclair"_s, true, 12, 2), app(u".hidden"_s, false, 0, 0)};
-        QStringList names;
-        for (const PMAppNodeRef &node : sortedApps(apps, order))
-            names << node->appName();
-        QCOMPARE(names, expected);
+        const PMAppNodeList apps{node(u"_Tool"_s, 5, 300, true), node(u"apple"_s, -1, 300, true), node(u"Zebra"_s, 5, 100),
+                                 node(u"Éclair"_s, 12, 400, true), node(u".hidden"_s)};
+        QCOMPARE(names(sortedApps(apps, order)), expected);
         // A nameless record sorts as a name without punctuation.
-        QVERIFY(compareAppsByName(*app({}, false, 0, 0), *app(u"_a"_s, false, 0, 0)) > 0);
-        QVERIFY(compareAppsByName(*app({}, false, 0, 0), *app(u"a"_s, false, 0, 0)) < 0);
+        QVERIFY(compareAppsByName(*node({}), *node(u"_a"_s)) > 0 && compareAppsByName(*node({}), *node(u"a"_s)) < 0);
     }
 
+    // Work handed to the background pool: its result comes back on the context's thread, and never to a
+    // context that is gone.
+    void backgroundDoneRunsOnTheContextThreadOnlyWhileItLives()
+    {
+        QObject context;
+        int done = 0;
+        for (int i = 0; i < 200; ++i) { // quick work: its end races with the hand-over being set up
+            runInBackground(
+                &context, [](const Cancellation &) { return QThread::currentThread(); },
+                [&](QThread *worker) {
+                    QVERIFY(worker != QThread::currentThread());
+                    QCOMPARE(QThread::currentThread(), context.thread());
+                    ++done;
+                });
+        }
+        QTRY_COMPARE(done, 200);
+
+        auto gone = std::make_unique<QObject>();
+        bool reached = false;
+        const auto waitForCancel = [](const Cancellation &c) {
+            while (!c.isCancelled())
+                QThread::msleep(1);
+            return 1;
+        };
+        const Cancellation cancellation = runInBackground(gone.get(), waitForCancel, [&](int) { reached = true; });
+        gone.reset();
+        cancellation.cancel();
+        backgroundPool()->waitForDone();
+        QCoreApplication::processEvents();
+        QVERIFY(!reached);
+    }
+
+    void elapsedText_data()
+    {
+        QTest::addColumn<qint64>("seconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("future") << qint64(-5) << u"in the future"_s;
+        QTest::newRow("60") << qint64(60) << u"just now"_s;
+        QTest::newRow("61") << qint64(61) << u"1 minute(s) ago"_s;
+        QTest::newRow("3599") << qint64(3599) << u"59 minute(s) ago"_s;
+        QTest::newRow("one hour") << qint64(3600) << u"1 hours(s) ago"_s;
+        QTest::newRow("86399") << qint64(86399) << u"23 hours(s) ago"_s;
+        QTest::newRow("86400") << qint64(86400) << u"1 days(s) ago"_s;
+        QTest::newRow("2591999") << qint64(2591999) << u"29 days(s) ago"_s;
+        QTest::newRow("2592000") << qint64(2592000) << u"1 month(s) ago"_s;
+        QTest::newRow("31103999") << qint64(31103999) << u"11 month(s) ago"_s;
+        QTest::newRow("31104000") << qint64(31104000) << u"1 year(s) ago"_s;
+    }
+    void elapsedText()
+    {
+        QFETCH(qint64, seconds);
+        QFETCH(QString, text);
+        QCOMPARE(elapsedTimeText(seconds), text);
+        // From dates: the fraction of a second is cut off.
+        QCOMPARE(elapsedTimeText(kNow.addMSecs(-seconds * 1000 - 999), kNow), text);
+    }
+
+    // Above the threshold only, most used first; the counts may come from elsewhere than the records. The
+    // last seven days are kept, the seventh included.
+    void narrowing()
+    {
+        const PMAppNodeList shown{node(u"five"_s, 5), node(u"six"_s, 6), node(u"twelve"_s, 12),
+                                  node(u"sixb"_s, 6), node(u"failed"_s, -1)};
+        QCOMPARE(names(narrowByUsedCount(shown, 5)), (QStringList{u"twelve"_s, u"six"_s, u"sixb"_s}));
+        const AppUsageReader fromDesktop = [](const PMAppNode &n) { return AppUsage{n.appName() == u"five"_s ? 50 : 0, {}}; };
+        QCOMPARE(names(narrowByUsedCount(shown, 5, fromDesktop)), QStringList{u"five"_s});
+        AppBox box;
+        for (const PMAppNodeRef &n : {node(u"old"_s, 0, 604801), node(u"edge"_s, 0, 604800), node(u"never"_s),
+                                      node(u"today"_s, 0, 10)})
+            box.AddAppItemArray(n);
+        box.ArrageArrayByDate(kNow);
+        QCOMPARE(names(box.getAppItemArray()), (QStringList{u"today"_s, u"edge"_s}));
+    }
+
+    // s narrows, sa narrows further, back to s keeps the narrower result, an empty field shows everything.
+    void searchNarrows()
+    {
+        AppBox box;
+        for (const QString &name : {u"Safari"_s, u"Slack"_s, u"Terminal"_s, u"xsane"_s})
+            box.AddAppItemArray(node(name));
+        QSignalSpy reloaded(&box, &AppBox::initFilterViewThreadHandle);
+        const auto type = [&](const QString &text) {
+            box.controlTextDidChange(text);
+            box.waitForSearches();
+            QCoreApplication::processEvents(); // the reload is handed to this (the GUI) thread
+            return names(box.getAppItemArray());
+        };
+        QCOMPARE(type(u"S"_s), (QStringList{u"Safari"_s, u"Slack"_s, u"xsane"_s}));
+        QCOMPARE(type(u"sa"_s), (QStringList{u"Safari"_s, u"xsane"_s}));
+        QCOMPARE(type(u"s"_s), (QStringList{u"Safari"_s, u"xsane"_s}));
+        QCOMPARE(type(QString()).size(), 4);
+        QCOMPARE(reloaded.size(), 4); // one grid reload per change of the text
+        // A removed item leaves what is shown, and comes back when the list is ordered again.
+        QCOMPARE(box.removeShownAt(1)->appName(), u"Slack"_s);
+        QVERIFY(!box.removeShownAt(5));
+        QCOMPARE(names(box.getAppItemArray()), (QStringList{u"Safari"_s, u"Terminal"_s, u"xsane"_s}));
+        box.ArrageArrayByName();
+        QCOMPARE(names(box.getAppItemArray()), (QStringList{u"Safari"_s, u"Slack"_s, u"Terminal"_s, u"xsane"_s}));
+    }
+
+    // A search asked for before the field was emptied must not narrow the full list afterwards.
+    void lateSearchDoesNotUndoAClearedField()
+    {
+        AppBox box;
+        box.AddAppItemArray(node(u"alpha"_s));
+        box.AddAppItemArray(node(u"beta"_s));
+        for (int i = 0; i < 50; ++i) {
+            box.controlTextDidChange(u"alp"_s);
+            box.controlTextDidChange(QString());
+            box.waitForSearches();
+            QCOMPARE(box.getAppItemArray().size(), 2);
+        }
+    }
+
+    // `vellumry-cli box` on a stored list, step by step: what each file is refused for, duplicates all
+    // removed at once, names escaped, usage errors.
     void commandLine()
     {
         TempHome home;
-        const QString apps = home.dataHome() + u"/applications"_s;
-        const QString script = writeScript(home.root() + u"/bin/tool.sh"_s);
-        writeEntry(apps, u"binary.desktop"_s, u"Exec=/bin/true"_s, utc("2023-01-02T03:04:05Z"));
-        writeEntry(apps, u"script.desktop"_s, u"Exec="_s + script + u" %f\nX-AppImage-Version=0.9"_s,
-                   utc("2022-01-01T00:00:00Z"));
-        writeRecentUses(home.dataHome() + u"/recently-used.xbel"_s,
-                        {{"file:///a", "tool", "&apos;tool.sh %u&apos;", "2024-07-08T09:10:11Z", 3}});
-        const QByteArray bits = isX86_64() ? "YES" : "NO";
-        const QByteArray binary = "binary.desktop\t" + apps.toUtf8() + "/binary.desktop\t1.0.0\t" + bits +
-                                  "\t0\t2023-01-02 03:04:05\n";
-        const QByteArray tool = "script.desktop\t" + apps.toUtf8() + "/script.desktop\t0.9\tNO\t3\t2024-07-08 09:10:11\n";
-        const auto cli = [](const QList<QByteArray> &arguments) {
-            return runProcess(qgetenv("VELLUMRY_CLI"), arguments, 60000);
+        const QString dir = home.home();
+        writeFile(dir + u"/calc.desktop"_s, "[Desktop Entry]\nType=Application\nName=Calculator\nExec=true\n");
+        writeFile(dir + u"/tab\tname"_s, "#!/bin/sh\n", QFile::ExeOwner);
+        writeFile(dir + u"/notes.txt"_s, "x");
+        writeFile(dir + u"/broken.desktop"_s, "not an entry", QFile::ExeOwner);
+        QDir(dir).mkdir(u"folder"_s);
+        const QByteArray d = dir.toUtf8() + '/';
+        const std::tuple<QList<QByteArray>, int, QByteArray> steps[] = { // arguments after "box", status, output
+            {{"add", d + "calc.desktop", d + "notes.txt", d + "tab\tname", d + "broken.desktop", d + "folder", d + "missing"},
+             1,
+             "added\t" + d + "calc.desktop\nrefused\t" + d + "notes.txt\tnot executable\nadded\t" + d + "tab\\tname\n" +
+                 "refused\t" + d + "broken.desktop\tnot a usable desktop entry\nrefused\t" + d + "folder\ta folder\n" +
+                 "refused\t" + d + "missing\tno such file\n"},
+            {{"add", d + "calc.desktop"}, 0, "added\t" + d + "calc.desktop\n"},
+            {{"list"}, 0, d + "calc.desktop\n" + d + "tab\\tname\n" + d + "calc.desktop\n"},
+            {{"remove", d + "calc.desktop"}, 0, "removed\t" + d + "calc.desktop\n"},
+            {{"remove", d + "calc.desktop"}, 1, "absent\t" + d + "calc.desktop\n"},
+            {{"list"}, 0, d + "tab\\tname\n"},
+            {QList<QByteArray>(), 2, QByteArray()},
+            {{"add"}, 2, QByteArray()},
+            {{"list", "x"}, 2, QByteArray()},
+            {{"sort"}, 2, QByteArray()},
         };
-        const ProcessResult plain = cli({"apps"});
-        QVERIFY(plain.succeeded());
-        QCOMPARE(plain.standardOutput, binary + tool);
-        QCOMPARE(cli({"apps", "--sort", "count"}).standardOutput, tool + binary);
-        QCOMPARE(cli({"apps", "--sort=date"}).standardOutput, tool + binary);
-        QCOMPARE(cli({"apps", "--sort", "name"}).standardOutput, binary + tool);
-        for (const QList<QByteArray> &wrong : QList<QList<QByteArray>>{
-                 {"apps", "--sort"}, {"apps", "--sort", "size"}, {"apps", "--all"}, {"apps", "extra"}}) {
-            const ProcessResult run = cli(wrong);
-            QCOMPARE(run.exitCode, 2);
-            QVERIFY(run.standardOutput.isEmpty());
+        for (const auto &[arguments, status, output] : steps) {
+            const ProcessResult run = runProcess(qgetenv("VELLUMRY_CLI"), QList<QByteArray>{"box"} + arguments);
+            QCOMPARE(run.exitCode, status);
+            QCOMPARE(run.standardOutput, output);
         }
     }
 };

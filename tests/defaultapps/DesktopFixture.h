@@ -24,9 +24,6 @@ public:
     DesktopFixture()
     {
         qputenv("XDG_DATA_DIRS", toNativePath(QString(home.dataDirs() + u':' + home.root() + QStringLiteral("/my apps"))));
-        if (!QDir().mkpath(systemApps() + QStringLiteral("/sub")) || !QDir().mkpath(userApps()) ||
-            !QDir().mkpath(spacedApps()))
-            qFatal("DesktopFixture: cannot make the application folders");
         if (!QFileInfo::exists(QStringLiteral("/usr/share/mime/globs2")) ||
             !QFile::link(QStringLiteral("/usr/share/mime"), home.dataDirs() + QStringLiteral("/mime")))
             qFatal("DesktopFixture: the MIME database (shared-mime-info) is needed");
@@ -44,7 +41,8 @@ public:
     // Writes a desktop entry; `extra` lines are appended to its group.
     static void writeEntry(const QString &path, const QString &name, const QByteArray &extra = {})
     {
-        QDir().mkpath(QFileInfo(path).path());
+        if (!QDir().mkpath(QFileInfo(path).path()))
+            qFatal("DesktopFixture: cannot make %s", qPrintable(QFileInfo(path).path()));
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
             file.write("[Desktop Entry]\nType=Application\nName=" + name.toUtf8() + "\nExec=/bin/true %f\n" + extra) < 0)
