@@ -7,6 +7,7 @@
 // on the same tree.
 #include "BenchTrees.h"
 #include "app/AppDelegate.h"
+#include "platform/DesktopServices.h"
 #include "app/MainWindow.h"
 #include "model/FolderScanner.h"
 #include "platform/NativePath.h"
@@ -90,7 +91,11 @@ int main(int argc, char *argv[])
     AppDelegate::Services services;
     services.settings = &settings;
     services.nc = &nc;
-    services.interfaceStyle = [] { return QString(); };
+    struct LightLook : DesktopServices // the light look whatever the desktop prefers: figures stay comparable
+    {
+        QString interfaceStyle() override { return {}; }
+    } desktop;
+    services.desktop = &desktop;
     AppDelegate controller(services);
     controller.awakeFromNib();
     controller.applicationDidFinishLaunching();

@@ -13,6 +13,7 @@
 #include "appmanager/ui/ApplicationsPage.h"
 #include "appmanager/ui/PSTableCellView.h"
 #include "appmanager/ui/SHTableCellView.h"
+#include "platform/DesktopServices.h"
 #include "platform/NativePath.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Settings.h"
@@ -63,11 +64,17 @@ int main(int argc, char *argv[])
 
     Settings settings(home.path() + QStringLiteral("/Vellumry.conf"));
     NotificationCenter nc;
-    QString style;
+    // The real desktop, but the look is the one this tool asks for.
+    struct ChosenLook : DesktopServices
+    {
+        QString style;
+        QString interfaceStyle() override { return style; }
+    } desktop;
+    QString &style = desktop.style;
     AppDelegate::Services services;
     services.settings = &settings;
     services.nc = &nc;
-    services.interfaceStyle = [&style] { return style; };
+    services.desktop = &desktop;
     AppDelegate controller(services);
     controller.awakeFromNib();
     controller.applicationDidFinishLaunching();

@@ -59,8 +59,6 @@ AppDelegate::AppDelegate(Services services, QObject *parent) : QObject(parent), 
 {
     if (!m_services.desktop)
         m_services.desktop = &DesktopServices::system();
-    if (!m_services.interfaceStyle)
-        m_services.interfaceStyle = [desktop = m_services.desktop] { return desktop->interfaceStyle(); };
     // Creation: subscribe to the named notifications and record the one instance.
     m_services.nc->observe(Notification::ButtonMouseDown, this, [this](QObject *o) { MybuttonMouseDownHandle(o); });
     m_services.nc->observe(Notification::DragOperationImage, this,

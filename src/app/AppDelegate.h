@@ -62,12 +62,6 @@ public:
         Settings *settings = nullptr;
         NotificationCenter *nc = nullptr;
         DesktopServices *desktop = nullptr; // unset: DesktopServices::system()
-        // Still read by the applications page and the box until they take the desktop object: the look
-        // (unset: the desktop's), starting a box application (unset: the box's own way). `openFile` is
-        // no longer used.
-        std::function<QString()> interfaceStyle;
-        std::function<bool(const QByteArray &)> launchApplication;
-        std::function<bool(const QByteArray &)> openFile;
     };
 
     explicit AppDelegate(Services services, QObject *parent = nullptr);
