@@ -4,6 +4,7 @@
 #include "support/TreeBuilder.h"
 
 #include <QDir>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <sys/mount.h>
@@ -50,89 +51,67 @@ class TestFileMover : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void neverReplacesAnExistingTarget_data()
+    // A name taken at the target is refused with both sides left as they were; everything else arrives
+    // whole (contents, sizes, link targets, modes and times), with nothing left at the source or behind;
+    // a copy that runs out of space leaves the source as it was and no trace at the target.
+    void moves_data()
     {
-        QTest::addColumn<bool>("acrossFileSystems");
-        QTest::newRow("same file system") << false;
-        QTest::newRow("across file systems") << true;
+        QTest::addColumn<int>("target"); // 0: the same file system, 1: another, 2: another that is too small
+        QTest::newRow("same file system") << 0;
+        QTest::newRow("across file systems") << 1;
+        QTest::newRow("across, out of space") << 2;
     }
-    void neverReplacesAnExistingTarget()
+    void moves()
     {
-        QFETCH(bool, acrossFileSystems);
+        QFETCH(int, target);
         TempDir tmp;
-        const std::unique_ptr<TempDir> elsewhere = acrossFileSystems ? onAnotherFileSystem() : nullptr;
-        if (acrossFileSystems && !elsewhere)
+        const std::unique_ptr<TempDir> elsewhere = target == 1 ? onAnotherFileSystem() : nullptr;
+        if (target == 1 && !elsewhere)
             QSKIP("needs a second file system at /dev/shm");
-        TreeBuilder here(tmp.path()), there(elsewhere ? elsewhere->path() : tmp.path());
-        here.file("src/file.txt", 100);
-        here.dir("src/folder");
-        there.file("dst/file.txt", 7);
-        there.file("dst/folder/keep.txt", 9);
-        const auto before = here.snapshot(), targetBefore = there.snapshot();
-        for (const QByteArray name : {"file.txt", "folder"}) {
-            const MoveResult result =
-                moveItemAtPath(here.path(QByteArray("src/" + name)), there.path(QByteArray("dst/" + name)));
-            QVERIFY(!result.ok);
-            QCOMPARE(result.error, EEXIST);
-            QCOMPARE(result.reason, QStringLiteral("name taken"));
-        }
-        QCOMPARE(here.snapshot(), before);
-        QCOMPARE(there.snapshot(), targetBefore);
-        QCOMPARE(leftovers(there.path("dst")), 0);
-    }
-
-    void movesAcrossFileSystems()
-    {
-        TempDir tmp;
-        const std::unique_ptr<TempDir> other = onAnotherFileSystem();
-        if (!other)
-            QSKIP("needs a second file system at /dev/shm");
-        TreeBuilder source(tmp.path()), target(other->path());
-        // Nesting, a link, a hidden file, a name that is not UTF-8.
+        const QByteArray there = elsewhere ? elsewhere->path() : tmp.path() + "/there";
+        if (target == 2 && (::geteuid() != 0 || ::mkdir(there.constData(), 0755) != 0 ||
+                            ::mount("tmpfs", there.constData(), "tmpfs", 0, "size=64k") != 0))
+            QSKIP("needs root to mount a small file system");
+        const auto unmount = qScopeGuard([&] {
+            if (target == 2)
+                ::umount(there.constData());
+        });
+        TreeBuilder kept(tmp.path() + "/kept"), source(tmp.path() + "/src");
+        TreeBuilder taken(there + "/taken"), moved(there + "/moved");
+        kept.file("file.txt", 100);
+        kept.dir("folder");
+        taken.file("file.txt", 7);
+        taken.file("folder/keep.txt", 9);
+        // Nesting, a link, a hidden file, a name that is not UTF-8; each item larger than the small target.
         source.file("album/a.jpg", 70000, 1000000000);
         source.file("album/deeper/r\xe9sum\xe9.txt", 5, 1200000000);
         source.file("album/.hidden", 3);
         source.symlink("album/link", "deeper/r\xe9sum\xe9.txt");
         source.chmod("album/a.jpg", 0640);
         source.file("single.bin", 300000, 1100000000);
-        const auto before = source.snapshot();
-        QVERIFY(moveItemAtPath(source.path("single.bin"), target.path("single.bin")).ok);
-        const MoveResult folder = moveItemAtPath(source.path("album"), target.path("album"));
-        QVERIFY2(folder.ok && folder.reason.isEmpty(), qPrintable(folder.reason));
-        // Contents, sizes, link targets, modes and times arrived; nothing is left at the source.
-        QCOMPARE(target.snapshot(), before);
-        QVERIFY(!exists(source.path("album")) && !exists(source.path("single.bin")));
-        QCOMPARE(statOf(target.path("album/a.jpg")).st_mode & 07777, mode_t(0640));
-        QCOMPARE(statOf(target.path("album/a.jpg")).st_mtim.tv_sec, 1000000000);
-        QCOMPARE(statOf(target.path("single.bin")).st_mtim.tv_sec, 1100000000);
-        QCOMPARE(leftovers(target.root()), 0);
-    }
-
-    void aFailedCopyLeavesTheSourceAndNoTrace()
-    {
-        if (::geteuid() != 0)
-            QSKIP("needs root to mount a small file system");
-        TempDir tmp;
-        TreeBuilder source(tmp.path() + "/src");
-        source.file("big.bin", 1 << 20);
-        source.file("folder/small.txt", 10);
-        source.file("folder/big.bin", 1 << 20);
-        const QByteArray small = tmp.path() + "/small";
-        QVERIFY(::mkdir(small.constData(), 0755) == 0);
-        if (::mount("tmpfs", small.constData(), "tmpfs", 0, "size=64k") != 0)
-            QSKIP("cannot mount a file system here");
-        const auto before = source.snapshot();
-        for (const char *name : {"big.bin", "folder"}) {
-            const MoveResult result = moveItemAtPath(source.path(name), small + '/' + name);
+        const auto before = source.snapshot(), keptBefore = kept.snapshot(), takenBefore = taken.snapshot();
+        for (const QByteArray name : {"file.txt", "folder"}) {
+            const MoveResult result = moveItemAtPath(kept.path(name), taken.path(name));
             QVERIFY(!result.ok);
-            QCOMPARE(result.error, ENOSPC);
-            QCOMPARE(result.reason, QStringLiteral("no space left on the device"));
-            QVERIFY(!exists(small + '/' + name));
+            QCOMPARE(result.error, EEXIST);
+            QCOMPARE(result.reason, QStringLiteral("name taken"));
         }
-        const qsizetype traces = leftovers(small);
-        ::umount(small.constData());
-        QCOMPARE(traces, 0);
-        QCOMPARE(source.snapshot(), before);
+        for (const QByteArray name : {"single.bin", "album"}) {
+            const MoveResult result = moveItemAtPath(source.path(name), moved.path(name));
+            QCOMPARE(result.reason, target == 2 ? QStringLiteral("no space left on the device") : QString());
+            QCOMPARE(result.ok, target != 2);
+            QCOMPARE(result.error, target == 2 ? ENOSPC : 0);
+        }
+        QCOMPARE(kept.snapshot(), keptBefore);
+        QCOMPARE(taken.snapshot(), takenBefore);
+        QCOMPARE(source.snapshot(), target == 2 ? before : TreeBuilder::Snapshot());
+        QCOMPARE(moved.snapshot(), target == 2 ? TreeBuilder::Snapshot() : before);
+        QCOMPARE(leftovers(taken.root()) + leftovers(moved.root()), 0);
+        if (target != 2) {
+            QCOMPARE(statOf(moved.path("album/a.jpg")).st_mode & 07777, mode_t(0640));
+            QCOMPARE(statOf(moved.path("album/a.jpg")).st_mtim.tv_sec, 1000000000);
+            QCOMPARE(statOf(moved.path("single.bin")).st_mtim.tv_sec, 1100000000);
+        }
     }
 };
 

@@ -18,12 +18,9 @@ public:
     QByteArray path() const; // exact bytes
     bool isValid() const { return m_dir.isValid(); }
     QString errorString() const { return m_dir.errorString(); }
-    // Leaves the folder for removal when the process ends.
-    void removeAtExit();
 
 private:
     QTemporaryDir m_dir;
-    bool m_atExit = false;
 };
 
 } // namespace vellumry::test

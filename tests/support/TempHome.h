@@ -42,7 +42,7 @@ public:
     QString runtimeDir() const { return m_root + QStringLiteral("/run"); }
 
 private:
-    TempDir m_dir;
+    std::optional<TempDir> m_dir; // none for the first home
     QString m_root;
     std::vector<std::pair<const char *, std::optional<QByteArray>>> m_saved;
 };

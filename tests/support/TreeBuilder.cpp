@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <utility>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,15 +31,11 @@ namespace {
 // mkdir -p: every missing component of `full` is created; existing folders are fine.
 void makeFolders(const QByteArray &full)
 {
-    for (qsizetype end = full.indexOf('/', 1);; end = full.indexOf('/', end + 1)) {
-        const QByteArray prefix = end < 0 ? full : full.left(end);
-        struct stat st;
-        if (!prefix.isEmpty() && ::mkdir(prefix.constData(), 0755) != 0 &&
-            (errno != EEXIST || ::stat(prefix.constData(), &st) != 0 || !S_ISDIR(st.st_mode)))
-            fail("cannot create folder", prefix);
-        if (end < 0)
-            return;
-    }
+    std::error_code error;
+    std::filesystem::create_directories(full.toStdString(), error);
+    errno = error.value();
+    if (error)
+        fail("cannot create folder", full);
 }
 
 // FNV-1a of the relative path seeds a splitmix64 stream: cheap, deterministic and different per path.
@@ -60,56 +56,6 @@ QByteArray contentFor(QByteArrayView seed, qint64 size)
     return out;
 }
 
-// Records every entry of the open folder `folderFd` (which this call closes) under `prefix`; names are
-// opened relative to their folder, so no path length limit applies.
-void snapshotFolder(int folderFd, const QByteArray &prefix, const QByteArray &shownFolder,
-                    TreeBuilder::Snapshot &out)
-{
-    DIR *folder = ::fdopendir(folderFd);
-    if (!folder) {
-        ::close(folderFd);
-        fail("cannot list", shownFolder);
-    }
-    const int dirFd = ::dirfd(folder);
-    for (errno = 0; const dirent *item = ::readdir(folder); errno = 0) {
-        const QByteArray name(item->d_name);
-        if (name == "." || name == "..")
-            continue;
-        const QByteArray rel = prefix.isEmpty() ? name : prefix + '/' + name;
-        const QByteArray shown = shownFolder + '/' + name;
-        struct stat st;
-        if (::fstatat(dirFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-            fail("cannot stat", shown);
-        TreeBuilder::Entry entry;
-        if (S_ISREG(st.st_mode)) {
-            entry = {'f', st.st_size, {}, {}};
-            QFile file;
-            QCryptographicHash hash(QCryptographicHash::Sha256);
-            const int fd = ::openat(dirFd, name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-            if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) ||
-                !hash.addData(&file))
-                fail("cannot read", shown);
-            entry.sha256 = hash.result().toHex();
-        } else if (S_ISLNK(st.st_mode)) {
-            QByteArray target(st.st_size + 1, '\0');
-            const ssize_t n = ::readlinkat(dirFd, name.constData(), target.data(), target.size());
-            if (n < 0 || n >= target.size()) // changed while we looked: not a state a fixture should be in
-                fail("cannot read link", shown);
-            entry = {'l', n, {}, target.left(n)};
-        } else if (S_ISDIR(st.st_mode)) {
-            entry.type = 'd';
-            const int fd = ::openat(dirFd, name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
-            if (fd < 0)
-                fail("cannot open folder", shown);
-            snapshotFolder(fd, rel, shown, out);
-        }
-        out.insert(rel, entry);
-    }
-    if (errno != 0)
-        fail("cannot list", shownFolder);
-    ::closedir(folder);
-}
-
 } // namespace
 
 TreeBuilder::TreeBuilder(QByteArray root) : m_root(std::move(root))
@@ -126,17 +72,10 @@ QByteArray TreeBuilder::path(QByteArrayView rel) const
     return rel.isEmpty() ? m_root : joinNativePath(m_root, rel);
 }
 
-void TreeBuilder::makeParents(QByteArrayView rel) const
-{
-    const qsizetype slash = rel.lastIndexOf('/');
-    if (slash > 0)
-        makeFolders(path(rel.first(slash)));
-}
-
 QByteArray TreeBuilder::file(QByteArrayView rel, qint64 size, std::optional<qint64> mtimeSecs)
 {
-    makeParents(rel);
     const QByteArray full = path(rel), content = contentFor(rel, size);
+    makeFolders(full.left(full.lastIndexOf('/')));
     QFile file;
     const int fd = ::open(full.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0 || !file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle) ||
@@ -158,8 +97,8 @@ QByteArray TreeBuilder::dir(QByteArrayView rel)
 
 QByteArray TreeBuilder::symlink(QByteArrayView rel, QByteArrayView target)
 {
-    makeParents(rel);
     const QByteArray full = path(rel);
+    makeFolders(full.left(full.lastIndexOf('/')));
     if (::symlink(target.toByteArray().constData(), full.constData()) != 0)
         fail("cannot create link", full);
     return full;
@@ -173,11 +112,34 @@ void TreeBuilder::chmod(QByteArrayView rel, mode_t mode)
 
 TreeBuilder::Snapshot TreeBuilder::snapshot() const
 {
-    const int fd = ::open(m_root.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        fail("cannot open folder", m_root);
+    namespace fs = std::filesystem;
     Snapshot result;
-    snapshotFolder(fd, QByteArray(), m_root, result);
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(m_root.toStdString(), error), end; !error && it != end;
+         it.increment(error)) {
+        const QByteArray full = QByteArray::fromStdString(it->path().native());
+        const fs::file_status status = it->symlink_status(error);
+        Entry entry;
+        if (fs::is_regular_file(status)) {
+            QFile file;
+            QCryptographicHash hash(QCryptographicHash::Sha256);
+            const int fd = ::open(full.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+            if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle) || !hash.addData(&file))
+                fail("cannot read", full);
+            entry = {'f', file.size(), hash.result().toHex(), {}};
+        } else if (fs::is_symlink(status)) {
+            const QByteArray target = QByteArray::fromStdString(fs::read_symlink(it->path(), error).native());
+            entry = {'l', target.size(), {}, target};
+        } else if (fs::is_directory(status)) {
+            entry.type = 'd';
+        }
+        if (error)
+            break;
+        result.insert(full.mid(m_root.size() + 1), entry);
+    }
+    errno = error.value();
+    if (error)
+        fail("cannot list", m_root);
     return result;
 }
 

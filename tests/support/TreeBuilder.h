@@ -58,8 +58,6 @@ public:
     static QList<QByteArray> fileChecksums(const Snapshot &snapshot);
 
 private:
-    void makeParents(QByteArrayView rel) const;
-
     QByteArray m_root;
 };
 

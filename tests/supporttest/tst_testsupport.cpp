@@ -16,23 +16,20 @@ private Q_SLOTS:
     // Each variable, set before or not: nested homes put back what they found, the outermost the original.
     void tempHomeRestoresVariables()
     {
-        const QByteArray sentinel = "/nonexistent/vellumry-sentinel";
         for (const char *name : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME",
                                  "XDG_DATA_DIRS", "XDG_CONFIG_DIRS", "XDG_RUNTIME_DIR"}) {
-            for (const bool setBefore : {true, false}) {
-                QVERIFY(setBefore ? qputenv(name, sentinel) : qunsetenv(name));
+            for (const QByteArray &before : {"/nonexistent/vellumry-sentinel"_ba, QByteArray()}) {
+                QVERIFY(before.isNull() ? qunsetenv(name) : qputenv(name, before));
                 {
                     TempHome home;
                     const QByteArray outer = qgetenv(name);
                     QVERIFY2(QString::fromLocal8Bit(outer).startsWith(home.root() + u'/'), name);
-                    {
-                        TempHome inner;
-                        QVERIFY(qgetenv(name) != outer);
-                    }
+                    const auto inner = [name] { const TempHome nested; return qgetenv(name); };
+                    QVERIFY(inner() != outer);
                     QCOMPARE(qgetenv(name), outer);
                 }
-                QCOMPARE(qEnvironmentVariableIsSet(name), setBefore);
-                QCOMPARE(qgetenv(name), setBefore ? sentinel : QByteArray());
+                QCOMPARE(qEnvironmentVariableIsSet(name), !before.isNull());
+                QCOMPARE(qgetenv(name), before);
             }
         }
     }
