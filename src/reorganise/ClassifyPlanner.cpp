@@ -1,4 +1,4 @@
-// Classification plans: where each file goes, and what of the main folder's top level goes to the Trash.
+// Classification plans: where each file goes, and which of the main folder's top-level folders are left empty.
 #include "reorganise/ClassifyPlanner.h"
 
 #include "platform/NativePath.h"

@@ -1,5 +1,5 @@
 // Plans for classifying the main folder: every scanned file into a kind folder or a year/month/day folder
-// directly inside it, then the main folder's leftover top-level entries to the Trash.
+// directly inside it, then the main folder's top-level folders left holding nothing but folders removed.
 #pragma once
 
 #include "model/IKImageItem.h"

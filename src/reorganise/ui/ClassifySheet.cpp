@@ -23,8 +23,8 @@ ClassifySheet::ClassifySheet(QWidget *parent) : QDialog(parent)
     auto *inner = new QVBoxLayout(classifyImageView);
     inner->setContentsMargins(20, 20, 20, 16);
     auto *intro = new QLabel(tr("Every file below the main folder moves into a folder directly inside it. "
-                                "What is left at the main folder's top level then goes to the Trash; "
-                                "a folder that still holds a file is always kept."),
+                                "Then the top-level folders left empty are removed; hidden entries, and "
+                                "folders that still hold a file, are always kept. Nothing goes to the Trash."),
                              classifyImageView);
     intro->setWordWrap(true);
     inner->addWidget(intro);
