@@ -109,7 +109,8 @@ MoveJournal::MoveJournal(const QString &folder, const QString &operation)
     const QString stamp = QDateTime::currentDateTimeUtc().toString(u"yyyyMMdd-HHmmss-zzz"_s);
     int error = 0;
     for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-        m_path = folder + u'/' + stamp + (attempt ? u'-' + QString::number(attempt) : QString()) + u'-' + operation +
+        // Names sort in the order the batches began, also two begun in the same millisecond.
+        m_path = folder + u'/' + stamp + u'-' + QString::number(attempt).rightJustified(2, u'0') + u'-' + operation +
                  u".log"_s;
         m_fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
         error = errno;

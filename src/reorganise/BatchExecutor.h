@@ -83,7 +83,8 @@ public:
         RemoveFolder
     };
 
-    // A new file in `folder` (made when missing), named after the time and the operation. Before that,
+    // A new file in `folder` (made when missing), named after the time, a two-digit number and the operation,
+    // so names sort in the order batches began ("20261206-145300-123-00-move.log"). Before that,
     // the temporary copies that killed batches left behind (named by their journals, see
     // removeAbandonedCopies) are removed.
     MoveJournal(const QString &folder, const QString &operation);

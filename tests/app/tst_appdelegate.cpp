@@ -327,9 +327,12 @@ private Q_SLOTS:
         QCOMPARE(app.lists.filesItemArray.size(), 3); // trashed items stay listed
         // Each trashing is journaled: the intention, then the outcome.
         QDir journals(run.home().dataHome() + u"/Vellumry/journal"_s);
-        QFile journal(journals.filePath(journals.entryList(QDir::Files, QDir::Name).last()));
-        QVERIFY(journal.open(QIODevice::ReadOnly));
-        const QByteArray lines = journal.readAll();
+        QByteArray lines;
+        for (const QString &name : journals.entryList(QDir::Files)) {
+            QFile journal(journals.filePath(name));
+            QVERIFY(journal.open(QIODevice::ReadOnly));
+            lines += journal.readAll();
+        }
         for (const char *line : {"\tintent\ttrash\t", "\tdone\ttrash\t", "\tfailed\ttrash\t"})
             QVERIFY2(lines.contains(line), line);
     }
