@@ -669,6 +669,7 @@ void AppDelegate::openPanelDidEnd16(QFileDialog *panel, int returnCode)
 }
 
 bool AppDelegate::isBatchRunning() const { return m_batches->isRunning(); }
+bool AppDelegate::showsBatchPreview() const { return PreferencesController::showsBatchPreview(*m_services.settings); }
 void AppDelegate::RenameFolderAction() { m_batches->showRenameSheet(); }
 void AppDelegate::CancelRenameFolderAction() { renameSheet->hide(); }
 void AppDelegate::ChangeRenameTypeAction() { renameSheet->showModeControls(); }

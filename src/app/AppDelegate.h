@@ -115,6 +115,7 @@ public:
     void MoveToRootFolderAction();
     void MoveDifferentFolderAction();
     bool isBatchRunning() const;
+    bool showsBatchPreview() const; // the preference: batches show their preview before they run
     // Batch rename and classification, each through its sheet (BatchRunner does the work).
     void RenameFolderAction();
     void CancelRenameFolderAction();

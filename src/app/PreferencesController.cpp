@@ -50,6 +50,7 @@ PreferencesController::PreferencesController(MainWindow *window, Settings &setti
         tr("Version %1 (Qt %2)").arg(QStringLiteral(VELLUMRY_VERSION), QString::fromLatin1(qVersion())));
     // The check box applies at once; the threshold when its field is left and when the window closes.
     connect(m_preferences->autoLunchBtn, &QCheckBox::clicked, this, &PreferencesController::applyLoginItem);
+    connect(m_preferences->batchPreviewBtn, &QCheckBox::clicked, this, &PreferencesController::applyBatchPreview);
     connect(m_preferences->usedCountlab, &QLineEdit::editingFinished, this, &PreferencesController::save);
     connect(m_preferences, &PreferencesWindow::closing, this, &PreferencesController::save);
     connect(m_about->productPageButton, &QPushButton::clicked, this, &PreferencesController::showWebPage);
@@ -98,6 +99,19 @@ void PreferencesController::applyLoginItem()
     message->show();
 }
 
+void PreferencesController::applyBatchPreview()
+{
+    m_settings.setValue(kShowBatchPreviewKey.toString(), m_preferences->batchPreviewBtn->isChecked());
+    if (!m_settings.synchronize())
+        m_report(tr("The preferences cannot be saved to %1").arg(m_settings.filePath()));
+}
+
+bool PreferencesController::showsBatchPreview(const Settings &settings)
+{
+    const QString key = kShowBatchPreviewKey.toString();
+    return !settings.value(key).isValid() || settings.boolean(key);
+}
+
 void PreferencesController::save()
 {
     applyLoginItem();
@@ -111,6 +125,7 @@ void PreferencesController::readStored()
 {
     m_preferences->autoLunchBtn->setChecked(m_settings.string(kAutoLoginKey.toString()) == u"YES"_s);
     m_preferences->usedCountlab->setText(storedUsedNum(m_settings));
+    m_preferences->batchPreviewBtn->setChecked(showsBatchPreview(m_settings));
     m_preferences->loginMessageLabel->hide();
 }
 

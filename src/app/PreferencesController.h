@@ -7,6 +7,8 @@
 
 #include <QObject>
 
+#include <QStringView>
+
 #include <functional>
 
 namespace vellumry {
@@ -15,6 +17,10 @@ class AboutWindow;
 class MainWindow;
 class PreferencesWindow;
 class Settings;
+
+// "ShowBatchPreview": whether moves, renames and classifications show their preview before they run
+// (missing: yes).
+inline constexpr QStringView kShowBatchPreviewKey = u"ShowBatchPreview";
 
 class PreferencesController : public QObject
 {
@@ -41,6 +47,9 @@ public:
     void save();
     void readStored();
     int usedCountThreshold() const; // the leading number of the field (0 without one)
+    // The preview box applies at once, stored and written.
+    void applyBatchPreview();
+    static bool showsBatchPreview(const Settings &settings);
 
 private:
     void showPage(const QString &page);

@@ -29,6 +29,11 @@ PreferencesWindow::PreferencesWindow(QWidget *parent) : QWidget(parent, Qt::Wind
     loginMessageLabel->hide();
     layout->addWidget(loginMessageLabel);
 
+    batchPreviewBtn = new QCheckBox(tr("Show a &preview before batch operations"), this);
+    batchPreviewBtn->setToolTip(tr("Moves, renames and classifications first list every file they would move "
+                                   "or skip, and run only when you press Run"));
+    layout->addWidget(batchPreviewBtn);
+
     auto *form = new QFormLayout;
     usedCountlab = new QLineEdit(this);
     usedCountlab->setMaximumWidth(90);

@@ -17,6 +17,7 @@ public:
     explicit PreferencesWindow(QWidget *parent = nullptr);
 
     QCheckBox *autoLunchBtn;   // start Vellumry at login
+    QCheckBox *batchPreviewBtn; // show a batch's preview before it runs
     QLineEdit *usedCountlab;   // the used-count threshold of the application box, as typed
     QLabel *loginMessageLabel; // why the last change of the login item failed; hidden otherwise
     QPushButton *closeButton;

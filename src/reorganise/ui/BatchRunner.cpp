@@ -9,6 +9,7 @@
 #include "reorganise/MovePlanner.h"
 #include "reorganise/RenamePlanner.h"
 #include "reorganise/ui/ClassifySheet.h"
+#include "reorganise/ui/PlanPreviewSheet.h"
 #include "reorganise/ui/RenameSheet.h"
 #include "views/ui/ShownListModel.h"
 
@@ -38,10 +39,12 @@ BatchOutcome runSteps(const Plan &plan, const Cancellation &cancellation, MoveJo
 
 BatchRunner::BatchRunner(AppDelegate &owner, DesktopServices &desktop)
     : QObject(&owner), m_owner(owner), m_desktop(desktop), m_renameSheet(new RenameSheet(owner.window)),
-      m_classifySheet(new ClassifySheet(owner.window))
+      m_classifySheet(new ClassifySheet(owner.window)), m_previewSheet(new PlanPreviewSheet(owner.window))
 {
     connect(m_renameSheet->renameButton, &QPushButton::clicked, this, &BatchRunner::renameFromSheet);
     connect(m_classifySheet->classifyButton, &QPushButton::clicked, this, &BatchRunner::classifyFromSheet);
+    connect(m_previewSheet->runButton, &QPushButton::clicked, this, &BatchRunner::runPending);
+    connect(m_previewSheet, &QDialog::rejected, this, &BatchRunner::dropPending);
 }
 
 BatchRunner::~BatchRunner()
@@ -124,17 +127,26 @@ void BatchRunner::moveSelection(int removals, const QByteArray &folder, const QB
                         item->isReachedThroughLink()});
         items.append(item);
     }
-    const Plan plan = removals > 0 ? planMoveUp(sources, removals) : planMoveInto(sources, folder);
-    run(tr("Moving files…"), u"move"_s,
-        [plan](const Cancellation &cancellation, MoveJournal *journal, const StepCallback &onStep) {
-            return runSteps(plan, cancellation, journal, onStep);
-        },
-        [this, items, showAfterwards](const BatchOutcome &outcome) {
-            applyMoves(outcome.moves, items);
-            m_owner.showActionStatus(summaryText(outcome.moves) + (outcome.cancelled ? tr(" (cancelled)") : QString()));
-            if (!showAfterwards.isEmpty())
-                m_desktop.open(showAfterwards);
-        });
+    Batch batch;
+    batch.label = tr("Moving files…");
+    batch.operation = u"move"_s;
+    batch.title = removals > 0 ? tr("Move %1 up").arg(AppDelegate::fileCount(sources.size()))
+                               : tr("Move %1 into %2").arg(AppDelegate::fileCount(sources.size()),
+                                                           displayPath(fromNativePath(folder)));
+    batch.verb = tr("move");
+    batch.mainFolder = toNativePath(m_owner.currentSelectFolder);
+    batch.plan = [sources, removals, folder] {
+        return ClassifyPlan{removals > 0 ? planMoveUp(sources, removals) : planMoveInto(sources, folder), {}, {}, {}};
+    };
+    batch.execute = [](const ClassifyPlan &plan, const Cancellation &cancellation, MoveJournal *journal,
+                       const StepCallback &onStep) { return runSteps(plan.moves, cancellation, journal, onStep); };
+    batch.done = [this, items, showAfterwards](const BatchOutcome &outcome) {
+        applyMoves(outcome.moves, items);
+        m_owner.showActionStatus(summaryText(outcome.moves) + (outcome.cancelled ? tr(" (cancelled)") : QString()));
+        if (!showAfterwards.isEmpty())
+            m_desktop.open(showAfterwards);
+    };
+    planThenRun(std::move(batch));
 }
 
 // ---- Trash -------------------------------------------------------------------------------------
@@ -205,15 +217,22 @@ void BatchRunner::renameFromSheet()
     }
     if (sources.isEmpty())
         return;
-    // The steps refer to positions in `items`, not rows.
-    Plan plan = planRename(sources, m_renameSheet->options());
-    for (int i = 0; i < plan.size(); ++i)
-        plan[i].itemIndex = i;
-    run(tr("Renaming files…"), u"rename"_s,
-        [plan](const Cancellation &cancellation, MoveJournal *journal, const StepCallback &onStep) {
-            return runSteps(plan, cancellation, journal, onStep);
-        },
-        [this, items](const BatchOutcome &outcome) {
+    Batch batch;
+    batch.label = tr("Renaming files…");
+    batch.operation = u"rename"_s;
+    batch.title = tr("Rename %1").arg(AppDelegate::fileCount(sources.size()));
+    batch.verb = tr("rename");
+    batch.mainFolder = toNativePath(m_owner.currentSelectFolder);
+    batch.plan = [sources, options = m_renameSheet->options()] {
+        // The steps refer to positions in `items`, not rows.
+        Plan plan = planRename(sources, options);
+        for (int i = 0; i < plan.size(); ++i)
+            plan[i].itemIndex = i;
+        return ClassifyPlan{plan, {}, {}, {}};
+    };
+    batch.execute = [](const ClassifyPlan &plan, const Cancellation &cancellation, MoveJournal *journal,
+                       const StepCallback &onStep) { return runSteps(plan.moves, cancellation, journal, onStep); };
+    batch.done = [this, items](const BatchOutcome &outcome) {
             applyMoves(outcome.moves, items);
             m_owner.showActionStatus(summaryText(outcome.moves, tr("renamed")) +
                                      (outcome.cancelled ? tr(" (cancelled)") : QString()));
@@ -224,7 +243,8 @@ void BatchRunner::renameFromSheet()
                     break;
                 }
             }
-        });
+        };
+    planThenRun(std::move(batch));
 }
 
 // ---- Classify ----------------------------------------------------------------------------------
@@ -264,22 +284,107 @@ void BatchRunner::classifyFromSheet()
         m_desktop.open(main);
         return;
     }
-    // Every file the scans found, whatever the view shows; planned off the GUI thread with the moves,
-    // since dates and the clean-up read the disk.
+    // Every file the scans found, whatever the view shows; planned off the GUI thread, since dates and
+    // the clean-up read the disk. The plan previewed is the plan carried out.
     const ItemList files = m_owner.lists.filesItemArray;
     const ClassifyBy mode = *by;
-    run(tr("Classifying files…"), u"classify"_s,
-        [files, main, mode](const Cancellation &cancellation, MoveJournal *journal,
-                            const StepCallback &onStep) {
-            const ClassifyPlan plan = planClassification(files, main, mode);
-            return executeClassification(plan, main, mode, journal, cancellation.flag(), onStep);
-        },
-        [this, files, main](const BatchOutcome &outcome) {
-            applyMoves(outcome.moves, files);
-            m_owner.showActionStatus(classifySummaryText(outcome));
-            m_desktop.open(main);
-        });
+    Batch batch;
+    batch.label = tr("Classifying files…");
+    batch.operation = u"classify"_s;
+    batch.title = (mode == ClassifyBy::Kind ? tr("Classify %1 of %2 by kind") : tr("Classify %1 of %2 by date"))
+                      .arg(AppDelegate::fileCount(files.size()), displayPath(m_owner.currentSelectFolder));
+    batch.verb = tr("move");
+    batch.mainFolder = main;
+    batch.cleanUp = true;
+    batch.plan = [files, main, mode] { return planClassification(files, main, mode); };
+    batch.execute = [main, mode](const ClassifyPlan &plan, const Cancellation &cancellation, MoveJournal *journal,
+                                 const StepCallback &onStep) {
+        return executeClassification(plan, main, mode, journal, cancellation.flag(), onStep);
+    };
+    batch.done = [this, files, main](const BatchOutcome &outcome) {
+        applyMoves(outcome.moves, files);
+        m_owner.showActionStatus(classifySummaryText(outcome));
+        m_desktop.open(main);
+    };
+    planThenRun(std::move(batch));
 }
+
+// ---- Planning and the preview ------------------------------------------------------------------
+
+namespace {
+
+struct Planned
+{
+    ClassifyPlan plan;
+    QList<StepPreview> steps;
+    QList<CleanUpOutcome> cleanUp;
+    bool cancelled = false;
+};
+
+} // namespace
+
+void BatchRunner::planThenRun(Batch batch)
+{
+    const bool preview = m_owner.showsBatchPreview();
+    auto *dialog = new QProgressDialog(batch.label, tr("Cancel"), 0, 0, m_owner.window);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->setMinimumDuration(400);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    const QPointer<QProgressDialog> progress(dialog);
+    auto shared = std::make_shared<Batch>(std::move(batch));
+    m_running = runInBackground(
+        this,
+        [plan = shared->plan, cleanUp = shared->cleanUp, preview](const Cancellation &cancellation) {
+            Planned planned;
+            planned.plan = plan();
+            if (preview && !cancellation.isCancelled()) {
+                planned.steps = previewPlan(planned.plan.moves);
+                if (cleanUp)
+                    planned.cleanUp = previewCleanUp(planned.plan);
+            }
+            planned.cancelled = cancellation.isCancelled();
+            return planned;
+        },
+        [this, progress, shared, preview](Planned planned) {
+            if (progress)
+                progress->close();
+            m_running.reset();
+            if (planned.cancelled) {
+                shared->done(BatchOutcome{{}, {}, true});
+                Q_EMIT finished();
+                return;
+            }
+            const auto go = [this, shared, plan = std::move(planned.plan)] {
+                run(shared->label, shared->operation,
+                    [execute = shared->execute, plan](const Cancellation &cancellation, MoveJournal *journal,
+                                                      const StepCallback &onStep) {
+                        return execute(plan, cancellation, journal, onStep);
+                    },
+                    shared->done);
+            };
+            if (!preview) {
+                go();
+                return;
+            }
+            m_pendingRun = go;
+            m_previewSheet->setPreview(shared->title, shared->verb, std::move(planned.steps),
+                                       std::move(planned.cleanUp), shared->mainFolder);
+            m_previewSheet->setWindowModality(Qt::WindowModal);
+            m_previewSheet->show();
+            m_owner.positionSheet(m_previewSheet);
+            m_previewSheet->runButton->setFocus();
+        });
+    connect(dialog, &QProgressDialog::canceled, this, [cancellation = *m_running] { cancellation.cancel(); });
+}
+
+void BatchRunner::runPending()
+{
+    m_previewSheet->hide();
+    if (const std::function<void()> go = std::exchange(m_pendingRun, {}))
+        go();
+}
+
+void BatchRunner::dropPending() { m_pendingRun = {}; }
 
 // ---- Running -----------------------------------------------------------------------------------
 

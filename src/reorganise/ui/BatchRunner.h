@@ -1,10 +1,13 @@
 // The window's batch operations: moving the selection up or into a folder, the batch rename and the
 // classification of the main folder, each started from its menu, button or sheet.
 //
-// One batch at a time, never during a scan. Every batch writes a journal before it touches a file: a
-// journal that cannot be opened refuses the batch with nothing changed. The planning and the moves run
-// on the background pool behind a window-modal progress dialog whose Cancel stops between two files;
-// the items, the status line and the reveal or open afterwards happen back on the GUI thread.
+// One batch at a time, never during a scan. A batch is planned on the background pool; with the
+// preference on (the default) the preview sheet then shows what the plan would do, and Run carries out
+// exactly that plan while Cancel drops it with nothing touched and no journal. Every batch writes a
+// journal before it touches a file: a journal that cannot be opened refuses the batch with nothing
+// changed. The planning and the moves run behind a window-modal progress dialog whose Cancel stops
+// between two files; the items, the status line and the reveal or open afterwards happen back on the
+// GUI thread.
 // Threading: every function here is for the GUI thread.
 #pragma once
 
@@ -24,6 +27,7 @@ namespace vellumry {
 class AppDelegate;
 class ClassifySheet;
 class DesktopServices;
+class PlanPreviewSheet;
 class RenameSheet;
 
 class BatchRunner : public QObject
@@ -36,7 +40,9 @@ public:
 
     RenameSheet *renameSheet() const { return m_renameSheet; }
     ClassifySheet *classifySheet() const { return m_classifySheet; }
-    bool isRunning() const { return m_running.has_value(); }
+    PlanPreviewSheet *previewSheet() const { return m_previewSheet; }
+    // Planning, waiting in the preview sheet, or moving.
+    bool isRunning() const { return m_running.has_value() || m_pendingRun; }
 
     // True, with "Wait until the batch is over" in the status line, while a batch runs: a new scan or
     // emptied lists would not match the files being moved.
@@ -64,9 +70,30 @@ Q_SIGNALS:
 private:
     using Work = std::function<BatchOutcome(const Cancellation &cancellation, MoveJournal *journal,
                                             const StepCallback &onStep)>;
+    // A batch from its plan to its summary. `plan` runs off the GUI thread and answers the moves (and,
+    // for a classification, the clean-up); `execute` carries that very plan out.
+    struct Batch
+    {
+        QString label;     // the progress dialog's text
+        QString operation; // the journal's
+        QString title;     // the preview's
+        QString verb;      // what the carried out steps do, for the preview's counts
+        QByteArray mainFolder; // folders below it are shown relative to it
+        bool cleanUp = false;  // preview the classification's clean-up as well
+        std::function<ClassifyPlan()> plan;
+        std::function<BatchOutcome(const ClassifyPlan &plan, const Cancellation &cancellation, MoveJournal *journal,
+                                   const StepCallback &onStep)>
+            execute;
+        std::function<void(const BatchOutcome &)> done;
+    };
     // Refused (status said) during a scan or another batch.
     bool refuseToStart();
     void moveSelection(int removals, const QByteArray &folder, const QByteArray &showAfterwards);
+    // Plans, then shows the preview (Run goes on) or, with the preference off, goes on at once. A
+    // planning cancelled in its progress dialog ends as a cancelled batch that moved nothing.
+    void planThenRun(Batch batch);
+    void runPending();
+    void dropPending();
     void run(const QString &label, const QString &operation, Work work,
              std::function<void(const BatchOutcome &)> done);
     void applyMoves(const QList<StepOutcome> &outcomes, const QList<IKImageItemRef> &items);
@@ -75,7 +102,9 @@ private:
     DesktopServices &m_desktop;
     RenameSheet *m_renameSheet;
     ClassifySheet *m_classifySheet;
+    PlanPreviewSheet *m_previewSheet;
     std::optional<Cancellation> m_running;
+    std::function<void()> m_pendingRun; // the previewed batch, until Run or Cancel
 };
 
 } // namespace vellumry
