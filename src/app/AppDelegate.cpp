@@ -90,6 +90,7 @@ void AppDelegate::awakeFromNib()
     m_batches = new BatchRunner(*this, *m_services.desktop);
     renameSheet = m_batches->renameSheet();
     classifySheet = m_batches->classifySheet();
+    previewSheet = m_batches->previewSheet();
     connect(m_batches, &BatchRunner::finished, this, &AppDelegate::batchFinished);
     m_look = new Look(window, openFolderWindow, *m_services.desktop, this);
 

@@ -42,6 +42,7 @@ class PreferencesWindow;
 class PPopoverviewConterller;
 class RenameSheet;
 class ClassifySheet;
+class PlanPreviewSheet;
 class Settings;
 class ShownListModel;
 class StartWindow;
@@ -174,6 +175,7 @@ public:
     StartWindow *openFolderWindow = nullptr;
     RenameSheet *renameSheet = nullptr;
     ClassifySheet *classifySheet = nullptr;
+    PlanPreviewSheet *previewSheet = nullptr; // a batch's steps before it runs
     QTimer *detectTimer = nullptr;
     QPointer<QMessageBox> startupHint;
     QPointer<QFileDialog> openHomePanel;

@@ -8,6 +8,8 @@
 #include "platform/LoginItems.h"
 #include "platform/NativePath.h"
 #include "reorganise/ui/ClassifySheet.h"
+#include "reorganise/ui/PlanPreviewModel.h"
+#include "reorganise/ui/PlanPreviewSheet.h"
 #include "reorganise/ui/RenameSheet.h"
 #include "support/TreeBuilder.h"
 #include "views/ui/NSDragImageBrowserView.h"
@@ -87,6 +89,24 @@ void checkImages(const QString &light, const QString &dark, QSize size)
         lightness[i] = qGray(average.convertToFormat(QImage::Format_ARGB32).pixel(0, 0));
     }
     QVERIFY2(dark.isEmpty() || lightness[0] - lightness[1] > 100, qPrintable(light));
+}
+
+// The moves every journal of `home` records as done: "source -> target", in order.
+QByteArrayList journaledMoves(const QString &dataHome)
+{
+    QByteArrayList moves;
+    QDir journals(dataHome + u"/Vellumry/journal"_s);
+    for (const QString &name : journals.entryList(QDir::Files, QDir::Name)) {
+        QFile journal(journals.filePath(name));
+        if (!journal.open(QIODevice::ReadOnly))
+            return {"unreadable " + name.toUtf8()};
+        for (const QByteArray &line : journal.readAll().split('\n')) {
+            const QByteArrayList fields = line.split('\t');
+            if (fields.size() >= 5 && fields[1] == "done" && fields[2] == "move")
+                moves.append(QByteArray::fromPercentEncoding(fields[3]) + " -> " + QByteArray::fromPercentEncoding(fields[4]));
+        }
+    }
+    return moves;
 }
 
 void makeFiles(TreeBuilder &tree, const QByteArray &folder, int count)
@@ -389,30 +409,38 @@ private Q_SLOTS:
     }
 
     // Each batch as the user starts it, on the selection shown: the files where they should be, every listed
-    // item pointing at its file, the summary, and what the desktop shows afterwards.
+    // item pointing at its file, the summary, and what the desktop shows afterwards. With the preview, the
+    // steps it shows as carried out are exactly those the run journals, and "Show only problems" keeps the
+    // skipped ones; without it, the batch runs at once.
     void batches_data()
     {
+        QTest::addColumn<bool>("preview");
         QTest::addColumn<int>("batch");
         QTest::addColumn<QByteArrayList>("files");
         QTest::addColumn<QByteArrayList>("after");
         QTest::addColumn<QString>("summary");
         QTest::addColumn<QByteArray>("shown"); // the folder opened, or (rename) the start of the file revealed
+        QTest::newRow("up one level, no preview")
+            << false << 0 << QByteArrayList{"A/B/f.txt", "A/B/g.txt", "A/g.txt"}
+            << QByteArrayList{"A/B/g.txt", "A/f.txt", "A/g.txt", "late/unlisted.txt"}
+            << u"1 moved, 1 skipped: name taken"_s << QByteArray();
         QTest::newRow("up one level, a name taken")
-            << 0 << QByteArrayList{"A/B/f.txt", "A/B/g.txt", "A/g.txt"}
+            << true << 0 << QByteArrayList{"A/B/f.txt", "A/B/g.txt", "A/g.txt"}
             << QByteArrayList{"A/B/g.txt", "A/f.txt", "A/g.txt", "late/unlisted.txt"}
             << u"1 moved, 1 skipped: name taken"_s << QByteArray();
         QTest::newRow("rename the shown images")
-            << 1 << QByteArrayList{"Trip/IMG_IMG.jpg", "Trip/notes.txt", "Trip/IMG.png"}
+            << true << 1 << QByteArrayList{"Trip/IMG_IMG.jpg", "Trip/notes.txt", "Trip/IMG.png"}
             << QByteArrayList{"Trip/Photo.png", "Trip/Photo_Photo.jpg", "Trip/notes.txt", "late/unlisted.txt"} << u"2 renamed"_s
             << QByteArray("Trip/Photo");
         QTest::newRow("classify by kind, a late folder kept")
-            << 2 << QByteArrayList{"a/x.jpg", "a/b/y.mp3", "z.pdf"}
+            << true << 2 << QByteArrayList{"a/x.jpg", "a/b/y.mp3", "z.pdf"}
             << QByteArrayList{"Audio& Music/y.mp3", "Document/z.pdf", "Image/x.jpg", "late/unlisted.txt"}
             << u"3 moved · 1 empty folder removed, kept: late"_s << QByteArray();
     }
 
     void batches()
     {
+        QFETCH(bool, preview);
         QFETCH(int, batch);
         QFETCH(QByteArrayList, files);
         QFETCH(QByteArrayList, after);
@@ -421,6 +449,8 @@ private Q_SLOTS:
         Launched run;
         for (const QByteArray &file : files)
             run.tree.file(QByteArray("M/" + file), 3);
+        if (!preview)
+            run.settings.setValue(u"ShowBatchPreview"_s, false);
         AppDelegate &app = run.launch();
         QVERIFY(run.dropAndWait({run.tree.path("M")}));
         run.tree.file("M/late/unlisted.txt", 6); // appears after the scan: never moved, so its folder stays
@@ -447,7 +477,25 @@ private Q_SLOTS:
             app.classifySheet->classifyButton->click();
         }
         QVERIFY(!app.renameSheet->isVisible() && !app.classifySheet->isVisible());
+        QByteArrayList shownMoves;
+        if (preview) {
+            QTRY_VERIFY_WITH_TIMEOUT(app.previewSheet->isVisible(), 30000);
+            QCOMPARE(finished.size(), 0);
+            const PlanPreviewModel &model = *app.previewSheet->model;
+            for (const StepPreview &step : model.steps())
+                if (!step.skipped)
+                    shownMoves.append(step.step.source + " -> " + step.step.target);
+            app.previewSheet->problemsOnlyBox->click();
+            QCOMPARE(app.previewSheet->filter->rowCount(), model.skippedCount());
+            for (int r = 0; r < app.previewSheet->filter->rowCount(); ++r)
+                QVERIFY(app.previewSheet->filter->index(r, 0).data(PlanPreviewModel::ProblemRole).toBool());
+            app.previewSheet->runButton->click();
+            QVERIFY(!app.previewSheet->isVisible());
+        }
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000); // also when it ends in the progress dialog's own loop
+        QVERIFY(!app.previewSheet->isVisible());
+        if (preview)
+            QCOMPARE(journaledMoves(run.home().dataHome()), shownMoves);
         QByteArrayList found;
         for (const auto &[path, entry] : run.tree.snapshot().asKeyValueRange())
             if (entry.type == 'f')
@@ -460,6 +508,32 @@ private Q_SLOTS:
             QCOMPARE(run.desktop.opened, QByteArrayList{run.tree.path("M")});
         else
             QVERIFY(run.desktop.revealed.size() == 1 && run.desktop.revealed[0].startsWith(run.tree.path(QByteArray("M/" + shown))));
+    }
+
+    // Cancel in the preview moves nothing, writes no journal and leaves no batch behind: the next one starts.
+    void previewCancelTouchesNothing()
+    {
+        Launched run;
+        for (const char *file : {"M/a/x.jpg", "M/b/y.pdf"})
+            run.tree.file(file, 3);
+        AppDelegate &app = run.launch();
+        QVERIFY(run.dropAndWait({run.tree.path("M")}));
+        const TreeBuilder::Snapshot before = run.tree.snapshot();
+        const QString status = app.statusText();
+        QSignalSpy finished(&app, &AppDelegate::batchFinished);
+        app.ClassfyFolderAction();
+        app.classifySheet->classifyButton->click();
+        QTRY_VERIFY_WITH_TIMEOUT(app.previewSheet->isVisible(), 30000);
+        QCOMPARE(app.previewSheet->model->rowCount(), 4); // two moves, the two emptied folders
+        app.previewSheet->cancelButton->click();
+        QTest::qWait(50);
+        QVERIFY(!app.previewSheet->isVisible() && !app.isBatchRunning());
+        QCOMPARE(finished.size(), 0);
+        QCOMPARE(app.statusText(), status);
+        QCOMPARE(run.tree.snapshot(), before);
+        QVERIFY(QDir(run.home().dataHome() + u"/Vellumry/journal"_s).entryList(QDir::Files).isEmpty());
+        app.ClassfyFolderAction();
+        QVERIFY(app.classifySheet->isVisible());
     }
 
     // While a batch runs nothing rescans or empties the lists, and no second batch starts; quitting then
@@ -475,6 +549,10 @@ private Q_SLOTS:
         app.ClassfyFolderAction();
         app.classifySheet->classifyButton->click();
         QVERIFY(app.isBatchRunning());
+        if (app.showsBatchPreview()) { // the moves start once the preview's Run is pressed
+            QTRY_VERIFY_WITH_TIMEOUT(app.previewSheet->isVisible(), 30000);
+            app.previewSheet->runButton->click();
+        }
         app.ClearCurrentFilesandFolderAction();
         QVERIFY(app.statusText().startsWith(u"Wait until the batch is over"_s));
         QCOMPARE(app.lists.filesItemArray.size(), 3000);

@@ -70,7 +70,6 @@ void PlanPreviewSheet::setPreview(const QString &title, const QString &verb, QLi
     model->setPreview(std::move(steps), std::move(cleanUp), mainFolder);
     titleLabel->setText(title);
     countsLabel->setText(model->countsText(verb));
-    problemsOnlyBox->setEnabled(model->skippedCount() > 0);
     table->scrollToTop();
 }
 
