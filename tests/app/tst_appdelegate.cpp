@@ -470,6 +470,14 @@ private Q_SLOTS:
             QVERIFY(app.renameSheet->replaceStrText->isVisible() && !app.renameSheet->addTextField->isVisible());
             app.renameSheet->replaceStrText->setText(u"IMG"_s);
             app.renameSheet->replaceWithStrLabText->setText(u"Photo"_s);
+            const auto liveNames = [&app] { // the sheet's own preview follows the texts typed
+                QStringList names;
+                for (int r = 0; r < app.renameSheet->previewModel->rowCount(); ++r)
+                    names.append(app.renameSheet->previewModel->index(r, PlanPreviewModel::NewNameColumn).data().toString());
+                names.sort();
+                return names;
+            };
+            QTRY_COMPARE(liveNames(), (QStringList{u"Photo.png"_s, u"Photo_Photo.jpg"_s}));
             app.renameSheet->renameButton->click();
         } else {
             app.ClassfyFolderAction();

@@ -193,7 +193,12 @@ void BatchRunner::showRenameSheet()
         m_owner.showActionStatus(tr("Select the files to rename first"));
         return;
     }
-    // The controls keep whatever the user last chose.
+    // The controls keep whatever the user last chose; the preview shows the selection as it is now.
+    QList<RenameSource> sources;
+    for (int row : m_owner.selectedRows())
+        if (const IKImageItemRef item = m_owner.FileListController->itemAt(row))
+            sources.append({item->nativeFilePath(), row, item->bDir(), item->isReachedThroughLink()});
+    m_renameSheet->setSources(std::move(sources));
     m_renameSheet->setWindowModality(Qt::WindowModal);
     m_renameSheet->show();
     m_owner.positionSheet(m_renameSheet);

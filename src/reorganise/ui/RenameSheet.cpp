@@ -1,16 +1,24 @@
 // The rename sheet's widgets, the controls each choice needs, and the options they make.
 #include "reorganise/ui/RenameSheet.h"
 
+#include "platform/Background.h"
+#include "reorganise/ui/PlanPreviewModel.h"
 #include "reorganise/ui/SheetButtons.h"
 #include "views/ui/BackgroundImageView.h"
 
 #include <QComboBox>
 #include <QFormLayout>
+#include <QHeaderView>
+#include <QTableView>
+#include <QTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <initializer_list>
 
 namespace vellumry {
 
@@ -73,9 +81,40 @@ RenameSheet::RenameSheet(QWidget *parent) : QDialog(parent)
     form->addRow(addtextLab, addTextField);
     form->addRow(replacetext1Lab, replaceStrText);
     form->addRow(replacetext2Lab, replaceWithStrLabText);
-    inner->addStretch(1);
+
+    // The live preview: the current and the new name of each file, or the reason it keeps its name.
+    previewModel = new PlanPreviewModel(this);
+    previewTable = new QTableView(renameImageView);
+    previewTable->setModel(previewModel);
+    previewTable->verticalHeader()->hide();
+    previewTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    previewTable->verticalHeader()->setDefaultSectionSize(previewTable->fontMetrics().height() + 6);
+    previewTable->horizontalHeader()->setStretchLastSection(true);
+    previewTable->setColumnHidden(PlanPreviewModel::FolderColumn, true);
+    previewTable->setColumnHidden(PlanPreviewModel::NewFolderColumn, true);
+    previewTable->setColumnWidth(PlanPreviewModel::NameColumn, 240);
+    previewTable->setWordWrap(false);
+    previewTable->setTextElideMode(Qt::ElideMiddle);
+    previewTable->setSelectionMode(QAbstractItemView::NoSelection);
+    previewTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    previewTable->setAlternatingRowColors(true);
+    previewTable->setShowGrid(false);
+    previewTable->setMinimumHeight(180);
+    previewCounts = new QLabel(renameImageView);
+    inner->addSpacing(8);
+    inner->addWidget(previewCounts);
+    inner->addWidget(previewTable, 1);
+    previewTimer = new QTimer(this);
+    previewTimer->setSingleShot(true);
+    previewTimer->setInterval(150);
+    connect(previewTimer, &QTimer::timeout, this, &RenameSheet::refreshPreview);
+    for (QComboBox *box : {renameTypeBtn, renameActBtn, renameLevelParentBtn})
+        connect(box, &QComboBox::currentIndexChanged, previewTimer, qOverload<>(&QTimer::start));
+    for (QLineEdit *field : {replaceStrText, replaceWithStrLabText, addTextField})
+        connect(field, &QLineEdit::textChanged, previewTimer, qOverload<>(&QTimer::start));
+
     inner->addWidget(sheetButtons(this, renameImageView, tr("Rename"), &cancelButton, &renameButton));
-    setMinimumWidth(460);
+    setMinimumWidth(620);
 
     // The parent folder's name needs nothing more: every optional control starts hidden.
     for (QWidget *w : std::initializer_list<QWidget *>{addLevelLab, addtextLab, renameLevelParentBtn, addTextField})
@@ -99,6 +138,38 @@ RenameOptions RenameSheet::options() const
     options.find = replaceStrText->text();
     options.replace = replaceWithStrLabText->text();
     return options;
+}
+
+void RenameSheet::setSources(QList<RenameSource> sources)
+{
+    m_sources = std::move(sources);
+    refreshPreview();
+}
+
+void RenameSheet::refreshPreview()
+{
+    previewTimer->stop();
+    const quint64 generation = ++m_previewGeneration;
+    const RenameOptions now = options();
+    // Planning reads the disk (a name taken); a few thousand names take a few milliseconds.
+    constexpr qsizetype inlineLimit = 2000;
+    constexpr qsizetype firstRows = 200;
+    const QList<RenameSource> first = m_sources.size() > inlineLimit ? m_sources.first(firstRows) : m_sources;
+    previewModel->setPreview(previewPlan(planRename(first, now)));
+    previewCounts->setText(previewModel->countsText(tr("rename")));
+    if (m_sources.size() <= inlineLimit)
+        return;
+    previewCounts->setText(tr("Working out %1 new names…").arg(QLocale().toString(qlonglong(m_sources.size()))));
+    runInBackground(
+        this, [sources = m_sources, now](const Cancellation &) { return previewPlan(planRename(sources, now)); },
+        [this, generation](QList<StepPreview> steps) {
+            if (generation != m_previewGeneration)
+                return;
+            const int top = previewTable->verticalScrollBar()->value();
+            previewModel->setPreview(std::move(steps));
+            previewTable->verticalScrollBar()->setValue(top);
+            previewCounts->setText(previewModel->countsText(tr("rename")));
+        });
 }
 
 void RenameSheet::showReplaceFields(bool shown)

@@ -9,10 +9,13 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTableView;
+class QTimer;
 
 namespace vellumry {
 
 class BackgroundImageView;
+class PlanPreviewModel;
 
 class RenameSheet : public QDialog
 {
@@ -30,6 +33,12 @@ public:
     // user picks a variant.
     void showVariantControls();
 
+    // The files to rename, in the order of the shown list: their new names are previewed at once, then
+    // again about 150 ms after each change of the controls. A few thousand are planned inline; for more,
+    // the first rows are shown at once and the whole list follows from the background pool.
+    void setSources(QList<RenameSource> sources);
+    void refreshPreview();
+
     BackgroundImageView *renameImageView;
     QComboBox *renameTypeBtn;
     QComboBox *renameActBtn;
@@ -43,9 +52,16 @@ public:
     QLineEdit *addTextField;
     QPushButton *cancelButton;
     QPushButton *renameButton;
+    PlanPreviewModel *previewModel; // old name → new name, or why the file keeps its name
+    QTableView *previewTable;
+    QLabel *previewCounts;
+    QTimer *previewTimer; // the debounce of the live preview
 
 private:
     void showReplaceFields(bool shown);
+
+    QList<RenameSource> m_sources;
+    quint64 m_previewGeneration = 0; // a background preview older than the controls is dropped
 };
 
 } // namespace vellumry
