@@ -5,7 +5,9 @@
 // Writes OUTDIR/start.png, main-light.png, main-dark.png, list.png and preview-<NAME>.png for every file
 // NAME (a file name inside FOLDER's tree) selected in turn; then applications.png (this desktop's default
 // applications), app-files.png (the extension sheet of the first one, its first row ticked) and app-box.png (the
-// box of favourite applications over the window).
+// box of favourite applications over the window); then, for a small tree of its own, rename-preview-{dark,light}.png
+// (the rename sheet's live preview) and classify-preview-{dark,light}.png (the classification's preview sheet),
+// and classified.png after that classification.
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
 #include "appmanager/ui/AppFileSheet.h"
@@ -18,6 +20,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Settings.h"
 #include "reorganise/ui/ClassifySheet.h"
+#include "reorganise/ui/PlanPreviewSheet.h"
 #include "reorganise/ui/RenameSheet.h"
 #include "views/ui/NSDragImageBrowserView.h"
 #include "views/ui/ShownListModel.h"
@@ -28,6 +31,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QIcon>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStyleFactory>
 #include <QTabWidget>
@@ -161,10 +165,31 @@ int main(int argc, char *argv[])
     QDir().mkpath(tree + QStringLiteral("/empty/deeper"));
     controller.openFoldersAsDrop({tree});
     loop.exec();
+    // The batch previews, dark then light: the rename sheet's live new names, then the classification's
+    // preview sheet (cancelled in the dark, run in the light).
     QEventLoop batch;
     QObject::connect(&controller, &AppDelegate::batchFinished, &batch, &QEventLoop::quit);
-    controller.ClassfyFolderAction();
-    controller.classifySheet->classifyButton->click();
+    for (const bool dark : {true, false}) {
+        const QString suffix = dark ? QStringLiteral("-dark.png") : QStringLiteral("-light.png");
+        style = dark ? QStringLiteral("Dark") : QString();
+        controller.BMakeModeTimer_hander();
+        settle(300);
+        grid->selectAll();
+        controller.RenameFolderAction();
+        controller.renameSheet->renameTypeBtn->setCurrentIndex(2);
+        controller.ChangeRenameTypeAction();
+        controller.renameSheet->addTextField->setText(QStringLiteral("2024"));
+        screenShot(QStringLiteral("/rename-preview") + suffix);
+        controller.CancelRenameFolderAction();
+        controller.ClassfyFolderAction();
+        controller.classifySheet->classifyButton->click();
+        while (!controller.previewSheet->isVisible())
+            settle(50);
+        screenShot(QStringLiteral("/classify-preview") + suffix);
+        if (dark)
+            controller.previewSheet->cancelButton->click();
+    }
+    controller.previewSheet->runButton->click();
     batch.exec();
     settle(800);
     controller.window->grab().save(out + QStringLiteral("/classified.png"));
