@@ -11,6 +11,7 @@
 #include "reorganise/ui/ClassifySheet.h"
 #include "reorganise/ui/PlanPreviewSheet.h"
 #include "reorganise/ui/RenameSheet.h"
+#include "views/ui/BackgroundImageView.h"
 #include "views/ui/ShownListModel.h"
 
 #include <QFileDialog>
@@ -72,6 +73,16 @@ bool BatchRunner::refuseToStart()
     else
         return false;
     return true;
+}
+
+void BatchRunner::showSheet(QDialog *sheet, BackgroundImageView *background, QWidget *focus)
+{
+    // The sheet's ground follows the look, so its labels (in the look's text colour) stay readable.
+    background->setImageNamed(m_owner.isDarkMode() ? u"blackground.png"_s : u"grayimage.png"_s);
+    sheet->setWindowModality(Qt::WindowModal);
+    sheet->show();
+    m_owner.positionSheet(sheet);
+    focus->setFocus();
 }
 
 // ---- Moves -------------------------------------------------------------------------------------
@@ -199,10 +210,7 @@ void BatchRunner::showRenameSheet()
         if (const IKImageItemRef item = m_owner.FileListController->itemAt(row))
             sources.append({item->nativeFilePath(), row, item->bDir(), item->isReachedThroughLink()});
     m_renameSheet->setSources(std::move(sources));
-    m_renameSheet->setWindowModality(Qt::WindowModal);
-    m_renameSheet->show();
-    m_owner.positionSheet(m_renameSheet);
-    m_renameSheet->renameButton->setFocus();
+    showSheet(m_renameSheet, m_renameSheet->renameImageView, m_renameSheet->renameButton);
 }
 
 void BatchRunner::renameFromSheet()
@@ -262,10 +270,7 @@ void BatchRunner::showClassifySheet()
         m_owner.showActionStatus(tr("No main folder to classify: open one with Ctrl+O"));
         return;
     }
-    m_classifySheet->setWindowModality(Qt::WindowModal);
-    m_classifySheet->show();
-    m_owner.positionSheet(m_classifySheet);
-    m_classifySheet->classifyButton->setFocus();
+    showSheet(m_classifySheet, m_classifySheet->classifyImageView, m_classifySheet->classifyButton);
 }
 
 void BatchRunner::classifyFromSheet()
@@ -374,10 +379,7 @@ void BatchRunner::planThenRun(Batch batch)
             m_pendingRun = go;
             m_previewSheet->setPreview(shared->title, shared->verb, std::move(planned.steps),
                                        std::move(planned.cleanUp), shared->mainFolder);
-            m_previewSheet->setWindowModality(Qt::WindowModal);
-            m_previewSheet->show();
-            m_owner.positionSheet(m_previewSheet);
-            m_previewSheet->runButton->setFocus();
+            showSheet(m_previewSheet, m_previewSheet->imageView, m_previewSheet->runButton);
         });
     connect(dialog, &QProgressDialog::canceled, this, [cancellation = *m_running] { cancellation.cancel(); });
 }

@@ -20,11 +20,13 @@
 #include <functional>
 #include <optional>
 
+class QDialog;
 class QFileDialog;
 
 namespace vellumry {
 
 class AppDelegate;
+class BackgroundImageView;
 class ClassifySheet;
 class DesktopServices;
 class PlanPreviewSheet;
@@ -93,6 +95,8 @@ private:
     // planning cancelled in its progress dialog ends as a cancelled batch that moved nothing.
     void planThenRun(Batch batch);
     void runPending();
+    // Shows a sheet over the window on the ground of the current look, `focus` focused.
+    void showSheet(QDialog *sheet, BackgroundImageView *background, QWidget *focus);
     void dropPending();
     void run(const QString &label, const QString &operation, Work work,
              std::function<void(const BatchOutcome &)> done);
