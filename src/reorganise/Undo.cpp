@@ -150,6 +150,7 @@ QList<BatchRecord> batchHistory(const QString &journalFolder)
         record.removed = journal.removed;
         record.trashed = journal.trashed;
         const bool something = journal.anyStep;
+        record.empty = !something;
         if (!journal.ended) { // a batch still running holds the lock on its journal
             const int fd = ::open(QFile::encodeName(record.journalPath).constData(), O_RDONLY | O_CLOEXEC);
             record.running = fd >= 0 && ::flock(fd, LOCK_SH | LOCK_NB) != 0;
