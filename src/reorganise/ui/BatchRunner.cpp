@@ -360,7 +360,9 @@ void BatchRunner::planThenRun(Batch batch)
                 progress->close();
             m_running.reset();
             if (planned.cancelled) {
-                shared->done(BatchOutcome{{}, {}, true});
+                BatchOutcome cancelled;
+                cancelled.cancelled = true;
+                shared->done(cancelled);
                 Q_EMIT finished();
                 return;
             }
