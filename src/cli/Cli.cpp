@@ -210,6 +210,19 @@ constexpr const char *kUsage =
     "                                hidden entry or a file or link that was not moved, are kept).\n"
     "                                The count line ends in K removed. With --dry-run the clean-up\n"
     "                                prints plan, the path and (remove).\n"
+    "  history                       List the journaled batches, newest first, one per line: id,\n"
+    "                                start time (UTC), operation, counts (N moved, K removed, T\n"
+    "                                trashed) and state (undoable, interrupted, undone or not\n"
+    "                                undoable: the reason), separated by tabs.\n"
+    "  undo [ID] [--dry-run]         Undo the batch ID (by default the newest not yet undone):\n"
+    "                                entries back from the Trash and moved entries back to their\n"
+    "                                old places, never replacing anything; an entry changed since,\n"
+    "                                gone from where the batch put it or whose old place is taken\n"
+    "                                is skipped with the reason. Removed folders are made again\n"
+    "                                (remade lines) and folders the batch made are removed when\n"
+    "                                empty (removed, or kept with the reason). Lines and count line\n"
+    "                                as for move; the undo is journaled and can be undone. Status 1\n"
+    "                                when the batch cannot be undone at all.\n"
     "  apps [--sort arch|count|date|name]\n"
     "                                List the installed applications, one per line: desktop file\n"
     "                                name, its path, version, YES or NO for a 64-bit x86 program,\n"
@@ -274,6 +287,10 @@ int run(int argc, char *argv[])
         return renameCommand(args);
     if (command == "classify")
         return classifyCommand(argc, argv, args);
+    if (command == "history")
+        return historyCommand(args);
+    if (command == "undo")
+        return undoCommand(argc, argv, args);
     if (command == "defaults")
         return defaultsCommand(args);
     if (command == "box")

@@ -86,6 +86,9 @@ int sizeCommand(const Args &args);
 int moveCommand(const Args &args);
 int renameCommand(const Args &args);
 int classifyCommand(int argc, char *argv[], const Args &args);
+// history, and undo [ID] [--dry-run]: the journaled batches, and one undone.
+int historyCommand(const Args &args);
+int undoCommand(int argc, char *argv[], const Args &args);
 // trash, open and reveal PATH...
 int desktopCommand(int argc, char *argv[], const Args &args, std::string_view command);
 int appsCommand(const Args &args);

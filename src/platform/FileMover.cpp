@@ -5,6 +5,7 @@
 
 #include <QRandomGenerator>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -34,12 +35,50 @@ QString reasonFor(int error)
         return QStringLiteral("read-only file system");
     case EINVAL:
         return QStringLiteral("cannot move a folder into itself");
+
     default:
         return QString::fromLocal8Bit(std::strerror(error));
     }
 }
 
 MoveResult failure(int error) { return {false, error, reasonFor(error)}; }
+
+// The failure of renameNoReplace(), whose ENOTSUP is its refusal.
+MoveResult renameFailure(int error)
+{
+    if (error == ENOTSUP)
+        return {false, error, QStringLiteral("this file system cannot move it without the risk of replacing an entry")};
+    return failure(error);
+}
+
+std::atomic<bool> noReplaceUnsupported{false};
+
+// Renames without ever replacing: 0, or the errno. Where renameat2 cannot refuse to replace (EINVAL, and
+// `from` not an ancestor of `to`), a file or link goes by link() then unlink(): link() fails with EEXIST
+// on a taken name in one step, so there is no gap between the check and the move. A folder cannot be
+// hard-linked, and a plain rename() would replace an empty folder at `to`: it is refused (ENOTSUP), as is
+// a file where the file system has no hard links.
+int renameNoReplace(const QByteArray &from, const QByteArray &to)
+{
+    if (!noReplaceUnsupported.load(std::memory_order_relaxed) &&
+        ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (!noReplaceUnsupported.load(std::memory_order_relaxed) && errno != EINVAL)
+        return errno;
+    struct stat st;
+    if (::lstat(from.constData(), &st) != 0)
+        return errno;
+    if (S_ISDIR(st.st_mode))
+        return to.startsWith(QByteArray(from + '/')) ? EINVAL : ENOTSUP;
+    if (::link(from.constData(), to.constData()) != 0)
+        return errno == EPERM || errno == EOPNOTSUPP || errno == EMLINK ? ENOTSUP : errno;
+    if (::unlink(from.constData()) != 0) {
+        const int error = errno;
+        ::unlink(to.constData()); // the same file under its second name: nothing of it is lost
+        return error;
+    }
+    return 0;
+}
 
 // Removes a file, link or whole folder; answers 0 when everything went, else the first errno met.
 int removeTree(const QByteArray &path)
@@ -172,20 +211,11 @@ MoveResult moveItemAtPath(const QByteArray &from, const QByteArray &to,
 {
     if (from.isEmpty() || to.isEmpty())
         return failure(ENOENT);
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+    const int error = renameNoReplace(from, to);
+    if (error == 0)
         return {true, 0, {}};
-    int error = errno;
-    if (error == EINVAL) {
-        // Some file systems cannot rename without replacing; "into itself" also lands here.
-        struct stat st;
-        if (::lstat(to.constData(), &st) == 0)
-            return failure(EEXIST);
-        if (::rename(from.constData(), to.constData()) == 0)
-            return {true, 0, {}};
-        error = errno;
-    }
     if (error != EXDEV)
-        return failure(error);
+        return renameFailure(error);
 
     // Across file systems: copy beside the target under a name of our own, then rename into place.
     struct stat st;
@@ -202,10 +232,9 @@ MoveResult moveItemAtPath(const QByteArray &from, const QByteArray &to,
         removeTree(temporary);
         return failure(copyError);
     }
-    if (::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) != 0) {
-        const int renameError = errno;
+    if (const int renameError = renameNoReplace(temporary, to); renameError != 0) {
         removeTree(temporary);
-        return failure(renameError);
+        return renameFailure(renameError);
     }
     if (const int removeError = removeTree(from); removeError != 0) // the copy is complete: both are there
         return {false, removeError, QStringLiteral("copied, the original stays: ") + reasonFor(removeError), true};
@@ -218,6 +247,11 @@ bool removeAbandonedCopy(const QByteArray &temporary)
     if (!temporary.startsWith('/') || !name.startsWith(kPartialCopyPrefix))
         return false;
     return removeTree(temporary) == 0;
+}
+
+void simulateNoReplaceRenameUnsupported(bool unsupported)
+{
+    noReplaceUnsupported.store(unsupported);
 }
 
 int removeEmptyFolder(const QByteArray &path)

@@ -25,7 +25,10 @@ inline constexpr char kPartialCopyPrefix[] = ".vellumry-moving-";
 // Moves the file, link or folder at `from` to the path `to`.
 // - An existing `to` is never replaced: the move fails with EEXIST ("name taken") and nothing changes.
 // - On one file system it is a single rename (renameat2 with RENAME_NOREPLACE, so no gap between
-//   "does it exist?" and "move").
+//   "does it exist?" and "move"). Where the file system cannot rename without replacing (EINVAL), a file
+//   or link is hard-linked to `to` (which fails with EEXIST when the name is taken, in one step) and then
+//   unlinked at `from`; a folder is not moved there ("this file system cannot move a folder without the
+//   risk of replacing one"), and neither is a file on a file system without hard links.
 // - Across file systems the item is copied to a temporary name beside `to` (contents, mode, modification
 //   times, links as links), renamed into place without replacing, and only then is the source removed.
 //   A copy that fails (disk full, unreadable file) removes what it wrote and leaves the source untouched.
@@ -35,6 +38,9 @@ inline constexpr char kPartialCopyPrefix[] = ".vellumry-moving-";
 // Any thread.
 MoveResult moveItemAtPath(const QByteArray &from, const QByteArray &to,
                           const std::function<void(const QByteArray &temporary)> &beforeCopy = {});
+
+// For tests: makes the no-replace rename answer EINVAL, as on a file system without it. Any thread.
+void simulateNoReplaceRenameUnsupported(bool unsupported);
 
 // Removes the empty folder at `path` (rmdir: a folder that holds anything stays). Answers 0 or the errno.
 int removeEmptyFolder(const QByteArray &path);

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -47,6 +48,8 @@ const char *actionWord(MoveJournal::Action action)
         return "mkdir";
     case MoveJournal::Action::RemoveFolder:
         return "rmdir";
+    case MoveJournal::Action::Restore:
+        return "restore";
     }
     return "?";
 }
@@ -99,7 +102,7 @@ bool hasEnded(int fd)
 
 } // namespace
 
-MoveJournal::MoveJournal(const QString &folder, const QString &operation)
+MoveJournal::MoveJournal(const QString &folder, const QString &operation, const QString &undoes)
 {
     if (!QDir().mkpath(folder)) {
         m_error = u"cannot make the folder %1"_s.arg(folder);
@@ -123,6 +126,14 @@ MoveJournal::MoveJournal(const QString &folder, const QString &operation)
         return;
     }
     ::flock(m_fd, LOCK_EX); // a running batch's journal: removeAbandonedCopies() in another program leaves it
+    QByteArray version = timeStamp() + "\tversion\t2\t" + operation.toUtf8();
+    if (!undoes.isEmpty())
+        version += '\t' + undoes.toUtf8();
+    if (!writeLine(version + '\n')) {
+        m_error = u"cannot write in %1"_s.arg(m_path);
+        ::close(m_fd);
+        m_fd = -1;
+    }
 }
 
 MoveJournal::~MoveJournal()
@@ -156,9 +167,9 @@ bool MoveJournal::intend(Action action, const QByteArray &path, const QByteArray
     return write("intent", action, path, target, {});
 }
 
-bool MoveJournal::done(Action action, const QByteArray &path, const QByteArray &target)
+bool MoveJournal::done(Action action, const QByteArray &path, const QByteArray &target, const QByteArray &identity)
 {
-    return write("done", action, path, target, {});
+    return write("done", action, path, target, QString::fromLatin1(identity));
 }
 
 bool MoveJournal::failed(Action action, const QByteArray &path, const QByteArray &target, const QString &reason)
@@ -232,8 +243,10 @@ QString makeFolders(const QByteArray &folder, MoveJournal *journal)
     return {};
 }
 
+} // namespace
+
 // One step: its folder made, its intention journaled, the move, its outcome journaled.
-StepOutcome carryOut(const PlanStep &step, MoveJournal *journal)
+StepOutcome carryOutStep(const PlanStep &step, MoveJournal *journal, MoveJournal::Action action)
 {
     StepOutcome outcome{step, false, step.skipReason};
     if (step.skipped())
@@ -245,7 +258,7 @@ StepOutcome carryOut(const PlanStep &step, MoveJournal *journal)
             return outcome;
     }
     using Action = MoveJournal::Action;
-    if (journal && !journal->intend(Action::Move, step.source, step.target)) {
+    if (journal && !journal->intend(action, step.source, step.target)) {
         outcome.reason = u"the journal cannot be written"_s;
         return outcome;
     }
@@ -258,16 +271,105 @@ StepOutcome carryOut(const PlanStep &step, MoveJournal *journal)
     outcome.reason = moved.ok ? QString() : moved.reason;
     if (journal) {
         if (moved.ok)
-            journal->done(Action::Move, step.source, step.target);
+            journal->done(action, step.source, step.target, entryIdentity(step.target));
         else if (moved.copied)
             journal->copied(step.source, step.target, moved.reason);
         else
-            journal->failed(Action::Move, step.source, step.target, moved.reason);
+            journal->failed(action, step.source, step.target, moved.reason);
     }
     return outcome;
 }
 
+QByteArray entryIdentity(const QByteArray &path)
+{
+    struct stat st;
+    if (::lstat(path.constData(), &st) != 0)
+        return {};
+    return QByteArray::number(quint64(st.st_dev)) + ':' + QByteArray::number(quint64(st.st_ino)) + ':' +
+           QByteArray::number(qint64(st.st_size)) + ':' +
+           QByteArray::number(qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec);
+}
+
+namespace {
+
+// The value of `key` ("Path=") in a .trashinfo file, or nothing.
+QByteArray trashInfoValue(const QByteArray &info, QByteArrayView key)
+{
+    for (const QByteArray &line : info.split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed();
+    }
+    return {};
+}
+
+// The Trash folders an entry of `path` may go to: the home Trash, and those at the top of its disk.
+QList<std::pair<QByteArray, QByteArray>> trashFolders(const QByteArray &path)
+{
+    QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    if (dataHome.isEmpty() || !dataHome.startsWith('/'))
+        dataHome = QFile::encodeName(QDir::homePath()) + "/.local/share";
+    QList<std::pair<QByteArray, QByteArray>> folders{{dataHome + "/Trash", {}}}; // (folder, top of disk)
+    QByteArray top = removingLastPathComponent(path);
+    struct stat st, up;
+    if (::stat(top.constData(), &st) != 0)
+        return folders;
+    while (top.size() > 1) {
+        const QByteArray parent = removingLastPathComponent(top);
+        const QByteArray above = parent.isEmpty() ? QByteArray("/") : parent;
+        if (::stat(above.constData(), &up) != 0 || up.st_dev != st.st_dev)
+            break;
+        top = above;
+    }
+    const QByteArray uid = QByteArray::number(::getuid());
+    const QByteArray base = top == "/" ? QByteArray() : top;
+    folders.append({base + "/.Trash/" + uid, top});
+    folders.append({base + "/.Trash-" + uid, top});
+    return folders;
+}
+
 } // namespace
+
+QByteArray findTrashedEntry(const QByteArray &originalPath, quint64 inode)
+{
+    const QByteArray name = lastPathComponent(originalPath);
+    QByteArray best, bestDate;
+    for (const auto &[folder, top] : trashFolders(originalPath)) {
+        const QByteArray infoFolder = folder + "/info";
+        DIR *dir = ::opendir(infoFolder.constData());
+        if (!dir)
+            continue;
+        while (const dirent *entry = ::readdir(dir)) {
+            const QByteArray infoName(entry->d_name);
+            // The Trash names an entry after its own name, numbered when taken ("x.2.trashinfo").
+            if (!infoName.startsWith(name) || !infoName.endsWith(".trashinfo"))
+                continue;
+            QFile file(QFile::decodeName(infoFolder + '/' + infoName));
+            if (!file.open(QIODevice::ReadOnly))
+                continue;
+            const QByteArray info = file.read(64 * 1024);
+            QByteArray where = QByteArray::fromPercentEncoding(trashInfoValue(info, "Path="));
+            if (!top.isEmpty() && !where.startsWith('/'))
+                where = joinNativePath(top, where);
+            if (where != originalPath)
+                continue;
+            const QByteArray trashed = folder + "/files/" + infoName.chopped(10);
+            struct stat st;
+            if (::lstat(trashed.constData(), &st) != 0)
+                continue;
+            const QByteArray date = trashInfoValue(info, "DeletionDate=");
+            if (inode != 0 && st.st_ino == inode) {
+                ::closedir(dir);
+                return trashed;
+            }
+            if (best.isEmpty() || date >= bestDate) {
+                best = trashed;
+                bestDate = date;
+            }
+        }
+        ::closedir(dir);
+    }
+    return best;
+}
 
 QList<StepOutcome> executePlan(const Plan &plan, MoveJournal *journal, const std::atomic<bool> *cancelled,
                                const StepCallback &onStep)
@@ -278,7 +380,7 @@ QList<StepOutcome> executePlan(const Plan &plan, MoveJournal *journal, const std
     for (int i = 0; i < total; ++i) {
         if (cancelled && cancelled->load())
             break;
-        outcomes.append(carryOut(plan.at(i), journal));
+        outcomes.append(carryOutStep(plan.at(i), journal));
         if (onStep)
             onStep(outcomes.constLast(), i + 1, total);
     }
@@ -308,14 +410,19 @@ QList<StepPreview> previewPlan(const Plan &plan)
 ActionResult trashJournaled(const QByteArray &path, MoveJournal *journal, DesktopServices &desktop)
 {
     using Action = MoveJournal::Action;
-    if (journal && !journal->intend(Action::Trash, path))
+    // Where the entry goes in the Trash is found afterwards by its old path and, across a rename, its inode.
+    const QByteArray original = absoluteOperandPath(path);
+    if (journal && !journal->intend(Action::Trash, original))
         return {false, u"the journal cannot be written"_s};
+    struct stat before;
+    const quint64 inode = ::lstat(original.constData(), &before) == 0 ? quint64(before.st_ino) : 0;
     const ActionResult result = desktop.trash(path);
     if (journal) {
+        const QByteArray trashed = result.ok ? findTrashedEntry(original, inode) : QByteArray();
         if (result.ok)
-            journal->done(Action::Trash, path);
+            journal->done(Action::Trash, original, trashed, trashed.isEmpty() ? QByteArray() : entryIdentity(trashed));
         else
-            journal->failed(Action::Trash, path, {}, result.reason);
+            journal->failed(Action::Trash, original, {}, result.reason);
     }
     return result;
 }

@@ -47,6 +47,10 @@ struct BatchOutcome
     QList<StepOutcome> moves;
     QList<CleanUpOutcome> cleanUp; // in the order of the top level's names
     bool cancelled = false;        // stopped between two steps; no clean-up was done
+    // An undo only: the removed folders it made again (`removed` false: not made, see reason), and the
+    // entries it put back into the Trash (`removed` true when trashed).
+    QList<CleanUpOutcome> remade;
+    QList<CleanUpOutcome> trashed;
 };
 
 // Called after each step with its outcome and the steps done so far out of all of them, on the thread
@@ -66,8 +70,14 @@ struct StepPreview
 // file before the step starts, and its outcome after it, so a batch stopped at any point (a kill, a
 // crash) leaves a journal naming every entry that may have moved. One line per record, fields separated
 // by tabs:
-//   <ISO time, UTC>  intent|done|failed|copied  move|copy|trash|mkdir|rmdir  <path>  [<target>]  [<reason>]
-// and a last line "<time>\tend" when the batch is over. Paths are absolute and percent-encoded ('/'
+//   <ISO time, UTC>  version  2  <operation>  [<id of the batch an undo undoes>]      (the first line)
+//   <ISO time, UTC>  intent|done|failed|copied  move|copy|trash|restore|mkdir|rmdir  <path>  [<target>]
+//                    [<reason> | <identity>]
+// and a last line "<time>\tend" when the batch is over. A "done" move, restore or trash carries the
+// identity of the entry where it now is, "<device>:<inode>:<size>:<modification time in ns>", so that an
+// undo can tell it is still the same entry; a "done" trash names the entry inside the Trash's files/
+// folder as its target. "restore" is an entry brought back from the Trash by an undo (its .trashinfo
+// removed). Journals without the version line (the first format) record no identities. Paths are absolute and percent-encoded ('/'
 // kept), so any bytes survive. "copy" names the temporary copy a move across file systems writes first.
 // Lines are written with one write() each (the kernel has them when the step starts; they survive the
 // program, not a power cut). The file stays locked while its batch runs.
@@ -80,14 +90,16 @@ public:
         Copy,
         Trash,
         MakeFolder,
-        RemoveFolder
+        RemoveFolder,
+        Restore
     };
 
     // A new file in `folder` (made when missing), named after the time, a two-digit number and the operation,
     // so names sort in the order batches began ("20261206-145300-123-00-move.log"). Before that,
     // the temporary copies that killed batches left behind (named by their journals, see
     // removeAbandonedCopies) are removed.
-    MoveJournal(const QString &folder, const QString &operation);
+    // `undoes`: for an undo, the id of the batch it undoes (the file name of its journal without ".log").
+    MoveJournal(const QString &folder, const QString &operation, const QString &undoes = {});
     ~MoveJournal();
     MoveJournal(const MoveJournal &) = delete;
     MoveJournal &operator=(const MoveJournal &) = delete;
@@ -101,7 +113,8 @@ public:
 
     // Each answers whether the line was written.
     bool intend(Action action, const QByteArray &path, const QByteArray &target = {});
-    bool done(Action action, const QByteArray &path, const QByteArray &target = {});
+    bool done(Action action, const QByteArray &path, const QByteArray &target = {},
+              const QByteArray &identity = {});
     bool failed(Action action, const QByteArray &path, const QByteArray &target, const QString &reason);
     bool copied(const QByteArray &source, const QByteArray &target, const QString &reason);
 
@@ -126,6 +139,20 @@ private:
 // step. Any thread.
 QList<StepOutcome> executePlan(const Plan &plan, MoveJournal *journal, const std::atomic<bool> *cancelled = nullptr,
                                const StepCallback &onStep = {});
+
+// One step of executePlan(), journaled as `action` (Move, or Restore for an entry taken out of the Trash).
+StepOutcome carryOutStep(const PlanStep &step, MoveJournal *journal,
+                         MoveJournal::Action action = MoveJournal::Action::Move);
+
+// "<device>:<inode>:<size>:<modification time in ns>" of the entry at `path` (links not followed); empty
+// when there is none.
+QByteArray entryIdentity(const QByteArray &path);
+
+// Where the entry that was at `originalPath` (absolute) lies in a Trash after being trashed: the path
+// inside the Trash's files/ folder, found through the .trashinfo files of the home Trash and of the
+// Trash at the top of the entry's disk. Among several, the one with the inode `inode` (when not 0), else
+// the latest deleted. Empty when none is found.
+QByteArray findTrashedEntry(const QByteArray &originalPath, quint64 inode = 0);
 
 // What executePlan() would do now, step by step in plan order: a step is skipped for its plan's reason, or
 // with "name taken" when its target exists now or is the target of an earlier step that would be carried

@@ -113,6 +113,51 @@ private Q_SLOTS:
             QCOMPARE(statOf(moved.path("single.bin")).st_mtim.tv_sec, 1100000000);
         }
     }
+
+    // Where the file system cannot rename without replacing: a file or link to a free name arrives (the
+    // same inode, nothing left behind); a taken name is refused with both entries as they were; a folder
+    // is refused rather than risk replacing one.
+    void withoutNoReplaceRename_data()
+    {
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<QString>("reason"); // empty: moved
+        QTest::newRow("file, free name") << QByteArray("a.txt") << QByteArray("free.txt") << QString();
+        QTest::newRow("link, free name") << QByteArray("link") << QByteArray("free") << QString();
+        QTest::newRow("file onto a file") << QByteArray("a.txt") << QByteArray("taken.txt") << QStringLiteral("name taken");
+        QTest::newRow("file onto a folder") << QByteArray("a.txt") << QByteArray("empty") << QStringLiteral("name taken");
+        QTest::newRow("file onto a link") << QByteArray("a.txt") << QByteArray("link") << QStringLiteral("name taken");
+        QTest::newRow("folder onto an empty one") << QByteArray("dir") << QByteArray("empty")
+                                                  << QStringLiteral("this file system cannot move it without the risk of replacing an entry");
+        QTest::newRow("folder, free name") << QByteArray("dir") << QByteArray("free")
+                                           << QStringLiteral("this file system cannot move it without the risk of replacing an entry");
+    }
+    void withoutNoReplaceRename()
+    {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(QString, reason);
+        TempDir tmp;
+        TreeBuilder t(tmp.path() + "/t");
+        t.file("a.txt", 10);
+        t.file("taken.txt", 20);
+        t.file("dir/inside.txt", 5);
+        t.dir("empty");
+        t.symlink("link", "a.txt");
+        const TreeBuilder::Snapshot before = t.snapshot();
+        const ino_t inode = statOf(t.path(from)).st_ino;
+        simulateNoReplaceRenameUnsupported(true);
+        const MoveResult result = moveItemAtPath(t.path(from), t.path(to));
+        simulateNoReplaceRenameUnsupported(false);
+        QCOMPARE(result.reason, reason);
+        QCOMPARE(result.ok, reason.isEmpty());
+        TreeBuilder::Snapshot expected = before;
+        if (result.ok) {
+            expected.insert(to, expected.take(from));
+            QCOMPARE(statOf(t.path(to)).st_ino, inode);
+        }
+        QCOMPARE(t.snapshot(), expected);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFileMover)
