@@ -4,19 +4,24 @@
 //   classify_bench [--files 10000] [--dir DIR] [--runs R] [--generator PATH]
 //
 // The engine's figure covers what the program does: the scan, the plan, the journaled moves one at a
-// time, and the clean-up of the top level to the Trash (inside a throw-away home). Best of R runs.
+// time, and the clean-up of the top level (inside a throw-away home). Best of R runs. Then the undo of
+// that classification on the same tree (history, plan, journaled moves back, folders remade and removed),
+// against the classification itself.
 #include "BenchTrees.h"
 #include "model/FileLists.h"
 #include "platform/ChildProcess.h"
 #include "reorganise/ClassifyExecutor.h"
+#include "reorganise/Undo.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QMap>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 using namespace vellumry;
@@ -66,7 +71,7 @@ int main(int argc, char *argv[])
     if (tree.isEmpty())
         return 1;
     const QByteArray work = dir + "/classify-work";
-    double bestEngine = 1e9, bestMoves = 1e9, bestMv = 1e9;
+    double bestEngine = 1e9, bestMoves = 1e9, bestMv = 1e9, bestUndo = 1e9;
     qsizetype moved = 0;
     for (int r = 0; r < runs; ++r) {
         // The engine.
@@ -78,12 +83,28 @@ int main(int argc, char *argv[])
         FileLists lists;
         bench::scanHeadless(work, lists);
         const ClassifyPlan plan = planClassification(lists.filesItemArray, work, ClassifyBy::Kind);
-        MoveJournal journal(MoveJournal::defaultFolder(), QStringLiteral("classify"));
+        auto journal = std::make_unique<MoveJournal>(MoveJournal::defaultFolder(), QStringLiteral("classify"));
         QElapsedTimer movesTimer;
         movesTimer.start();
-        const BatchOutcome outcome = executeClassification(plan, work, ClassifyBy::Kind, &journal);
+        const BatchOutcome outcome = executeClassification(plan, work, ClassifyBy::Kind, journal.get());
+        const QString id = QFileInfo(journal->filePath()).completeBaseName();
+        journal.reset(); // the batch is over: its journal ends
         bestMoves = std::min(bestMoves, seconds(movesTimer));
         bestEngine = std::min(bestEngine, seconds(timer));
+
+        // The undo of that classification, as the command does it: the history, the plan, the journaled undo.
+        timer.restart();
+        const QList<BatchRecord> history = batchHistory();
+        const auto batch = std::find_if(history.cbegin(), history.cend(), [&](const BatchRecord &b) { return b.id == id; });
+        if (batch == history.cend() || !batch->undoable())
+            return 1;
+        const UndoPlan undoPlan = planUndo(*batch);
+        MoveJournal undoJournal(MoveJournal::defaultFolder(), QStringLiteral("undo"), id);
+        const BatchOutcome undone = executeUndo(undoPlan, &undoJournal);
+        bestUndo = std::min(bestUndo, seconds(timer));
+        const auto movedBack = std::count_if(undone.moves.cbegin(), undone.moves.cend(), [](const StepOutcome &o) { return o.moved; });
+        if (r == 0)
+            std::printf("  undo: %lld moved back, %lld folders remade\n", qlonglong(movedBack), qlonglong(undone.remade.size()));
         moved = std::count_if(outcome.moves.cbegin(), outcome.moves.cend(), [](const StepOutcome &o) { return o.moved; });
         if (r == 0)
             std::printf("  %s\n", qPrintable(classifySummaryText(outcome)));
@@ -109,5 +130,8 @@ int main(int argc, char *argv[])
     std::printf("  engine moves alone:                               %.3f s\n", bestMoves);
     std::printf("  mv of the same files into the same folders:       %.3f s\n", bestMv);
     std::printf("  ratio engine / mv: %.2f (moves alone: %.2f)\n", bestEngine / bestMv, bestMoves / bestMv);
+    std::printf("  undo of the classification (history + plan + journaled moves back + folders): %.3f s\n", bestUndo);
+    std::printf("  ratio undo / classification: %.2f (undo / moves alone: %.2f)\n", bestUndo / bestEngine,
+                bestUndo / bestMoves);
     return 0;
 }

@@ -13,7 +13,8 @@
 
 namespace vellumry::cli {
 
-// undo [ID] [--dry-run]: the newest batch not yet undone when no id is given.
+// undo [ID] [--dry-run]: the newest batch not yet undone when no id is given (batches that journaled nothing
+// to take back, such as a trash that failed, are passed over).
 int undoCommand(int argc, char *argv[], const Args &args)
 {
     bool dryRun = false;
@@ -30,7 +31,7 @@ int undoCommand(int argc, char *argv[], const Args &args)
     const QList<BatchRecord> history = batchHistory();
     const BatchRecord *batch = nullptr;
     for (const BatchRecord &record : history) {
-        if (ids.empty() ? !record.undone : record.id.toStdString() == ids.front()) {
+        if (ids.empty() ? !record.undone && !record.empty : record.id.toStdString() == ids.front()) {
             batch = &record;
             break;
         }

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <ctime>
+#include <climits>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -392,17 +393,29 @@ QList<StepPreview> previewPlan(const Plan &plan)
 {
     QList<StepPreview> previews;
     previews.reserve(plan.size());
-    QSet<QByteArray> taken; // the targets of the steps before that would be carried out
-    for (const PlanStep &step : plan) {
+    // The file system as the steps before that would be carried out leave it: names taken and names freed.
+    QSet<QByteArray> taken, vacated;
+    const auto present = [&](const QByteArray &path) {
         struct stat st;
-        const bool clash =
-            !step.skipped() && (taken.contains(step.target) || ::lstat(step.target.constData(), &st) == 0);
-        if (step.skipped() || clash) {
-            previews.append({step, true, clash ? u"name taken"_s : step.skipReason});
-        } else {
-            taken.insert(step.target);
-            previews.append({step, false, {}});
+        return taken.contains(path) || (!vacated.contains(path) && ::lstat(path.constData(), &st) == 0);
+    };
+    const QString tooLong = QString::fromLocal8Bit(std::strerror(ENAMETOOLONG));
+    for (const PlanStep &step : plan) {
+        QString reason = step.skipReason;
+        // What the move itself would answer, where it can be known beforehand.
+        if (reason.isEmpty() && (lastPathComponent(step.target).size() > NAME_MAX || step.target.size() >= PATH_MAX))
+            reason = tooLong;
+        else if (reason.isEmpty() && present(step.target))
+            reason = u"name taken"_s;
+        if (!reason.isEmpty()) {
+            previews.append({step, true, reason});
+            continue;
         }
+        taken.insert(step.target);
+        vacated.remove(step.target);
+        taken.remove(step.source);
+        vacated.insert(step.source);
+        previews.append({step, false, {}});
     }
     return previews;
 }

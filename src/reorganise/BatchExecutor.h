@@ -155,8 +155,10 @@ QByteArray entryIdentity(const QByteArray &path);
 QByteArray findTrashedEntry(const QByteArray &originalPath, quint64 inode = 0);
 
 // What executePlan() would do now, step by step in plan order: a step is skipped for its plan's reason, or
-// with "name taken" when its target exists now or is the target of an earlier step that would be carried
-// out. Reads the file system only. Any thread.
+// for the reason the move would give where it is known beforehand: a target name longer than the file
+// system allows, "name taken" when its target exists now (and no earlier step moves it away) or is the
+// target of an earlier step that would be carried out. A source that is missing is not looked for (a
+// dry run shows the plan of names as given). Reads the file system only. Any thread.
 QList<StepPreview> previewPlan(const Plan &plan);
 
 // Moves one file or folder to the desktop's Trash (`desktop`'s trash), journaled like a step: the intention

@@ -246,6 +246,10 @@ ClassifyPlan planClassification(const ItemList &files, const QByteArray &mainFol
         }
         for (int n = 1; planned.contains(target) || exists(target); ++n)
             target = joinNativePath(destination, numberedName(name, n));
+        if (lastPathComponent(target).size() > 255) { // NAME_MAX: the numbered name cannot be given
+            s.skipReason = u"its numbered name would be longer than 255 bytes"_s;
+            continue;
+        }
         planned.insert(target);
         s.target = target;
         s.makeFolder = true;

@@ -38,10 +38,13 @@ struct Journal
     QString undoes;
     QByteArray time;
     bool ended = false;
-    QList<JournalStep> steps; // in the order their intentions were written
+    QList<JournalStep> steps; // in the order their intentions were written (not read for a summary)
+    int moved = 0, removed = 0, trashed = 0; // done steps, for a summary
+    bool anyStep = false;                   // an intention of something an undo can take back
 };
 
-Journal readJournal(const QString &fileName)
+// `summary`: only the header and the counts, without decoding each step (the history reads every journal).
+Journal readJournal(const QString &fileName, bool summary = false)
 {
     Journal journal;
     QFile file(fileName);
@@ -72,6 +75,15 @@ Journal readJournal(const QString &fileName)
         if (f.size() < 4)
             continue;
         const QByteArray &state = f.at(1), &action = f.at(2);
+        if (summary) {
+            if (state == "done") {
+                journal.moved += action == "move" || action == "restore";
+                journal.removed += action == "rmdir";
+                journal.trashed += action == "trash";
+            }
+            journal.anyStep = journal.anyStep || (state == "intent" && action != "copy");
+            continue;
+        }
         const QByteArray path = QByteArray::fromPercentEncoding(f.at(3));
         const QByteArray key = action + '\t' + path;
         if (state == "intent") {
@@ -103,10 +115,10 @@ bool exists(const QByteArray &path)
 // modification time; for a folder, whose size and time follow its contents, device and inode.
 bool sameEntry(const QByteArray &recorded, const QByteArray &now, bool folder)
 {
-    if (recorded.isEmpty() || now.isEmpty())
-        return false;
+    if (recorded.isEmpty() || now.isEmpty() || recorded == now)
+        return recorded == now && !now.isEmpty();
     if (!folder)
-        return recorded == now;
+        return false;
     const QList<QByteArray> a = recorded.split(':'), b = now.split(':');
     return a.size() == 4 && b.size() == 4 && a.at(0) == b.at(0) && a.at(1) == b.at(1);
 }
@@ -127,24 +139,18 @@ QList<BatchRecord> batchHistory(const QString &journalFolder)
         BatchRecord record;
         record.id = name.chopped(4);
         record.journalPath = journalFolder + u'/' + name;
-        const Journal journal = readJournal(record.journalPath);
+        const Journal journal = readJournal(record.journalPath, true);
         if (journal.time.isEmpty())
             continue;
         record.started = QDateTime::fromString(QString::fromLatin1(journal.time), Qt::ISODateWithMs);
         record.operation = journal.version >= 2 ? journal.operation : record.id.section(u'-', 4);
         record.undoes = journal.undoes;
         record.ended = journal.ended;
-        bool something = false;
-        for (const JournalStep &step : journal.steps) {
-            const bool done = step.state == "done";
-            if (done && (step.action == "move" || step.action == "restore"))
-                ++record.moved;
-            else if (done && step.action == "rmdir")
-                ++record.removed;
-            else if (done && step.action == "trash")
-                ++record.trashed;
-            something = something || (step.action != "copy" && (done || step.state == "intent"));
-        }
+        record.moved = journal.moved;
+        record.removed = journal.removed;
+        record.trashed = journal.trashed;
+        const bool something = journal.anyStep;
+        record.empty = !something;
         if (!journal.ended) { // a batch still running holds the lock on its journal
             const int fd = ::open(QFile::encodeName(record.journalPath).constData(), O_RDONLY | O_CLOEXEC);
             record.running = fd >= 0 && ::flock(fd, LOCK_SH | LOCK_NB) != 0;
@@ -197,7 +203,7 @@ UndoPlan planUndo(const BatchRecord &batch)
         const QByteArray now = identityAt(from);
         if (now.isEmpty())
             return u"no longer where the batch put it"_s;
-        if (!recorded.isEmpty() && !sameEntry(recorded, now, isFolder(from)))
+        if (!recorded.isEmpty() && recorded != now && !sameEntry(recorded, now, isFolder(from)))
             return u"changed since"_s;
         if (!identityAt(to).isEmpty())
             return u"its old place is taken"_s;

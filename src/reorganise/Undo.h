@@ -21,6 +21,7 @@ struct BatchRecord
     int moved = 0, removed = 0, trashed = 0; // steps done: moves (and restores), folders removed, entries trashed
     bool ended = false;  // the journal closed normally; otherwise the batch was interrupted (or still runs)
     bool running = false;
+    bool empty = false;  // journaled nothing an undo could take back (a dry-run-like batch, a failed trash)
     QString undoes;      // an undo: the id of the batch it undid
     bool undone = false; // a finished undo that is not itself undone names this batch
     QString undoneBy;

@@ -393,6 +393,45 @@ private Q_SLOTS:
         QCOMPARE(below(root, kept(after)), (QList<QByteArray>{"2600", "a", "b", "loose.txt"}));
     }
 
+    // The dry run says what the run will do, step by step: the same steps skipped, for the same reasons.
+    void previewForeseesTheRun_data()
+    {
+        QTest::addColumn<QByteArrayList>("steps"); // "source>target" below the root; a leading '+': make its folder
+        const QByteArray longName = QByteArray(251, 'n') + ".jpg"; // 255 bytes: numbered, it grows past the limit
+        QTest::newRow("numbered name too long") << QByteArrayList{"classify:" + longName};
+        QTest::newRow("name too long") << QByteArrayList{"a/x.jpg>" + QByteArray(256, 'y')};
+        QTest::newRow("name freed by an earlier step") << QByteArrayList{"z.pdf>w.pdf", "a/x.jpg>z.pdf"};
+        QTest::newRow("name taken by an earlier step") << QByteArrayList{"a/x.jpg>v", "a/y.txt>v"};
+    }
+    void previewForeseesTheRun()
+    {
+        QFETCH(QByteArrayList, steps);
+        TreeBuilder &t = *m_tree;
+        t.file("a/x.jpg", 1);
+        t.file("a/y.txt", 1);
+        t.file("z.pdf", 1);
+        Plan plan;
+        if (steps.first().startsWith("classify:")) {
+            const QByteArray name = steps.first().mid(9);
+            t.file(QByteArray("a/" + name), 1);
+            t.file(QByteArray("b/" + name), 2);
+            plan = planClassification(entries(t.root(), {"a/" + name, "b/" + name}), t.root(), ClassifyBy::Kind).moves;
+        } else {
+            for (QByteArray step : steps) {
+                const bool make = step.startsWith('+');
+                const QByteArrayList ends = step.mid(make ? 1 : 0).split('>');
+                plan.append({t.path(ends.at(0)), t.path(ends.at(1)), {}, int(plan.size()), make});
+            }
+        }
+        const QList<StepPreview> previews = previewPlan(plan);
+        const QList<StepOutcome> outcomes = executePlan(plan, nullptr);
+        QCOMPARE(previews.size(), outcomes.size());
+        for (qsizetype i = 0; i < previews.size(); ++i) {
+            QCOMPARE(previews.at(i).reason, outcomes.at(i).reason);
+            QCOMPARE(previews.at(i).skipped, !outcomes.at(i).moved);
+        }
+    }
+
     void noMainFolder()
     {
         m_tree->file("x.jpg", 1);
