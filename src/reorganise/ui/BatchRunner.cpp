@@ -193,6 +193,8 @@ void BatchRunner::trashSelection()
                     .arg(QLocale().toString(qlonglong(failures.size())),
                          failures.size() == 1 ? failures.first() : failures.first() + u", …"_s);
     m_owner.showActionStatus(text);
+    if (trashed > 0)
+        Q_EMIT finished(); // a batch that Undo can take back
 }
 
 // ---- Rename ------------------------------------------------------------------------------------

@@ -74,7 +74,9 @@ public:
     void undo(const BatchRecord &batch);
 
 Q_SIGNALS:
-    void finished(); // a batch ended (also when cancelled), after the items and the status line
+    // A batch ended (also when cancelled, and a trashing that trashed something), after the items and the
+    // status line.
+    void finished();
 
 private:
     using Work = std::function<BatchOutcome(const Cancellation &cancellation, MoveJournal *journal,

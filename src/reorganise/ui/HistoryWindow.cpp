@@ -45,9 +45,10 @@ QString batchTitle(const BatchRecord &batch, const QList<BatchRecord> &history)
 
 std::optional<BatchRecord> batchToUndo(const QList<BatchRecord> &history)
 {
-    // A newer batch that cannot be undone is not stepped over: undoing an older one first would surprise.
+    // Batches that changed nothing are passed over; a newer batch that cannot be undone is not: undoing
+    // an older one first would surprise.
     for (const BatchRecord &batch : history)
-        if (!batch.undone && !batch.running)
+        if (!batch.undone && !batch.running && !batch.empty)
             return batch;
     return std::nullopt;
 }

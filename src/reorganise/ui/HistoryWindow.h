@@ -23,7 +23,7 @@ class BackgroundImageView;
 // what it undid ("Undo Classify"), looked up in `history`.
 QString batchTitle(const BatchRecord &batch, const QList<BatchRecord> &history);
 
-// The batch Edit > Undo undoes: the newest one neither undone nor still running (an undo too, so that
+// The batch Edit > Undo undoes: the newest one neither undone, still running nor empty (an undo too, so that
 // undoing twice brings the batch back), which may itself not be undoable (see notUndoable).
 std::optional<BatchRecord> batchToUndo(const QList<BatchRecord> &history);
 
