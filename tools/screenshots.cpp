@@ -7,7 +7,8 @@
 // applications), app-files.png (the extension sheet of the first one, its first row ticked) and app-box.png (the
 // box of favourite applications over the window); then, for a small tree of its own, rename-preview-{dark,light}.png
 // (the rename sheet's live preview) and classify-preview-{dark,light}.png (the classification's preview sheet),
-// and classified.png after that classification.
+// and classified.png after that classification; then that classification is undone from Edit > Undo and
+// history-{light,dark}.png show the History window.
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
 #include "appmanager/ui/AppFileSheet.h"
@@ -20,6 +21,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Settings.h"
 #include "reorganise/ui/ClassifySheet.h"
+#include "reorganise/ui/HistoryWindow.h"
 #include "reorganise/ui/PlanPreviewSheet.h"
 #include "reorganise/ui/RenameSheet.h"
 #include "views/ui/NSDragImageBrowserView.h"
@@ -34,6 +36,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyleFactory>
+#include <QTableView>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -193,5 +196,20 @@ int main(int argc, char *argv[])
     batch.exec();
     settle(800);
     controller.window->grab().save(out + QStringLiteral("/classified.png"));
+
+    // The classification undone, then the History window over the window, light and dark.
+    controller.window->action(MainWindow::UndoLastBatch)->trigger();
+    while (!controller.previewSheet->isVisible())
+        settle(50);
+    controller.previewSheet->runButton->click();
+    batch.exec();
+    settle(300);
+    for (const bool dark : {false, true}) {
+        style = dark ? QStringLiteral("Dark") : QString();
+        controller.BMakeModeTimer_hander();
+        controller.ShowHistoryAction();
+        controller.historyWindow->table->selectRow(1);
+        screenShot(dark ? QStringLiteral("/history-dark.png") : QStringLiteral("/history-light.png"));
+    }
     return 0;
 }

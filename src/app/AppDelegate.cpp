@@ -13,6 +13,7 @@
 #include "platform/Settings.h"
 #include "reorganise/ui/BatchRunner.h"
 #include "reorganise/ui/ClassifySheet.h"
+#include "reorganise/ui/HistoryWindow.h"
 #include "reorganise/ui/RenameSheet.h"
 #include "views/Comparators.h"
 #include "views/ui/BackgroundImageView.h"
@@ -92,6 +93,13 @@ void AppDelegate::awakeFromNib()
     classifySheet = m_batches->classifySheet();
     previewSheet = m_batches->previewSheet();
     connect(m_batches, &BatchRunner::finished, this, &AppDelegate::batchFinished);
+    historyWindow = new HistoryWindow(window);
+    connect(historyWindow, &HistoryWindow::undoRequested, m_batches, &BatchRunner::undo);
+    connect(this, &AppDelegate::batchFinished, this, [this] {
+        updateUndoAction();
+        if (historyWindow->isVisible())
+            historyWindow->refresh();
+    });
     m_look = new Look(window, openFolderWindow, *m_services.desktop, this);
 
     // Views and their signals.
@@ -138,6 +146,13 @@ void AppDelegate::awakeFromNib()
 
     window->buildMenus();
     connectCommands();
+    updateUndoAction();
+    // Batches of the command line, or of another window, may have been journaled meanwhile.
+    connect(qApp, &QGuiApplication::applicationStateChanged,
+            this, [this](Qt::ApplicationState state) {
+                if (state == Qt::ApplicationActive)
+                    updateUndoAction();
+            });
     setUpAppBox();
     setupApplications();
     setUpPreferences(); // last: its Settings and Help menus close the menu bar
@@ -151,6 +166,8 @@ void AppDelegate::connectCommands()
         {MainWindow::ImportFolder, &AppDelegate::ImportNewFolderAction},
         {MainWindow::ClearLists, &AppDelegate::ClearCurrentFilesandFolderAction},
         {MainWindow::ClassifyMainFolder, &AppDelegate::ClassfyFolderAction},
+        {MainWindow::UndoLastBatch, &AppDelegate::UndoLastBatchAction},
+        {MainWindow::ShowHistory, &AppDelegate::ShowHistoryAction},
         {MainWindow::AsIcons, &AppDelegate::ChangetoIconViewModeAction},
         {MainWindow::AsList, &AppDelegate::ChangetoListViewModeAction},
         {MainWindow::AsFolders, &AppDelegate::ChangetoFolderViewModeAction},
@@ -295,6 +312,7 @@ bool AppDelegate::windowShouldClose(QWidget *which)
 void AppDelegate::clearLists()
 {
     m_scanner->cancelAll(); // the lists have one writer at a time: stop the scans first
+    m_mainFolders.clear();
     lists.clear();
     m_thumbnails->clear();
 }
@@ -311,6 +329,7 @@ void AppDelegate::startScanCurrentFolders(const QStringList &paths)
     window->loadItemProgressor->show();
     window->stopButton->show();
     m_stopped = false;
+    m_mainFolders += paths;
     m_scanner->startScanCurrentFolders(paths);
     updateStatus();
 }
@@ -681,6 +700,48 @@ void AppDelegate::CancelClassfyFolder() { classifySheet->hide(); }
 void AppDelegate::SelectReclassTypeAction() { classifySheet->typeClicked(); }
 void AppDelegate::SelectReclassDateAction() { classifySheet->dateClicked(); }
 void AppDelegate::ClassifyFolderHandle() { m_batches->classifyFromSheet(); }
+
+// ---- Undo and history ------------------------------------------------------------------------------
+
+void AppDelegate::UndoLastBatchAction()
+{
+    const QList<BatchRecord> history = batchHistory();
+    if (const std::optional<BatchRecord> batch = batchToUndo(history))
+        m_batches->undo(*batch);
+    else
+        showActionStatus(tr("Nothing to undo"));
+    updateUndoAction();
+}
+
+void AppDelegate::updateUndoAction()
+{
+    const QList<BatchRecord> history = batchHistory();
+    const std::optional<BatchRecord> batch = batchToUndo(history);
+    QAction *undo = window->action(MainWindow::UndoLastBatch);
+    undo->setText(batch ? tr("&Undo %1").arg(batchTitle(*batch, history)) : tr("&Undo"));
+    undo->setEnabled(batch && batch->undoable());
+    undo->setStatusTip(batch && !batch->undoable() ? tr("Cannot undo: %1").arg(batch->notUndoable)
+                                                   : tr("Move back the files of the last batch"));
+}
+
+void AppDelegate::ShowHistoryAction()
+{
+    historyWindow->imageView->setImageNamed(isDarkMode() ? u"blackground.png"_s : u"grayimage.png"_s);
+    historyWindow->refresh();
+    historyWindow->show();
+    historyWindow->raise();
+    historyWindow->activateWindow();
+    historyWindow->table->setFocus();
+}
+
+void AppDelegate::rescanMainFolders()
+{
+    const QStringList folders = m_mainFolders;
+    clearLists();
+    reloadShownList(lists.filesItemArray, true);
+    if (!folders.isEmpty())
+        startScanCurrentFolders(folders);
+}
 
 // ---- Help, about, preferences ----------------------------------------------------------------------
 

@@ -32,6 +32,7 @@ class QUrl;
 namespace vellumry {
 
 class FolderScanner;
+class HistoryWindow;
 class MainWindow;
 class NotificationCenter;
 class AboutWindow;
@@ -128,6 +129,11 @@ public:
     void SelectReclassTypeAction();
     void SelectReclassDateAction();
     void ClassifyFolderHandle();
+    // Undo and the History window (BatchRunner undoes, through the same preview and run as every batch).
+    void UndoLastBatchAction(); // the newest batch not yet undone; said in the status line when there is none
+    void ShowHistoryAction();
+    void updateUndoAction(); // Edit > Undo's text names the batch it would undo; disabled when none can be
+    void rescanMainFolders(); // the lists emptied and the main folders scanned again, as opening them does
     void imageBrowserSelectionDidChange();
     void tableViewSelectionDidChange();
     void imageBrowserCellWasDoubleClickedAtIndex(int index);
@@ -176,6 +182,7 @@ public:
     RenameSheet *renameSheet = nullptr;
     ClassifySheet *classifySheet = nullptr;
     PlanPreviewSheet *previewSheet = nullptr; // a batch's steps before it runs
+    HistoryWindow *historyWindow = nullptr;
     QTimer *detectTimer = nullptr;
     QPointer<QMessageBox> startupHint;
     QPointer<QFileDialog> openHomePanel;
@@ -183,7 +190,7 @@ public:
 Q_SIGNALS:
     void scanFinished(); // no scan is running or queued any more
     void previewed(int row);
-    void batchFinished(); // a move, rename or classification ended, its items and status updated
+    void batchFinished(); // a move, rename, classification or undo ended, its items and status updated
 
 private:
     void clearLists();
@@ -207,6 +214,7 @@ private:
     bool m_stopped = false;
     QTimer *m_refreshTimer = nullptr;
     QString m_actionStatus; // the outcome of the last action, shown before the counts
+    QStringList m_mainFolders; // asked for since the lists were last emptied, for a rescan
     Look *m_look = nullptr;
     BatchRunner *m_batches = nullptr;
     PreferencesController *m_preferences = nullptr;

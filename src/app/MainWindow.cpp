@@ -292,6 +292,13 @@ void MainWindow::buildMenus()
     fileMenu->addSeparator();
     fileMenu->addAction(tr("&Quit"), QKeySequence::Quit, qApp, &QApplication::quit);
 
+    // Undo's text names the batch it would undo; the controller keeps it current.
+    QMenu *editMenu = menuBar()->addMenu(tr("&Edit"));
+    add(editMenu, UndoLastBatch, tr("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z), tr("Move back the files of the last batch"));
+    add(editMenu, ShowHistory, tr("&History…"), QKeySequence(Qt::CTRL | Qt::Key_H),
+        tr("The batches done so far, and their undo"));
+    action(UndoLastBatch)->setEnabled(false);
+
     QMenu *viewMenu = menuBar()->addMenu(tr("&View"));
     add(viewMenu, AsIcons, tr("As &Icons"), QKeySequence(Qt::CTRL | Qt::Key_1));
     add(viewMenu, AsList, tr("As &List"), QKeySequence(Qt::CTRL | Qt::Key_2));

@@ -37,6 +37,7 @@ public:
     enum Command
     {
         OpenFolder, ImportFolder, ClearLists, ClassifyMainFolder, // File
+        UndoLastBatch, ShowHistory, // Edit
         AsIcons, AsList, AsFolders, SortByName, SortByKind, SortByDate, SortByPath, SortBySize, // View
         OpenSelection, ShowInFileManager, MoveToTrash, RenameSelection, // Selection
         ShowAllFiles, ShowImages, ShowVideos, ShowAudios, ShowDocuments, ShowArchives, ShowOthers, // showFilesMenu
@@ -45,7 +46,7 @@ public:
         CommandCount
     };
     QAction *action(Command command) const { return m_actions.at(command); }
-    // The File, View and Selection menus of the menu bar, the show-files menu and the move-to menu.
+    // The File, Edit, View and Selection menus of the menu bar, the show-files menu and the move-to menu.
     void buildMenus();
     // The Settings and Help menus, which close the menu bar: after every other menu was added.
     void buildClosingMenus();

@@ -8,6 +8,7 @@
 #include "platform/LoginItems.h"
 #include "platform/NativePath.h"
 #include "reorganise/ui/ClassifySheet.h"
+#include "reorganise/ui/HistoryWindow.h"
 #include "reorganise/ui/PlanPreviewModel.h"
 #include "reorganise/ui/PlanPreviewSheet.h"
 #include "reorganise/ui/RenameSheet.h"
@@ -21,6 +22,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -542,6 +544,59 @@ private Q_SLOTS:
         QVERIFY(QDir(run.home().dataHome() + u"/Vellumry/journal"_s).entryList(QDir::Files).isEmpty());
         app.ClassfyFolderAction();
         QVERIFY(app.classifySheet->isVisible());
+    }
+
+    // Edit > Undo after a classification, through the preview: the tree exactly as before (the emptied
+    // folders made again, the kind folders gone), the main folder read again, both batches in History.
+    // With nothing to undo, Undo is disabled and refused.
+    void undoAndHistory()
+    {
+        Launched run;
+        for (const char *file : {"M/a/x.jpg", "M/a/b/y.mp3", "M/z.pdf"})
+            run.tree.file(file, 3);
+        AppDelegate &app = run.launch();
+        QAction *undo = run.menuAction(QKeySequence(Qt::CTRL | Qt::Key_Z));
+        QVERIFY(undo && !undo->isEnabled());
+        app.UndoLastBatchAction();
+        QVERIFY2(app.statusText().startsWith(u"Nothing to undo"_s), qPrintable(app.statusText()));
+        QVERIFY(run.dropAndWait({run.tree.path("M")}));
+        const TreeBuilder::Snapshot before = run.tree.snapshot();
+        QSignalSpy finished(&app, &AppDelegate::batchFinished);
+        app.ClassfyFolderAction();
+        app.classifySheet->classifyButton->click();
+        QTRY_VERIFY_WITH_TIMEOUT(app.previewSheet->isVisible(), 30000);
+        app.previewSheet->runButton->click();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
+        QVERIFY(run.tree.snapshot() != before);
+        QVERIFY(undo->isEnabled());
+        QCOMPARE(undo->text(), u"&Undo Classify"_s);
+
+        QSignalSpy rescanned(&app, &AppDelegate::scanFinished);
+        undo->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(app.previewSheet->isVisible(), 30000);
+        QCOMPARE(app.previewSheet->countsLabel->text(), u"3 to move back, 2 folders to make again, 3 folders to remove when empty"_s);
+        app.previewSheet->runButton->click();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 30000);
+        QCOMPARE(run.tree.snapshot(), before);
+        QTRY_VERIFY_WITH_TIMEOUT(!rescanned.isEmpty(), 30000);
+        QCOMPARE(app.lists.filesItemArray.size(), 3);
+        for (const IKImageItemRef &item : app.lists.filesItemArray)
+            QVERIFY2(exists(item->nativeFilePath()), item->nativeFilePath().constData());
+        QVERIFY2(app.statusText().startsWith(u"3 moved back  ·  3 files"_s), qPrintable(app.statusText()));
+        QCOMPARE(undo->text(), u"&Undo Undo Classify"_s); // an undo is a batch: it can be undone in turn
+
+        app.ShowHistoryAction();
+        const HistoryModel &history = *app.historyWindow->model;
+        QStringList rows;
+        for (int r = 0; r < history.rowCount(); ++r)
+            rows.append(history.index(r, HistoryModel::WhatColumn).data().toString() + u'|' +
+                        history.index(r, HistoryModel::FilesColumn).data().toString() + u'|' +
+                        history.index(r, HistoryModel::StateColumn).data().toString());
+        QCOMPARE(rows, (QStringList{u"Undo Classify|3|Done"_s, u"Classify|3|Undone"_s}));
+        app.historyWindow->table->selectRow(1);
+        QVERIFY(!app.historyWindow->undoButton->isEnabled());
+        app.historyWindow->table->selectRow(0);
+        QVERIFY(app.historyWindow->undoButton->isEnabled());
     }
 
     // While a batch runs nothing rescans or empties the lists, and no second batch starts; quitting then

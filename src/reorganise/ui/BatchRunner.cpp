@@ -9,6 +9,7 @@
 #include "reorganise/MovePlanner.h"
 #include "reorganise/RenamePlanner.h"
 #include "reorganise/ui/ClassifySheet.h"
+#include "reorganise/ui/HistoryWindow.h"
 #include "reorganise/ui/PlanPreviewSheet.h"
 #include "reorganise/ui/RenameSheet.h"
 #include "views/ui/BackgroundImageView.h"
@@ -192,6 +193,8 @@ void BatchRunner::trashSelection()
                     .arg(QLocale().toString(qlonglong(failures.size())),
                          failures.size() == 1 ? failures.first() : failures.first() + u", …"_s);
     m_owner.showActionStatus(text);
+    if (trashed > 0)
+        Q_EMIT finished(); // a batch that Undo can take back
 }
 
 // ---- Rename ------------------------------------------------------------------------------------
@@ -319,6 +322,64 @@ void BatchRunner::classifyFromSheet()
     planThenRun(std::move(batch));
 }
 
+// ---- Undo --------------------------------------------------------------------------------------
+
+void BatchRunner::undo(const BatchRecord &record)
+{
+    if (refuseToStart())
+        return;
+    if (!record.undoable()) {
+        m_owner.showActionStatus(tr("Cannot undo: %1").arg(record.notUndoable));
+        return;
+    }
+    // The whole undo plan is made on the planning thread and read by the preview's rows and by the run,
+    // each started after the planning has handed its result back.
+    auto undoPlan = std::make_shared<UndoPlan>();
+    Batch batch;
+    batch.label = tr("Undoing…");
+    batch.operation = u"undo"_s;
+    batch.undoes = record.id;
+    batch.title = tr("Undo %1 of %2")
+                      .arg(batchTitle(record, batchHistory()),
+                           QLocale().toString(record.started.toLocalTime(), QLocale::ShortFormat));
+    batch.verb = tr("move back");
+    batch.mainFolder = toNativePath(m_owner.currentSelectFolder);
+    batch.plan = [undoPlan, record] {
+        *undoPlan = planUndo(record);
+        return ClassifyPlan{undoPlan->moves, {}, {}, {}};
+    };
+    batch.folders = [undoPlan] {
+        QList<PlanPreviewModel::FolderRow> rows;
+        for (const QByteArray &folder : undoPlan->remakeFolders)
+            rows.append({folder, true});
+        for (const QByteArray &folder : undoPlan->removeFolders)
+            rows.append({folder, false});
+        return rows;
+    };
+    batch.execute = [undoPlan](const ClassifyPlan &, const Cancellation &cancellation, MoveJournal *journal,
+                               const StepCallback &onStep) {
+        BatchOutcome outcome = executeUndo(*undoPlan, journal, cancellation.flag(), onStep);
+        outcome.cancelled = outcome.cancelled || cancellation.isCancelled();
+        return outcome;
+    };
+    batch.done = [this](const BatchOutcome &outcome) {
+        // Files came back to places the lists do not know: the main folders are read again, and the
+        // summary is said once the lists are emptied.
+        m_owner.rescanMainFolders();
+        QString text = summaryText(outcome.moves, tr("moved back"));
+        const auto failed = [](const QList<CleanUpOutcome> &entries) {
+            return std::count_if(entries.cbegin(), entries.cend(), [](const CleanUpOutcome &e) { return !e.removed; });
+        };
+        if (const auto notMade = failed(outcome.remade); notMade > 0)
+            text += notMade == 1 ? tr(", 1 folder could not be made again")
+                                 : tr(", %1 folders could not be made again").arg(QLocale().toString(qlonglong(notMade)));
+        if (const auto notTrashed = failed(outcome.trashed); notTrashed > 0)
+            text += tr(", %1 could not be moved to the Trash again").arg(AppDelegate::fileCount(notTrashed));
+        m_owner.showActionStatus(text + (outcome.cancelled ? tr(" (cancelled)") : QString()));
+    };
+    planThenRun(std::move(batch));
+}
+
 // ---- Planning and the preview ------------------------------------------------------------------
 
 namespace {
@@ -328,6 +389,7 @@ struct Planned
     ClassifyPlan plan;
     QList<StepPreview> steps;
     QList<CleanUpOutcome> cleanUp;
+    QList<PlanPreviewModel::FolderRow> folders;
     bool cancelled = false;
 };
 
@@ -344,13 +406,15 @@ void BatchRunner::planThenRun(Batch batch)
     auto shared = std::make_shared<Batch>(std::move(batch));
     m_running = runInBackground(
         this,
-        [plan = shared->plan, cleanUp = shared->cleanUp, preview](const Cancellation &cancellation) {
+        [plan = shared->plan, cleanUp = shared->cleanUp, folders = shared->folders, preview](const Cancellation &cancellation) {
             Planned planned;
             planned.plan = plan();
             if (preview && !cancellation.isCancelled()) {
                 planned.steps = previewPlan(planned.plan.moves);
                 if (cleanUp)
                     planned.cleanUp = previewCleanUp(planned.plan);
+                if (folders)
+                    planned.folders = folders();
             }
             planned.cancelled = cancellation.isCancelled();
             return planned;
@@ -367,7 +431,7 @@ void BatchRunner::planThenRun(Batch batch)
                 return;
             }
             const auto go = [this, shared, plan = std::move(planned.plan)] {
-                run(shared->label, shared->operation,
+                run(shared->label, shared->operation, shared->undoes,
                     [execute = shared->execute, plan](const Cancellation &cancellation, MoveJournal *journal,
                                                       const StepCallback &onStep) {
                         return execute(plan, cancellation, journal, onStep);
@@ -380,7 +444,7 @@ void BatchRunner::planThenRun(Batch batch)
             }
             m_pendingRun = go;
             m_previewSheet->setPreview(shared->title, shared->verb, std::move(planned.steps),
-                                       std::move(planned.cleanUp), shared->mainFolder);
+                                       std::move(planned.cleanUp), shared->mainFolder, std::move(planned.folders));
             showSheet(m_previewSheet, m_previewSheet->imageView, m_previewSheet->runButton);
         });
     connect(dialog, &QProgressDialog::canceled, this, [cancellation = *m_running] { cancellation.cancel(); });
@@ -397,11 +461,11 @@ void BatchRunner::dropPending() { m_pendingRun = {}; }
 
 // ---- Running -----------------------------------------------------------------------------------
 
-void BatchRunner::run(const QString &label, const QString &operation, Work work,
+void BatchRunner::run(const QString &label, const QString &operation, const QString &undoes, Work work,
                       std::function<void(const BatchOutcome &)> done)
 {
     // Every step is journaled before it is taken: no journal, no batch.
-    auto journal = std::make_shared<MoveJournal>(MoveJournal::defaultFolder(), operation);
+    auto journal = std::make_shared<MoveJournal>(MoveJournal::defaultFolder(), operation, undoes);
     if (!journal->isOpen()) {
         m_owner.showActionStatus(tr("Nothing was changed: the journal cannot be written (%1)").arg(journal->errorText()));
         return;

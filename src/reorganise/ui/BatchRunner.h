@@ -1,5 +1,5 @@
 // The window's batch operations: moving the selection up or into a folder, the batch rename and the
-// classification of the main folder, each started from its menu, button or sheet.
+// classification of the main folder, each started from its menu, button or sheet; and their undo.
 //
 // One batch at a time, never during a scan. A batch is planned on the background pool; with the
 // preference on (the default) the preview sheet then shows what the plan would do, and Run carries out
@@ -14,6 +14,8 @@
 #include "model/IKImageItem.h"
 #include "platform/Background.h"
 #include "reorganise/ClassifyExecutor.h"
+#include "reorganise/Undo.h"
+#include "reorganise/ui/PlanPreviewModel.h"
 
 #include <QObject>
 
@@ -66,8 +68,15 @@ public:
     void showClassifySheet(); // when there is a main folder
     void classifyFromSheet(); // the sheet's Classify: every file the scans found
 
+    // Undoes `batch` as every batch runs (planned anew, previewed, journaled as its undo, so it can be
+    // undone in turn); entries changed since are skipped with the reason. The main folders are scanned
+    // again afterwards, since files came back from outside the lists.
+    void undo(const BatchRecord &batch);
+
 Q_SIGNALS:
-    void finished(); // a batch ended (also when cancelled), after the items and the status line
+    // A batch ended (also when cancelled, and a trashing that trashed something), after the items and the
+    // status line.
+    void finished();
 
 private:
     using Work = std::function<BatchOutcome(const Cancellation &cancellation, MoveJournal *journal,
@@ -78,10 +87,12 @@ private:
     {
         QString label;     // the progress dialog's text
         QString operation; // the journal's
+        QString undoes;    // an undo: the id of the batch it undoes, for its journal
         QString title;     // the preview's
         QString verb;      // what the carried out steps do, for the preview's counts
         QByteArray mainFolder; // folders below it are shown relative to it
         bool cleanUp = false;  // preview the classification's clean-up as well
+        std::function<QList<PlanPreviewModel::FolderRow>()> folders; // an undo's folder rows, after `plan`
         std::function<ClassifyPlan()> plan;
         std::function<BatchOutcome(const ClassifyPlan &plan, const Cancellation &cancellation, MoveJournal *journal,
                                    const StepCallback &onStep)>
@@ -98,7 +109,7 @@ private:
     // Shows a sheet over the window on the ground of the current look, `focus` focused.
     void showSheet(QDialog *sheet, BackgroundImageView *background, QWidget *focus);
     void dropPending();
-    void run(const QString &label, const QString &operation, Work work,
+    void run(const QString &label, const QString &operation, const QString &undoes, Work work,
              std::function<void(const BatchOutcome &)> done);
     void applyMoves(const QList<StepOutcome> &outcomes, const QList<IKImageItemRef> &items);
 

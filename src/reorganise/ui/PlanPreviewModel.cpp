@@ -36,11 +36,13 @@ QColor problemColour()
 
 PlanPreviewModel::PlanPreviewModel(QObject *parent) : QAbstractTableModel(parent) {}
 
-void PlanPreviewModel::setPreview(QList<StepPreview> steps, QList<CleanUpOutcome> cleanUp, const QByteArray &mainFolder)
+void PlanPreviewModel::setPreview(QList<StepPreview> steps, QList<CleanUpOutcome> cleanUp, const QByteArray &mainFolder,
+                                  QList<FolderRow> folders)
 {
     beginResetModel();
     m_steps = std::move(steps);
     m_cleanUp = std::move(cleanUp);
+    m_folders = std::move(folders);
     m_mainFolder = mainFolder;
     while (m_mainFolder.size() > 1 && m_mainFolder.endsWith('/'))
         m_mainFolder.chop(1);
@@ -59,12 +61,21 @@ QString PlanPreviewModel::countsText(const QString &verb) const
         text += m_removed == 1 ? tr(", 1 folder to remove") : tr(", %1 folders to remove").arg(locale.toString(m_removed));
     if (const int kept = int(m_cleanUp.size()) - m_removed; kept > 0)
         text += tr(", %1 kept").arg(locale.toString(kept));
+    if (!m_folders.isEmpty()) {
+        const auto remade = int(std::count_if(m_folders.cbegin(), m_folders.cend(), [](const FolderRow &f) { return f.remake; }));
+        const int removed = int(m_folders.size()) - remade;
+        if (remade > 0)
+            text += remade == 1 ? tr(", 1 folder to make again") : tr(", %1 folders to make again").arg(locale.toString(remade));
+        if (removed > 0)
+            text += removed == 1 ? tr(", 1 folder to remove when empty")
+                                 : tr(", %1 folders to remove when empty").arg(locale.toString(removed));
+    }
     return text;
 }
 
 int PlanPreviewModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_steps.size() + m_cleanUp.size());
+    return parent.isValid() ? 0 : int(m_steps.size() + m_cleanUp.size() + m_folders.size());
 }
 
 int PlanPreviewModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : ColumnCount; }
@@ -86,7 +97,9 @@ QVariant PlanPreviewModel::data(const QModelIndex &index, int role) const
         return {};
     if (index.row() < m_steps.size())
         return stepData(m_steps.at(index.row()), index.column(), role);
-    return cleanUpData(m_cleanUp.at(index.row() - m_steps.size()), index.column(), role);
+    if (const qsizetype row = index.row() - m_steps.size(); row < m_cleanUp.size())
+        return cleanUpData(m_cleanUp.at(row), index.column(), role);
+    return folderData(m_folders.at(index.row() - m_steps.size() - m_cleanUp.size()), index.column(), role);
 }
 
 QVariant PlanPreviewModel::stepData(const StepPreview &preview, int column, int role) const
@@ -146,6 +159,37 @@ QVariant PlanPreviewModel::cleanUpData(const CleanUpOutcome &entry, int column, 
         return {};
     case PathRole:
         return column == NameColumn ? entry.path : QVariant();
+    case ProblemRole:
+        return false;
+    default:
+        return {};
+    }
+}
+
+QVariant PlanPreviewModel::folderData(const FolderRow &folder, int column, int role) const
+{
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        switch (column) {
+        case NameColumn:
+            return shown(nameOf(folder.path));
+        case FolderColumn:
+            return shownFolder(folderOf(folder.path));
+        case NewNameColumn:
+            return folder.remake ? tr("To make again") : tr("To remove when empty");
+        default:
+            return {};
+        }
+    case Qt::FontRole:
+        if (column == NewNameColumn) {
+            QFont italic;
+            italic.setItalic(true);
+            return italic;
+        }
+        return {};
+    case PathRole:
+        return column == NameColumn ? folder.path : QVariant();
     case ProblemRole:
         return false;
     default:

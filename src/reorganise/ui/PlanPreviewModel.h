@@ -29,20 +29,30 @@ public:
         ProblemRole,             // bool: the row is a step that would be skipped
     };
 
+    // A folder an undo makes again before its moves, or removes after them when it is empty.
+    struct FolderRow
+    {
+        QByteArray path;
+        bool remake = false; // false: to remove when empty
+    };
+
     explicit PlanPreviewModel(QObject *parent = nullptr);
 
-    // Replaces the rows in one reset: the steps in plan order, then the clean-up entries. Folders below
-    // `mainFolder` are shown relative to it (none: every folder in full). O(1) in the number of steps
-    // besides the counts: text is made only for the rows a view asks for.
-    void setPreview(QList<StepPreview> steps, QList<CleanUpOutcome> cleanUp = {}, const QByteArray &mainFolder = {});
+    // Replaces the rows in one reset: the steps in plan order, then the clean-up entries, then the
+    // folders. Folders below `mainFolder` are shown relative to it (none: every folder in full). O(1) in
+    // the number of steps besides the counts: text is made only for the rows a view asks for.
+    void setPreview(QList<StepPreview> steps, QList<CleanUpOutcome> cleanUp = {}, const QByteArray &mainFolder = {},
+                    QList<FolderRow> folders = {});
 
     const QList<StepPreview> &steps() const { return m_steps; }
     const QList<CleanUpOutcome> &cleanUp() const { return m_cleanUp; }
+    const QList<FolderRow> &folders() const { return m_folders; }
     int skippedCount() const { return m_skipped; }
     int removedCount() const { return m_removed; }
 
     // The counts in words: "1,204 to move, 3 skipped, 12 folders to remove"; `verb` is what the carried out
-    // steps do ("move", "rename"). The clean-up part only when there are clean-up rows.
+    // steps do ("move", "rename"). The clean-up part only when there are clean-up rows, the folders' part
+    // ("2 folders to make again, 1 to remove when empty") only when there are folder rows.
     QString countsText(const QString &verb) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -57,9 +67,11 @@ public:
 private:
     QVariant stepData(const StepPreview &preview, int column, int role) const;
     QVariant cleanUpData(const CleanUpOutcome &entry, int column, int role) const;
+    QVariant folderData(const FolderRow &folder, int column, int role) const;
 
     QList<StepPreview> m_steps;
     QList<CleanUpOutcome> m_cleanUp;
+    QList<FolderRow> m_folders;
     QByteArray m_mainFolder;
     int m_skipped = 0;
     int m_removed = 0;

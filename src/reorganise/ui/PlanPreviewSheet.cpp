@@ -64,10 +64,11 @@ PlanPreviewSheet::PlanPreviewSheet(QWidget *parent)
 }
 
 void PlanPreviewSheet::setPreview(const QString &title, const QString &verb, QList<StepPreview> steps,
-                                  QList<CleanUpOutcome> cleanUp, const QByteArray &mainFolder)
+                                  QList<CleanUpOutcome> cleanUp, const QByteArray &mainFolder,
+                                  QList<PlanPreviewModel::FolderRow> folders)
 {
     problemsOnlyBox->setChecked(false);
-    model->setPreview(std::move(steps), std::move(cleanUp), mainFolder);
+    model->setPreview(std::move(steps), std::move(cleanUp), mainFolder, std::move(folders));
     titleLabel->setText(title);
     countsLabel->setText(model->countsText(verb));
     table->scrollToTop();

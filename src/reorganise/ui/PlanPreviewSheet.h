@@ -6,6 +6,7 @@
 #pragma once
 
 #include "reorganise/BatchExecutor.h"
+#include "reorganise/ui/PlanPreviewModel.h"
 
 #include <QDialog>
 
@@ -17,8 +18,6 @@ class QTableView;
 namespace vellumry {
 
 class BackgroundImageView;
-class PlanPreviewModel;
-class ProblemFilterModel;
 
 class PlanPreviewSheet : public QDialog
 {
@@ -28,9 +27,10 @@ public:
 
     // Fills the sheet: `title` above the rows ("Rename 12 files"), the counts in words with `verb` for the
     // steps carried out ("move", "rename"), folders relative to `mainFolder` below it. "Show only problems"
-    // is cleared, the rows scrolled to the top.
+    // is cleared, the rows scrolled to the top. `folders`: an undo's folders to make again and to remove.
     void setPreview(const QString &title, const QString &verb, QList<StepPreview> steps,
-                    QList<CleanUpOutcome> cleanUp = {}, const QByteArray &mainFolder = {});
+                    QList<CleanUpOutcome> cleanUp = {}, const QByteArray &mainFolder = {},
+                    QList<PlanPreviewModel::FolderRow> folders = {});
 
     PlanPreviewModel *model;
     ProblemFilterModel *filter;
