@@ -17,6 +17,7 @@
 #include "reorganise/ui/RenameSheet.h"
 #include "views/Comparators.h"
 #include "views/ui/BackgroundImageView.h"
+#include "views/ui/FileMime.h"
 #include "views/ui/NSDragImageBrowserView.h"
 #include "views/ui/PRButton.h"
 #include "views/ui/PreviewPane.h"
@@ -25,6 +26,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLocale>
@@ -88,6 +90,7 @@ void AppDelegate::awakeFromNib()
     m_thumbnails = new ThumbnailLoader(80, this);
     FileListController = new ShownListModel(this);
     FileListController->setThumbnailSource([this](const IKImageItem &item) { return m_thumbnails->thumbnail(item); });
+    connect(FileListController, &QAbstractItemModel::dataChanged, this, &AppDelegate::followPreviewedItem);
     m_batches = new BatchRunner(*this, *m_services.desktop);
     renameSheet = m_batches->renameSheet();
     classifySheet = m_batches->classifySheet();
@@ -179,6 +182,8 @@ void AppDelegate::connectCommands()
         {MainWindow::OpenSelection, &AppDelegate::OpenSelectedFileAction},
         {MainWindow::ShowInFileManager, &AppDelegate::ShowFilesinFinderAction},
         {MainWindow::MoveToTrash, &AppDelegate::MoveFilesToTrashAction},
+        {MainWindow::CopySelection, &AppDelegate::CopySelectedFilesAction},
+        {MainWindow::CopySelectionPaths, &AppDelegate::CopySelectedPathsAction},
         {MainWindow::RenameSelection, &AppDelegate::RenameFolderAction},
         {MainWindow::ShowAllFiles, &AppDelegate::ShowAllFilesBtnAction},
         {MainWindow::ShowImages, &AppDelegate::ShowAllImagesBtnAction},
@@ -607,7 +612,30 @@ void AppDelegate::ShowFilesinFinderAction()
 
 void AppDelegate::MoveFilesToTrashAction() { m_batches->trashSelection(); }
 
+void AppDelegate::CopySelectedFilesAction()
+{
+    ItemList items;
+    for (int row : selectedRows())
+        items.append(FileListController->itemAt(row));
+    if (QMimeData *data = filesMimeData(itemDiskPaths(items)))
+        QGuiApplication::clipboard()->setMimeData(data);
+}
+
+void AppDelegate::CopySelectedPathsAction()
+{
+    ItemList items;
+    for (int row : selectedRows())
+        items.append(FileListController->itemAt(row));
+    if (!items.isEmpty())
+        QGuiApplication::clipboard()->setText(pathsText(itemDiskPaths(items)));
+}
+
 // ---- Preview and opening ---------------------------------------------------------------------------
+
+namespace {
+// Where an item lies and what it is called, as one value to compare.
+QByteArray placeOf(const IKImageItem &item) { return item.nativeEntryPath() + '\0' + item.nativeFilePath(); }
+} // namespace
 
 void AppDelegate::previewRow(int row)
 {
@@ -615,7 +643,17 @@ void AppDelegate::previewRow(int row)
     if (!item)
         return;
     window->previewPane->previewItem(*item);
+    m_previewed = item;
+    m_previewedAt = placeOf(*item);
     Q_EMIT previewed(row);
+}
+
+void AppDelegate::followPreviewedItem()
+{
+    if (!m_previewed || placeOf(*m_previewed) == m_previewedAt)
+        return;
+    window->previewPane->previewItem(*m_previewed);
+    m_previewedAt = placeOf(*m_previewed);
 }
 
 int AppDelegate::lowestSelectedGridRow() const

@@ -107,6 +107,9 @@ public:
     void OpenSelectedFileAction();
     void ShowFilesinFinderAction();
     void MoveFilesToTrashAction();
+    // The clipboard: the selected files as a file manager copies them, or their paths as text.
+    void CopySelectedFilesAction();
+    void CopySelectedPathsAction();
     QList<int> selectedRows() const; // of the visible view, ascending
     void MoveToleve1ParentFolderAction();
     void MoveToleve2ParentFolderAction();
@@ -199,6 +202,7 @@ private:
     void showKind(const ItemList &list, int width, const QString &lightImage, const QString &darkImage);
     void sortFiles(int order);
     void previewRow(int row);
+    void followPreviewedItem(); // the item previewed changed its place or name: its labels say the new ones
     int lowestSelectedGridRow() const; // -1 when nothing is selected
     void openItem(const IKImageItem &item);
     void showOpenPanel(bool importing);
@@ -213,6 +217,8 @@ private:
     bool m_shownIsAllFiles = true;
     bool m_stopped = false;
     QTimer *m_refreshTimer = nullptr;
+    IKImageItemRef m_previewed; // the item the preview pane shows, and where it was when shown
+    QByteArray m_previewedAt;
     QString m_actionStatus; // the outcome of the last action, shown before the counts
     QStringList m_mainFolders; // asked for since the lists were last emptied, for a rescan
     Look *m_look = nullptr;

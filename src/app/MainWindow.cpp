@@ -121,6 +121,10 @@ MainWindow::MainWindow(NotificationCenter *nc, QWidget *parent) : QMainWindow(pa
     fileListTableview->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     fileListTableview->horizontalHeader()->setHighlightSections(false);
     fileListTableview->horizontalHeader()->setStretchLastSection(false);
+    // Selected rows drag out as their files (copied: the model offers nothing else).
+    fileListTableview->setDragDropMode(QAbstractItemView::DragOnly);
+    fileListTableview->setDragEnabled(true);
+    fileListTableview->setDefaultDropAction(Qt::CopyAction);
     listLayout->addWidget(fileListTableview);
 
     contentLayout->addWidget(folderView);
@@ -247,6 +251,9 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
         QMenu menu;
         menu.addAction(tr("Open"), m_actions[OpenSelection], &QAction::trigger)->setShortcut(Qt::Key_Return);
         menu.addAction(tr("Show in File Manager"), m_actions[ShowInFileManager], &QAction::trigger);
+        menu.addAction(tr("Copy"), m_actions[CopySelection], &QAction::trigger)->setShortcut(QKeySequence::Copy);
+        menu.addAction(tr("Copy Path"), m_actions[CopySelectionPaths], &QAction::trigger)
+            ->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
         menu.addSeparator();
         menu.addAction(tr("Move to Trash"), m_actions[MoveToTrash], &QAction::trigger)->setShortcut(Qt::Key_Delete);
         menu.exec(static_cast<QContextMenuEvent *>(event)->globalPos());
@@ -318,6 +325,10 @@ void MainWindow::buildMenus()
         tr("Open the selected files with their default applications (Enter)"));
     add(selectionMenu, ShowInFileManager, tr("Show in &File Manager"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_R));
     add(selectionMenu, MoveToTrash, tr("Move to &Trash"), {}, tr("Move the selected files to the Trash (Delete)"));
+    add(selectionMenu, CopySelection, tr("&Copy"), QKeySequence::Copy,
+        tr("Put the selected files on the clipboard, to paste them in a file manager"));
+    add(selectionMenu, CopySelectionPaths, tr("Copy &Path"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
+        tr("Put the paths of the selected files on the clipboard as text"));
     selectionMenu->addSeparator();
     add(selectionMenu, RenameSelection, tr("&Rename…"), QKeySequence(Qt::Key_F2),
         tr("Rename the selected files from their folders' names or a text"));

@@ -40,6 +40,7 @@ public:
         UndoLastBatch, ShowHistory, // Edit
         AsIcons, AsList, AsFolders, SortByName, SortByKind, SortByDate, SortByPath, SortBySize, // View
         OpenSelection, ShowInFileManager, MoveToTrash, RenameSelection, // Selection
+        CopySelection, CopySelectionPaths, // Selection: the clipboard
         ShowAllFiles, ShowImages, ShowVideos, ShowAudios, ShowDocuments, ShowArchives, ShowOthers, // showFilesMenu
         MoveUpOneLevel, MoveUpTwoLevels, MoveUpThreeLevels, MoveToFolder, MoveToMainFolder, // moveToMenu
         ShowPreferences, ShowHelp, ShowWebPage, ShowAbout, // Settings, Help
@@ -83,8 +84,8 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    // In the file views: Enter opens the selection, Delete trashes it, and the context menu offers both
-    // and the file manager.
+    // In the file views: Enter opens the selection, Delete trashes it, and the context menu offers both,
+    // the file manager and the two copies.
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

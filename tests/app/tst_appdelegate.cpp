@@ -19,6 +19,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QImage>
@@ -317,6 +318,116 @@ private Q_SLOTS:
         run.select(run.grid(), [](const IKImageItem &item) { return item.bDir(); });
         app.imageBrowserCellWasDoubleClickedAtIndex(0);
         QCOMPARE(run.desktop.opened.last(), run.tree.path("main/sub"));
+    }
+
+    // Dragged or copied, the selected files leave as file URIs with their exact bytes (a name that is not
+    // UTF-8 too), a folder item as its folder; the table offers each row once, whatever its columns.
+    void filesLeaveAsTheirBytes_data()
+    {
+        QTest::addColumn<int>("mode"); // 0 icons, 1 list, 2 folders
+        QTest::addColumn<QByteArray>("picked");
+        QTest::addColumn<QByteArray>("uriTail");
+        QTest::newRow("grid, a name not UTF-8") << 0 << QByteArray("r\xe9sum\xe9 100%.jpg") << QByteArray("/M/r%E9sum%E9%20100%25.jpg");
+        QTest::newRow("table, a name not UTF-8") << 1 << QByteArray("r\xe9sum\xe9 100%.jpg") << QByteArray("/M/r%E9sum%E9%20100%25.jpg");
+        QTest::newRow("folder item, its folder") << 2 << QByteArray("sub #1") << QByteArray("/M/sub%20%231");
+    }
+
+    void filesLeaveAsTheirBytes()
+    {
+        QFETCH(int, mode);
+        QFETCH(QByteArray, picked);
+        QFETCH(QByteArray, uriTail);
+        Launched run;
+        run.tree.file("M/r\xe9sum\xe9 100%.jpg", 2);
+        run.tree.file("M/plain.txt", 2);
+        run.tree.file("M/sub #1/x.txt", 2);
+        AppDelegate &app = run.launch();
+        QVERIFY(run.dropAndWait({run.tree.path("M")}));
+        void (AppDelegate::*const modes[])() = {&AppDelegate::ChangetoIconViewModeAction,
+                                                &AppDelegate::ChangetoListViewModeAction,
+                                                &AppDelegate::ChangetoFolderViewModeAction};
+        (app.*modes[mode])();
+        QAbstractItemView *view = mode == 1 ? static_cast<QAbstractItemView *>(app.window->fileListTableview)
+                                            : app.window->fodlerfileBroswerView;
+        run.select(view->selectionModel(), [&](const IKImageItem &item) { return item.nativeFileName() == picked; });
+        const QByteArray path = run.tree.path(QByteArray("M/" + picked));
+        const QByteArray uri = "file://" + run.tree.path("M").chopped(2) + uriTail;
+        QVERIFY(!uri.contains(' ') && uri.startsWith("file:///"));
+
+        // The drag: what the view hands to Qt for its selected indexes (every column of a table row).
+        std::unique_ptr<QMimeData> drag(app.FileListController->mimeData(view->selectionModel()->selectedIndexes()));
+        QVERIFY(drag && view->dragEnabled());
+        QCOMPARE(drag->data(u"text/uri-list"_s), uri + "\r\n");
+        QCOMPARE(drag->urls().size(), 1); // the grid's own drop check reads it as one local file
+
+        run.menuAction(QKeySequence::Copy)->trigger();
+        const QMimeData *copied = QGuiApplication::clipboard()->mimeData();
+        QCOMPARE(copied->data(u"text/uri-list"_s), uri + "\r\n");
+        QCOMPARE(copied->data(u"x-special/gnome-copied-files"_s), "copy\n" + uri);
+        QCOMPARE(copied->text(), displayPath(fromNativePath(path)));
+        QGuiApplication::clipboard()->clear();
+        run.menuAction(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C))->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), displayPath(fromNativePath(path)));
+    }
+
+    // The preview's name and place follow the previewed item when a batch of the program moves or renames it.
+    void previewLabelsFollowTheItem_data()
+    {
+        QTest::addColumn<bool>("listMode");
+        QTest::addColumn<bool>("rename"); // else: up one level
+        QTest::newRow("rename in list mode") << true << true;
+        QTest::newRow("rename in the grid") << false << true;
+        QTest::newRow("move in list mode") << true << false;
+        QTest::newRow("move in the grid") << false << false;
+    }
+
+    void previewLabelsFollowTheItem()
+    {
+        QFETCH(bool, listMode);
+        QFETCH(bool, rename);
+        Launched run;
+        run.tree.file("M/A/B/IMG_a.txt", 2);
+        run.tree.file("M/A/B/IMG_b.txt", 2);
+        run.tree.file("M/A/IMG_a.txt", 2); // a's name is taken above: only b moves up
+        run.settings.setValue(u"ShowBatchPreview"_s, false);
+        AppDelegate &app = run.launch();
+        QVERIFY(run.dropAndWait({run.tree.path("M")}));
+        app.SortFileinFolderByNameAction();
+        if (listMode)
+            app.ChangetoListViewModeAction();
+        QAbstractItemView *view = listMode ? static_cast<QAbstractItemView *>(app.window->fileListTableview)
+                                           : app.window->fodlerfileBroswerView;
+        QSignalSpy previewed(&app, &AppDelegate::previewed);
+        ShownListModel *shown = app.FileListController;
+        // b is previewed: selected alone in the grid (which previews the lowest row), last in the table.
+        int b = -1, a = -1;
+        for (int r = 0; r < shown->rowCount(); ++r) {
+            if (shown->itemAt(r)->nativeFilePath().endsWith("B/IMG_b.txt"))
+                b = r;
+            else if (shown->itemAt(r)->nativeFilePath().endsWith("B/IMG_a.txt"))
+                a = r;
+        }
+        for (int r : listMode ? QList<int>{a, b} : QList<int>{b})
+            view->selectionModel()->setCurrentIndex(shown->index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QCOMPARE(previewed.last().first().toInt(), b);
+        QSignalSpy finished(&app, &AppDelegate::batchFinished);
+        if (rename) {
+            app.RenameFolderAction();
+            app.renameSheet->renameTypeBtn->setCurrentIndex(2);
+            app.ChangeRenameTypeAction();
+            app.renameSheet->renameActBtn->setCurrentIndex(2);
+            app.ChangeTextTypeAction();
+            app.renameSheet->replaceStrText->setText(u"IMG_b"_s);
+            app.renameSheet->replaceWithStrLabText->setText(u"Photo"_s);
+            app.renameSheet->renameButton->click();
+        } else {
+            app.MoveToleve2ParentFolderAction();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
+        const QByteArray now = run.tree.path(rename ? "M/A/B/Photo.txt" : "M/A/IMG_b.txt");
+        QVERIFY(exists(now));
+        QCOMPARE(app.window->previewPane->previewFileNamelab()->text(), QString::fromUtf8(lastPathComponent(now)));
+        QCOMPARE(app.window->previewPane->previewFilePathlab()->text(), u"Where: "_s + QString::fromUtf8(now));
     }
 
     // Trashing takes the selection of what is shown, and journals it.

@@ -99,7 +99,10 @@ NSDragImageBrowserView::NSDragImageBrowserView(NotificationCenter *center, QWidg
     setMouseTracking(true);
     setAcceptDrops(true);
     setDropIndicatorShown(false);
-    setDragDropMode(QAbstractItemView::DropOnly);
+    // Selected cells drag out as their files; folders dropped from elsewhere open (see dropEvent).
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDragEnabled(true);
+    setDefaultDropAction(Qt::CopyAction);
     setItemDelegate(m_delegate);
     setCellSize({80, 80});
 }
@@ -132,7 +135,7 @@ bool NSDragImageBrowserView::performDragOperation(const QMimeData *data)
 
 void NSDragImageBrowserView::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (offersFiles(event->mimeData())) {
+    if (event->source() != this && offersFiles(event->mimeData())) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
     } else {
@@ -142,7 +145,7 @@ void NSDragImageBrowserView::dragEnterEvent(QDragEnterEvent *event)
 
 void NSDragImageBrowserView::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (offersFiles(event->mimeData())) {
+    if (event->source() != this && offersFiles(event->mimeData())) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
     } else {
@@ -152,7 +155,7 @@ void NSDragImageBrowserView::dragMoveEvent(QDragMoveEvent *event)
 
 void NSDragImageBrowserView::dropEvent(QDropEvent *event)
 {
-    if (performDragOperation(event->mimeData())) {
+    if (event->source() != this && performDragOperation(event->mimeData())) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
     } else {

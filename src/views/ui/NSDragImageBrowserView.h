@@ -1,4 +1,4 @@
-// The icon grid of the shown list: titled, shadowed cells, multiple selection, folder drops.
+// The icon grid of the shown list: titled, shadowed cells, multiple selection, folder drops, files dragged out.
 #pragma once
 
 #include <QList>
@@ -49,6 +49,7 @@ Q_SIGNALS:
     void itemDoubleClicked(int row);
 
 protected:
+    // A drag that started in this grid is never taken back by it.
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;

@@ -2,8 +2,11 @@
 #include "views/ui/ShownListModel.h"
 
 #include "platform/NativePath.h"
+#include "views/ui/FileMime.h"
 
 #include <QPixmap>
+
+#include <algorithm>
 
 namespace vellumry {
 
@@ -110,7 +113,27 @@ Qt::ItemFlags ShownListModel::flags(const QModelIndex &index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren | Qt::ItemIsDragEnabled;
+}
+
+QStringList ShownListModel::mimeTypes() const
+{
+    return {u"text/uri-list"_s, u"x-special/gnome-copied-files"_s, u"text/plain"_s};
+}
+
+QMimeData *ShownListModel::mimeData(const QModelIndexList &indexes) const
+{
+    QList<int> rows;
+    for (const QModelIndex &index : indexes)
+        if (index.isValid() && index.model() == this)
+            rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    ItemList items;
+    for (int row : rows)
+        if (const IKImageItemRef item = itemAt(row))
+            items.append(item);
+    return filesMimeData(itemDiskPaths(items));
 }
 
 void ShownListModel::setItems(const ItemList &items)

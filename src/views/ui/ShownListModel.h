@@ -31,6 +31,10 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // Rows drag out as their files (see FileMime.h); a row given in several columns counts once.
+    QStringList mimeTypes() const override;
+    QMimeData *mimeData(const QModelIndexList &indexes) const override;
+    Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
 
     // Replaces the whole shown list (empties it, then adds the list's items in order).
     void setItems(const ItemList &items);
