@@ -15,6 +15,7 @@
 #include "support/TreeBuilder.h"
 #include "views/ui/NSDragImageBrowserView.h"
 #include "views/ui/PRButton.h"
+#include "views/ui/PreviewPane.h"
 #include "views/ui/ShownListModel.h"
 
 #include <QAbstractItemModelTester>
