@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 #include "app/PreferencesController.h"
 #include "model/FolderScanner.h"
+#include "model/ItemTexts.h"
 #include "platform/LoginItems.h"
 #include "platform/Logging.h"
 #include "platform/NativePath.h"
@@ -29,6 +30,7 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QLocale>
 #include <QLoggingCategory>
 #include <QMenu>
@@ -40,6 +42,8 @@
 #include <QTableView>
 #include <QTimer>
 #include <QUrl>
+
+#include <sys/stat.h>
 
 namespace vellumry {
 
@@ -111,6 +115,9 @@ void AppDelegate::awakeFromNib()
             &AppDelegate::imageBrowserSelectionDidChange);
     connect(window->fileListTableview->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &AppDelegate::tableViewSelectionDidChange);
+    for (QAbstractItemView *view : std::initializer_list<QAbstractItemView *>{window->fodlerfileBroswerView, window->fileListTableview})
+        connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { updateStatus(); });
+    connect(window->filterField, &QLineEdit::textChanged, this, [this] { applyFilter(); });
     connect(window->fodlerfileBroswerView, &NSDragImageBrowserView::itemDoubleClicked, this,
             &AppDelegate::imageBrowserCellWasDoubleClickedAtIndex);
     connect(window->fileListTableview->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
@@ -137,7 +144,7 @@ void AppDelegate::awakeFromNib()
     connect(m_scanner, &FolderScanner::scanFinished, this, [this] {
         // End of one scan: the whole of filesItemArray is shown.
         catchUpShownList();
-        if (!m_shownIsAllFiles || FileListController->items().size() != lists.filesItemArray.size())
+        if (!m_shownIsAllFiles || FileListController->unfilteredCount() != lists.filesItemArray.size())
             reloadShownList(lists.filesItemArray, true);
     });
     connect(m_scanner, &FolderScanner::idle, this, [this] {
@@ -212,7 +219,7 @@ void AppDelegate::connectCommands()
         connect(button, &QPushButton::clicked, this, slot);
 }
 
-void AppDelegate::applicationDidFinishLaunching()
+void AppDelegate::applicationDidFinishLaunching(bool foldersNamed)
 {
     // Lists exist already (members); the containers: icon view shown, list view hidden.
     lists.clear();
@@ -232,7 +239,12 @@ void AppDelegate::applicationDidFinishLaunching()
     updateStatus();
 
     Settings &settings = *m_services.settings;
-    if (settings.string(u"FirstStartData"_s) == u"YES"_s) {
+    if (foldersNamed) {
+        // Folders named at the start are scanned at once: no invitation to drop one covers the window.
+        window->show();
+        settings.setValue(u"FirstStartData"_s, u"YES"_s);
+        settings.synchronize();
+    } else if (settings.string(u"FirstStartData"_s) == u"YES"_s) {
         window->show();
         if (!settings.boolean(u"ExampleAlertSuppress"_s)) {
             auto *hint = new QMessageBox(window);
@@ -335,6 +347,7 @@ void AppDelegate::startScanCurrentFolders(const QStringList &paths)
     window->stopButton->show();
     m_stopped = false;
     m_mainFolders += paths;
+    applyFilter(); // locations are taken below the main folders
     m_scanner->startScanCurrentFolders(paths);
     updateStatus();
 }
@@ -358,7 +371,15 @@ void AppDelegate::PRDragOperationImageNoteHandle(QObject *)
     }
     if (folders.isEmpty())
         return;
-    currentSelectFolder = folders.first(); // the first dropped folder is the main folder of the batches
+    // The main folder of the batches: the first dropped folder, not a plain file dropped before it.
+    currentSelectFolder = folders.first();
+    for (const QString &folder : std::as_const(folders)) {
+        struct stat st {};
+        if (::stat(toNativePath(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            currentSelectFolder = folder;
+            break;
+        }
+    }
     startScanCurrentFolders(folders);
 }
 
@@ -405,6 +426,8 @@ void AppDelegate::showOpenPanel(bool importing)
 
 void AppDelegate::ClearAndOpenNewFolderAction()
 {
+    if (m_batches->refuseWhileRunning()) // before anything is emptied
+        return;
     clearLists();
     reloadShownList(lists.filesItemArray, true);
     showOpenPanel(false);
@@ -413,7 +436,7 @@ void AppDelegate::ClearAndOpenNewFolderAction()
 void AppDelegate::openPanelDidEnd13(QFileDialog *panel, int returnCode)
 {
     const QStringList chosen = panel->selectedFiles();
-    if (returnCode != 1 || chosen.isEmpty())
+    if (returnCode != 1 || chosen.isEmpty() || m_batches->refuseWhileRunning())
         return;
     currentSelectFolder = folderToOpen(fromNativePath(QFile::encodeName(chosen.first())));
     clearLists();
@@ -448,7 +471,7 @@ void AppDelegate::stopScanAction()
     m_scanner->cancelAll(); // what was found stays
     m_stopped = true;
     catchUpShownList();
-    if (!m_shownIsAllFiles || FileListController->items().size() != lists.filesItemArray.size())
+    if (!m_shownIsAllFiles || FileListController->unfilteredCount() != lists.filesItemArray.size())
         reloadShownList(lists.filesItemArray, true);
 }
 
@@ -466,7 +489,7 @@ void AppDelegate::reloadShownList(const ItemList &list, bool allFiles)
 void AppDelegate::onFilesAppended(qsizetype first, qsizetype count)
 {
     // Every refresh shows all files: appended when that is what is shown, else the whole list again.
-    if (!m_shownIsAllFiles || FileListController->items().size() > first) {
+    if (!m_shownIsAllFiles || FileListController->unfilteredCount() > first) {
         reloadShownList(lists.filesItemArray, true);
         return;
     }
@@ -485,7 +508,7 @@ void AppDelegate::catchUpShownList()
     m_refreshTimer->stop();
     if (!m_shownIsAllFiles)
         return;
-    const qsizetype shown = FileListController->items().size();
+    const qsizetype shown = FileListController->unfilteredCount();
     if (shown < lists.filesItemArray.size())
         FileListController->appendItems(lists.filesItemArray, shown, lists.filesItemArray.size() - shown);
 }
@@ -844,6 +867,7 @@ QString AppDelegate::fileCount(qsizetype n)
 
 void AppDelegate::updateStatus()
 {
+    updateKindCounts();
     const auto files = int(lists.filesItemArray.size());
     const auto shown = int(FileListController->rowCount());
     QString text;
@@ -853,16 +877,69 @@ void AppDelegate::updateStatus()
         text = tr("Drop a main folder here, or open one with Ctrl+O");
     else if (m_stopped)
         text = tr("Stopped: %1 found").arg(fileCount(files));
+    else if (!FileListController->filter().isEmpty())
+        text = tr("%1 of %2").arg(QLocale().toString(shown), fileCount(FileListController->unfilteredCount()));
     else if (shown != files)
         text = tr("%1 of %2 shown").arg(QLocale().toString(shown), fileCount(files));
     else
         text = fileCount(files);
+    if (!m_scanner->isScanning() && (files > 0 || shown > 0))
+        text += totalsText();
     if (!m_actionStatus.isEmpty())
         text = m_actionStatus + u"  ·  "_s + text;
     window->statusLabel->setText(text);
 }
 
 QString AppDelegate::statusText() const { return window->statusLabel->text(); }
+
+QString AppDelegate::totalsText() const
+{
+    // ", 3.2 GB" for what is shown, then " · 12 selected, 48 MB" for the selection of the visible view.
+    quint64 shownBytes = 0;
+    for (const IKImageItemRef &item : FileListController->items())
+        shownBytes += item->bDir() ? 0 : item->filesizenum();
+    QString text = u", "_s + sizeText(shownBytes);
+    const QList<int> rows = selectedRows();
+    if (!rows.isEmpty()) {
+        quint64 selectedBytes = 0;
+        for (int row : rows) {
+            if (const IKImageItemRef item = FileListController->itemAt(row); item && !item->bDir())
+                selectedBytes += item->filesizenum();
+        }
+        text += tr(" · %1 selected, %2").arg(QLocale().toString(qlonglong(rows.size())), sizeText(selectedBytes));
+    }
+    return text;
+}
+
+void AppDelegate::applyFilter()
+{
+    QByteArrayList folders;
+    for (const QString &folder : std::as_const(m_mainFolders))
+        folders.append(toNativePath(folder));
+    const QString text = window->filterField->text();
+    if (text == FileListController->filter().text() && folders == m_filterFolders)
+        return;
+    m_filterFolders = folders;
+    FileListController->setFilter(NameMatcher(text), folders);
+    updateStatus();
+}
+
+void AppDelegate::updateKindCounts()
+{
+    // "Images (1,204)": each kind's count beside its name, kept current while the scan fills the lists.
+    const std::pair<MainWindow::Command, const ItemList *> kinds[] = {
+        {MainWindow::ShowAllFiles, &lists.filesItemArray}, {MainWindow::ShowImages, &lists.imageFilesItemArray},
+        {MainWindow::ShowVideos, &lists.videoFilesItemArray}, {MainWindow::ShowAudios, &lists.audioFilesItemArray},
+        {MainWindow::ShowDocuments, &lists.documentFilesItemArray},
+        {MainWindow::ShowArchives, &lists.archiveFilesItemArray}, {MainWindow::ShowOthers, &lists.otherFilesItemArray}};
+    for (const auto &[command, list] : kinds) {
+        QAction *action = window->action(command);
+        QString title = action->text();
+        if (const qsizetype open = title.lastIndexOf(u" ("_s); open > 0 && title.endsWith(u')'))
+            title.truncate(open);
+        action->setText(list->isEmpty() ? title : u"%1 (%2)"_s.arg(title, QLocale().toString(qlonglong(list->size()))));
+    }
+}
 
 void AppDelegate::showActionStatus(const QString &text)
 {

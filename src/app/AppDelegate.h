@@ -73,7 +73,8 @@ public:
 
     // Builds the windows (as loading the interface does), then runs the launch sequence.
     void awakeFromNib();
-    void applicationDidFinishLaunching();
+    // `foldersNamed`: folders were named on the command line and are opened next, so no start-up hint.
+    void applicationDidFinishLaunching(bool foldersNamed = false);
 
     // Folder loading.
     void startScanCurrentFolder(const QString &path);
@@ -207,6 +208,9 @@ private:
     void openItem(const IKImageItem &item);
     void showOpenPanel(bool importing);
     void updateStatus();
+    QString totalsText() const; // ", SIZE" of the shown files, then the selection's count and size
+    void applyFilter();         // the filter field's text and the main folders to the shown list
+    void updateKindCounts();    // the show-files menu's counts
     void onFilesAppended(qsizetype first, qsizetype count);
     void catchUpShownList();
     void onSelectFirstItem();
@@ -221,6 +225,7 @@ private:
     QByteArray m_previewedAt;
     QString m_actionStatus; // the outcome of the last action, shown before the counts
     QStringList m_mainFolders; // asked for since the lists were last emptied, for a rescan
+    QByteArrayList m_filterFolders; // the main folders the shown list takes locations below
     Look *m_look = nullptr;
     BatchRunner *m_batches = nullptr;
     PreferencesController *m_preferences = nullptr;

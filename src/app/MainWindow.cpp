@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -77,6 +78,14 @@ MainWindow::MainWindow(NotificationCenter *nc, QWidget *parent) : QMainWindow(pa
     bar->addWidget(listViewModeBtn);
     bar->addWidget(folderViewModeBtn);
     bar->addStretch(1); // the show-files button is placed by hand: its right edge follows the grid's width
+    filterField = new QLineEdit(groundFolderImageView);
+    filterField->setPlaceholderText(tr("Filter"));
+    filterField->setClearButtonEnabled(true);
+    filterField->setFixedWidth(180);
+    filterField->setToolTip(tr("Show only the files whose name holds this text (Ctrl+F); * and ? match any "
+                               "text or one character, / matches the path below the main folder"));
+    filterField->installEventFilter(this);
+    bar->addWidget(filterField);
     bar->addWidget(renameFeatureBtn);
     bar->addWidget(classifyFeatureBtn);
     bar->addWidget(movetoFeatureBtn);
@@ -237,6 +246,21 @@ void StartWindow::dropEvent(QDropEvent *event)
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     const bool view = watched == fodlerfileBroswerView || watched == fileListTableview;
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (watched == filterField && key->key() == Qt::Key_Escape) {
+            filterField->clear();
+            return true;
+        }
+        // A printable key typed in a file view starts the filter with it.
+        const QString typed = key->text();
+        if (view && typed.size() == 1 && typed.front().isPrint() && !typed.front().isSpace() &&
+            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+            filterField->setFocus(Qt::ShortcutFocusReason);
+            filterField->setText(typed);
+            return true;
+        }
+    }
     if (view && event->type() == QEvent::KeyPress && m_actions[OpenSelection]) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Delete) {
@@ -313,6 +337,11 @@ void MainWindow::buildMenus()
     viewMenu->addSeparator();
     viewMenu->addMenu(showFilesMenu);
     showFilesMenu->setTitle(tr("Show"));
+    QAction *find = viewMenu->addAction(tr("&Filter"), QKeySequence::Find, this, [this] {
+        filterField->setFocus(Qt::ShortcutFocusReason);
+        filterField->selectAll();
+    });
+    find->setStatusTip(tr("Type a part of the names to show"));
     QMenu *sortMenu = viewMenu->addMenu(tr("S&ort By"));
     add(sortMenu, SortByName, tr("Name"));
     add(sortMenu, SortByKind, tr("Kind"));

@@ -8,6 +8,7 @@
 class QAbstractItemModel;
 class QAction;
 class QLabel;
+class QLineEdit;
 class QMimeData;
 class QMenu;
 class QProgressBar;
@@ -73,6 +74,9 @@ public:
     PRButton *showFilesButton;
     QMenu *showFilesMenu;
     QMenu *moveToMenu;
+    // The quick filter: narrows the shown list to the items whose name (or location, with "/") matches.
+    // Ctrl+F focuses it, Esc empties it, a printable key typed in a file view starts it.
+    QLineEdit *filterField;
     QPushButton *appBoxBtn; // opens the box of favourite applications where the desktop has no tray
     // The status line.
     QLabel *statusLabel;

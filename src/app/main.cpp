@@ -63,7 +63,7 @@ int main(int argc, char *argv[])
     services.desktop = &desktop;
     vellumry::AppDelegate controller(services);
     controller.awakeFromNib();
-    controller.applicationDidFinishLaunching();
+    controller.applicationDidFinishLaunching(!folders.isEmpty());
     if (!folders.isEmpty())
         controller.openFoldersAsDrop(folders);
     if (selfTest) // start, show, scan, and quit again once the scan is over: a smoke test of the whole start-up

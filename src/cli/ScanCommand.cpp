@@ -5,6 +5,7 @@
 #include "model/ScanFolders.h"
 #include "platform/NativePath.h"
 #include "views/Comparators.h"
+#include "views/NameMatch.h"
 
 #include <QCoreApplication>
 
@@ -59,16 +60,20 @@ const ItemList *chooseList(const FileLists &lists, std::string_view name)
 
 } // namespace
 
-// scan [--list LIST] [--sort ORDER] FOLDER...
+// scan [--list LIST] [--sort ORDER] [--match TEXT] FOLDER...
 int scanCommand(int argc, char *argv[], const Args &args)
 {
     std::string_view listName = "files";
     std::optional<std::string_view> sortName;
+    std::optional<std::string_view> matchText;
     std::vector<std::string_view> folders;
     const std::string error = readArguments(
-        args, 0, {{"--list", true, true}, {"--sort", true, true}}, folders,
+        args, 0, {{"--list", true, true}, {"--sort", true, true}, {"--match", true, true}}, folders,
         [&](std::string_view option, std::string_view value) {
-            (option == "--list" ? listName : sortName.emplace()) = value;
+            if (option == "--match")
+                matchText = value;
+            else
+                (option == "--list" ? listName : sortName.emplace()) = value;
             return std::string();
         });
     if (!error.empty())
@@ -96,9 +101,14 @@ int scanCommand(int argc, char *argv[], const Args &args)
     if (order)
         sortItems(lists.filesItemArray, *order);
 
+    // The same rule as the window's filter field; locations are taken below the scanned folders.
+    const NameMatcher matcher(matchText ? QString::fromUtf8(matchText->data(), qsizetype(matchText->size()))
+                                        : QString());
     std::string out;
     bool wroteAll = true;
     for (const IKImageItemRef &item : *chosen) {
+        if (!matcher.matches(*item, paths))
+            continue;
         appendItemLine(out, *item);
         if (out.size() >= (1u << 20)) {
             wroteAll = writeOut(out) && wroteAll;

@@ -233,6 +233,8 @@ template <typename KeyOf> void sortByText(ItemList &items, KeyOf keyOf)
 
 } // namespace
 
+QString foldedText(QStringView key) { return foldedKey(key); }
+
 int compareTextKeys(QStringView a, QStringView b)
 {
     const bool aPunct = startsWithPunctuation(a);

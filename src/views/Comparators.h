@@ -32,6 +32,8 @@ std::optional<SortOrder> sortOrderFromCliName(std::string_view name);
 // before one whose first unit is not. Otherwise the keys compare code unit by code unit after
 // dropping diacritics and folding case, so "Résumé" equals "resume" and "file10" precedes "file2".
 int compareTextKeys(QStringView a, QStringView b);
+// The form compareTextKeys() compares a key in: decomposed, without combining marks, case-folded.
+QString foldedText(QStringView key);
 int compareByName(const IKImageItem &a, const IKImageItem &b); // fileName()
 int compareByKind(const IKImageItem &a, const IKImageItem &b); // fileType()
 int compareByPath(const IKImageItem &a, const IKImageItem &b); // filePath()

@@ -34,7 +34,7 @@ struct LaunchedApp
     }
     TempHome &home() const { return *ownHome; }
     QString stored(const QString &key) const { return Settings(settings.filePath()).string(key); }
-    AppDelegate &launch()
+    AppDelegate &launch(bool foldersNamed = false)
     {
         AppDelegate::Services services;
         services.settings = &settings;
@@ -42,7 +42,7 @@ struct LaunchedApp
         services.desktop = &desktop;
         app = std::make_unique<AppDelegate>(services);
         app->awakeFromNib();
-        app->applicationDidFinishLaunching();
+        app->applicationDidFinishLaunching(foldersNamed);
         return *app;
     }
     // Starts an applications refresh (or lets `trigger` start one) and waits until it has ended.

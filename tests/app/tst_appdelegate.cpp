@@ -132,11 +132,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("laterStart");
         QTest::addColumn<bool>("suppressed");
         QTest::addColumn<bool>("tickOrButton"); // later: tick the box; first: leave by the button
-        QTest::newRow("first, closed") << false << false << false;
-        QTest::newRow("first, button") << false << false << true;
-        QTest::newRow("later, unticked") << true << false << false;
-        QTest::newRow("later, ticked") << true << false << true;
-        QTest::newRow("later, suppressed before") << true << true << false;
+        QTest::addColumn<bool>("named");        // folders named on the command line: no hint, no start window
+        QTest::newRow("first, closed") << false << false << false << false;
+        QTest::newRow("first, button") << false << false << true << false;
+        QTest::newRow("later, unticked") << true << false << false << false;
+        QTest::newRow("later, ticked") << true << false << true << false;
+        QTest::newRow("later, suppressed before") << true << true << false << false;
+        QTest::newRow("later, folders named") << true << false << false << true;
+        QTest::newRow("first, folders named") << false << false << false << true;
     }
 
     void startWindows()
@@ -144,13 +147,16 @@ private Q_SLOTS:
         QFETCH(bool, laterStart);
         QFETCH(bool, suppressed);
         QFETCH(bool, tickOrButton);
+        QFETCH(bool, named);
         Launched run(laterStart, suppressed);
         if (suppressed)
             QTest::ignoreMessage(QtInfoMsg, "ExampleAlert suppressed");
-        AppDelegate &app = run.launch();
+        AppDelegate &app = run.launch(named);
         QCOMPARE(run.stored(u"FirstStartData"_s), u"YES"_s);
-        QCOMPARE(app.openFolderWindow->isVisible(), !laterStart);
-        QCOMPARE(app.startupHint != nullptr, laterStart && !suppressed);
+        QCOMPARE(app.openFolderWindow->isVisible(), !laterStart && !named);
+        QCOMPARE(app.startupHint != nullptr, laterStart && !suppressed && !named);
+        if (named)
+            laterStart = true; // nothing to close
         if (!laterStart && tickOrButton)
             QTest::mouseClick(app.openFolderWindow->openFolderButton, Qt::LeftButton);
         else if (!laterStart)
@@ -161,6 +167,28 @@ private Q_SLOTS:
         app.startupHint->checkBox()->setChecked(tickOrButton);
         app.startupHint->buttons().first()->click();
         QCOMPARE(Settings(run.settings.filePath()).boolean(u"ExampleAlertSuppress"_s), tickOrButton);
+    }
+
+    // A key typed in the grid starts the filter; the list narrows by name, then by location below the
+    // main folder (the Path column shows that folder); the status counts both; Esc shows all again.
+    void typingFilters()
+    {
+        Launched run;
+        run.tree.file("M/holiday/day2/Beach.JPG", 10);
+        run.tree.file("M/holiday/notes.txt", 5);
+        run.tree.file("M/b\xc3\xa9" "ach.png", 3);
+        AppDelegate &app = run.launch();
+        QVERIFY(run.dropAndWait({run.tree.path("M")}));
+        QVERIFY2(app.statusText().startsWith(u"3 files, 18 bytes"_s), qPrintable(app.statusText()));
+        QTest::keyClick(app.window->fodlerfileBroswerView, Qt::Key_B);
+        QTest::keyClicks(app.window->filterField, u"EACH"_s);
+        QCOMPARE(app.FileListController->rowCount(), 2);
+        QVERIFY2(app.statusText().startsWith(u"2 of 3 files, 13 bytes"_s), qPrintable(app.statusText()));
+        app.window->filterField->setText(u"day2/"_s);
+        QCOMPARE(app.FileListController->rowCount(), 1);
+        QCOMPARE(app.FileListController->index(0, ShownListModel::PathColumn).data().toString(), u"holiday/day2"_s);
+        QTest::keyClick(app.window->filterField, Qt::Key_Escape);
+        QCOMPARE(app.FileListController->rowCount(), 3);
     }
 
     void dropsOfSeveralFoldersAndOfAFile()
@@ -194,6 +222,10 @@ private Q_SLOTS:
         QCOMPARE(app.currentSelectFolder, QFileInfo(QFile::decodeName(tree.path("B"))).canonicalFilePath());
         QVERIFY(finished.wait(30000));
         QCOMPARE(app.lists.filesItemArray.size(), 4);
+
+        // Of a file dropped with folders, the first folder is the main folder.
+        QVERIFY(run.dropAndWait({plain, tree.path("C"), tree.path("A")}));
+        QCOMPARE(toNativePath(app.currentSelectFolder), tree.path("C"));
 
         QVERIFY(run.dropAndWait({plain}));
         QVERIFY(app.lists.filesItemArray.isEmpty() && app.FileListController->rowCount() == 0);
@@ -731,6 +763,10 @@ private Q_SLOTS:
         app.ClearCurrentFilesandFolderAction();
         QVERIFY(app.statusText().startsWith(u"Wait until the batch is over"_s));
         QCOMPARE(app.lists.filesItemArray.size(), 3000);
+        run.menuAction(QKeySequence::Open)->trigger(); // refused before anything is emptied
+        QVERIFY(app.statusText().startsWith(u"Wait until the batch is over"_s) && app.openHomePanel.isNull());
+        QCOMPARE(app.lists.filesItemArray.size(), 3000);
+        QCOMPARE(app.FileListController->rowCount(), 3000);
         app.MoveToRootFolderAction();
         QVERIFY(app.statusText().startsWith(u"Another batch is still running"_s));
         run.app.reset(); // the program quits with the batch under way

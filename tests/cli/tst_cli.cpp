@@ -95,6 +95,18 @@ private Q_SLOTS:
                                << "Audio\t3\t3 bytes\tD\t@/inner/song.mp3\n"_ba << false;
         QTest::newRow("empty list") << QByteArrayList{"scan", "--list", "image", "@/b"} << QByteArray() << false;
         QTest::newRow("a file is no folder") << QByteArrayList{"scan", "@/empty"} << QByteArray() << false;
+        // --match: the window's filter rule (folding, patterns, locations below the folder, bad bytes).
+        QTest::newRow("match folded") << QByteArrayList{"scan", "--match", "CAFE R", "@"}
+                                      << "Document\t2\t2 bytes\tD\t@/tab\\there new\\nline back\\\\slash caf\xc3\xa9 "
+                                         "r\\xe9sum\\xe9.txt\n"_ba << false;
+        QTest::newRow("match pattern") << QByteArrayList{"scan", "--sort", "size", "--match=*.jp?", "@"}
+                                       << "Image\t1536\t1.54 KB\tD\t@/sub/photo.JPG\nImage\t18\t18 bytes\tD\t@/gone.jpg\n"
+                                          "Image\t10\t10 bytes\tD\t@/r\\xe9\r\\xe2\\x82/\\xff\\xfe.jpg\n"_ba << false;
+        QTest::newRow("match location") << QByteArrayList{"scan", "--sort", "size", "--match", "?/*", "@"}
+                                        << "Document\t300\t300 bytes\tD\t@/a/large.txt\nDocument\t1\t1 bytes\tD\t@/b/small.txt\n"_ba
+                                        << false;
+        QTest::newRow("match bad bytes") << QByteArrayList{"scan", "--match", "\xef\xbf\xbd\xef\xbf\xbd.", "@"}
+                                         << "Image\t10\t10 bytes\tD\t@/r\\xe9\r\\xe2\\x82/\\xff\\xfe.jpg\n"_ba << false;
     }
     void scan()
     {

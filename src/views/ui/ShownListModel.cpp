@@ -58,8 +58,11 @@ QVariant ShownListModel::data(const QModelIndex &index, int role) const
         switch (index.column()) {
         case NameColumn:
             return displayPath(item.fileName());
-        case PathColumn:
-            return displayPath(item.filePath());
+        case PathColumn: // the folder below the main folder; the whole path is the tooltip
+            if (item.bDir())
+                return displayPath(item.filePath());
+            return displayPath(fromNativePath(
+                removingLastPathComponent(locationBelow(item.nativeEntryPath(), m_mainFolders))));
         case SizeColumn:
             return item.fileSize();
         case TypeColumn:
@@ -136,11 +139,33 @@ QMimeData *ShownListModel::mimeData(const QModelIndexList &indexes) const
     return filesMimeData(itemDiskPaths(items));
 }
 
+ItemList ShownListModel::filtered(const ItemList &items) const
+{
+    if (m_filter.isEmpty())
+        return items;
+    ItemList kept;
+    for (const IKImageItemRef &item : items) {
+        if (m_filter.matches(*item, m_mainFolders))
+            kept.append(item);
+    }
+    return kept;
+}
+
 void ShownListModel::setItems(const ItemList &items)
 {
     beginResetModel();
-    m_items = items;
-    m_items.detach(); // a copy of its own: the source list may grow while this one is shown
+    m_source = items;
+    m_source.detach(); // a copy of its own: the source list may grow while this one is shown
+    m_items = filtered(m_source);
+    endResetModel();
+}
+
+void ShownListModel::setFilter(const NameMatcher &matcher, const QByteArrayList &mainFolders)
+{
+    beginResetModel();
+    m_filter = matcher;
+    m_mainFolders = mainFolders;
+    m_items = filtered(m_source);
     endResetModel();
 }
 
@@ -148,9 +173,14 @@ void ShownListModel::appendItems(const ItemList &source, qsizetype first, qsizet
 {
     if (count <= 0 || first < 0 || first + count > source.size())
         return;
+    const ItemList added = source.sliced(first, count);
+    m_source.append(added);
+    const ItemList kept = filtered(added);
+    if (kept.isEmpty())
+        return;
     const auto at = int(m_items.size());
-    beginInsertRows({}, at, at + int(count) - 1);
-    m_items.append(source.sliced(first, count));
+    beginInsertRows({}, at, at + int(kept.size()) - 1);
+    m_items.append(kept);
     endInsertRows();
 }
 

@@ -1,0 +1,115 @@
+// The quick filter's rule. Plain-ASCII names take a byte path; anything else is folded as a text.
+#include "views/NameMatch.h"
+
+#include "platform/NativePath.h"
+#include "views/Comparators.h"
+
+#include <algorithm>
+
+namespace vellumry {
+
+QByteArray locationBelow(QByteArrayView path, const QByteArrayList &mainFolders)
+{
+    qsizetype best = -1;
+    for (const QByteArray &folder : mainFolders) {
+        const QByteArray root = withoutTrailingSlashes(folder);
+        if (root.isEmpty())
+            continue;
+        const qsizetype cut = root == "/" ? 1 : root.size() + 1;
+        if (path.size() > cut && path.startsWith(root) && path[cut - 1] == '/' && cut > best)
+            best = cut;
+    }
+    return best < 0 ? path.toByteArray() : path.sliced(best).toByteArray();
+}
+
+namespace {
+
+bool isAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+char lowered(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+}
+
+// Whole-text wildcard match: '*' any run, '?' one unit. `fold` brings a unit of the text to the pattern's
+// form. Linear backtracking over the last '*', so no pattern takes more than text × pattern steps.
+template <typename P, typename T, typename Fold> bool globMatch(P pattern, T text, Fold fold)
+{
+    qsizetype p = 0, t = 0, star = -1, resume = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && pattern[p] == u'*') {
+            star = p++;
+            resume = t;
+        } else if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == fold(text[t]))) {
+            ++p;
+            ++t;
+        } else if (star >= 0) {
+            p = star + 1;
+            t = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*')
+        ++p;
+    return p == pattern.size();
+}
+
+bool containsFoldedAscii(QByteArrayView text, QByteArrayView pattern)
+{
+    if (pattern.size() > text.size())
+        return false;
+    const qsizetype last = text.size() - pattern.size();
+    const char first = pattern[0];
+    for (qsizetype i = 0; i <= last; ++i) {
+        if (lowered(text[i]) != first)
+            continue;
+        qsizetype k = 1;
+        while (k < pattern.size() && lowered(text[i + k]) == pattern[k])
+            ++k;
+        if (k == pattern.size())
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+NameMatcher::NameMatcher(const QString &text)
+    : m_text(text), m_pattern(foldedText(text)),
+      m_glob(text.contains(u'*') || text.contains(u'?')), m_location(text.contains(u'/'))
+{
+    const bool ascii = std::all_of(m_pattern.begin(), m_pattern.end(), [](QChar c) { return c.unicode() < 0x80; });
+    if (ascii)
+        m_ascii = m_pattern.toLatin1();
+}
+
+bool NameMatcher::matchesBytes(QByteArrayView bytes) const
+{
+    if (m_pattern.isEmpty())
+        return true;
+    if (!m_ascii.isEmpty() && isAscii(bytes)) {
+        if (m_glob)
+            return globMatch(QByteArrayView(m_ascii), bytes, lowered);
+        return containsFoldedAscii(bytes, m_ascii);
+    }
+    // Bad bytes read as U+FFFD, as the name is shown; then folded as the name sort folds it.
+    const QString folded = foldedText(displayPath(fromNativePath(bytes)));
+    if (m_glob)
+        return globMatch(QStringView(m_pattern), QStringView(folded), [](QChar c) { return c; });
+    return folded.contains(m_pattern);
+}
+
+bool NameMatcher::matches(const IKImageItem &item, const QByteArrayList &mainFolders) const
+{
+    if (m_pattern.isEmpty())
+        return true;
+    if (m_location)
+        return matchesBytes(locationBelow(item.nativeEntryPath(), mainFolders));
+    return matchesBytes(item.nativeFileName());
+}
+
+} // namespace vellumry
