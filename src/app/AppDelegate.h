@@ -32,6 +32,7 @@ class QUrl;
 namespace vellumry {
 
 class FolderScanner;
+class TreeWatcher;
 class HistoryWindow;
 class MainWindow;
 class NotificationCenter;
@@ -134,6 +135,10 @@ public:
     void ShowHistoryAction();
     void updateUndoAction(); // Edit > Undo's text names the batch it would undo; disabled when none can be
     void rescanMainFolders(); // the lists emptied and the main folders scanned again, as opening them does
+    // View > Refresh: the main folders scanned again, keeping the scroll position and the selection of
+    // the files that still exist.
+    void RefreshMainFoldersAction();
+    TreeWatcher *watcher() const { return m_watcher; }
     void imageBrowserSelectionDidChange();
     void tableViewSelectionDidChange();
     void imageBrowserCellWasDoubleClickedAtIndex(int index);
@@ -206,6 +211,7 @@ private:
     void onFilesAppended(qsizetype first, qsizetype count);
     void catchUpShownList();
     void onSelectFirstItem();
+    void applyLiveChanges(const TreeChanges &changes); // the lists follow what changed on disk
 
     Services m_services;
     FolderScanner *m_scanner = nullptr;
@@ -216,6 +222,9 @@ private:
     QString m_actionStatus; // the outcome of the last action, shown before the counts
     QStringList m_mainFolders; // asked for since the lists were last emptied, for a rescan
     Look *m_look = nullptr;
+    TreeWatcher *m_watcher = nullptr;     // follows the scanned trees once their scan ended
+    const ItemList *m_shownSource = nullptr; // the list the shown list was last filled from
+    IKImageItemRef m_previewed;           // the item the preview pane shows
     BatchRunner *m_batches = nullptr;
     PreferencesController *m_preferences = nullptr;
 
