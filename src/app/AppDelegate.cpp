@@ -6,6 +6,7 @@
 #include "app/PreferencesController.h"
 #include "model/FolderScanner.h"
 #include "model/ItemTexts.h"
+#include "model/TreeWatcher.h"
 #include "platform/LoginItems.h"
 #include "platform/Logging.h"
 #include "platform/NativePath.h"
@@ -26,6 +27,7 @@
 #include "views/ui/ThumbnailLoader.h"
 
 #include <QApplication>
+#include <QItemSelection>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QFileDialog>
@@ -39,11 +41,13 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
 #include <QUrl>
 
 #include <sys/stat.h>
+#include <array>
 
 namespace vellumry {
 
@@ -91,6 +95,7 @@ void AppDelegate::awakeFromNib()
     window = new MainWindow(m_services.nc);
     openFolderWindow = new StartWindow(m_services.nc);
     m_scanner = new FolderScanner(lists, this);
+    m_watcher = new TreeWatcher(this);
     m_thumbnails = new ThumbnailLoader(80, this);
     FileListController = new ShownListModel(this);
     FileListController->setThumbnailSource([this](const IKImageItem &item) { return m_thumbnails->thumbnail(item); });
@@ -147,6 +152,12 @@ void AppDelegate::awakeFromNib()
         if (!m_shownIsAllFiles || FileListController->unfilteredCount() != lists.filesItemArray.size())
             reloadShownList(lists.filesItemArray, true);
     });
+    // Live updates: a tree is followed once its scan ended.
+    connect(m_scanner, &FolderScanner::scanFinished, this,
+            [this](const QString &path) { m_watcher->watchTree(toNativePath(path)); });
+    connect(m_watcher, &TreeWatcher::changed, this, &AppDelegate::applyLiveChanges);
+    connect(m_watcher, &TreeWatcher::watchLimitReached, this,
+            [this] { showActionStatus(tr("Too many folders to follow changes: use View > Refresh")); });
     connect(m_scanner, &FolderScanner::idle, this, [this] {
         window->loadItemProgressor->hide();
         window->stopButton->hide();
@@ -207,6 +218,7 @@ void AppDelegate::connectCommands()
     };
     for (const auto &[command, slot] : commands)
         connect(window->action(command), &QAction::triggered, this, slot);
+    connect(window->refreshAction, &QAction::triggered, this, &AppDelegate::RefreshMainFoldersAction);
     const std::pair<QPushButton *, Slot> buttons[] = {
         {window->iconViewModeBtn, &AppDelegate::ChangetoIconViewModeAction},
         {window->listViewModeBtn, &AppDelegate::ChangetoListViewModeAction},
@@ -329,6 +341,7 @@ bool AppDelegate::windowShouldClose(QWidget *which)
 void AppDelegate::clearLists()
 {
     m_scanner->cancelAll(); // the lists have one writer at a time: stop the scans first
+    m_watcher->clear();
     m_mainFolders.clear();
     lists.clear();
     m_thumbnails->clear();
@@ -482,6 +495,7 @@ void AppDelegate::reloadShownList(const ItemList &list, bool allFiles)
     m_refreshTimer->stop();
     m_actionStatus.clear();
     FileListController->setItems(list);
+    m_shownSource = &list;
     m_shownIsAllFiles = allFiles;
     updateStatus();
 }
@@ -802,6 +816,101 @@ void AppDelegate::rescanMainFolders()
     reloadShownList(lists.filesItemArray, true);
     if (!folders.isEmpty())
         startScanCurrentFolders(folders);
+}
+
+namespace {
+
+// The selected items of a view, and a selection of the same items in a new list.
+QList<IKImageItemRef> selectedItems(const QAbstractItemView *view, const ShownListModel *model)
+{
+    QList<IKImageItemRef> items;
+    for (const QModelIndex &index : view->selectionModel()->selectedRows())
+        if (IKImageItemRef item = model->itemAt(index.row()))
+            items.append(item);
+    return items;
+}
+
+void reselect(QAbstractItemView *view, const ShownListModel *model, const QSet<QByteArray> &paths)
+{
+    QItemSelection selection;
+    const ItemList &items = model->items();
+    for (qsizetype row = 0; row < items.size(); ++row) {
+        if (paths.contains(items.at(row)->nativeEntryPath()))
+            selection.select(model->index(int(row), 0), model->index(int(row), model->columnCount() - 1));
+    }
+    view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+} // namespace
+
+void AppDelegate::applyLiveChanges(const TreeChanges &changes)
+{
+    QByteArrayList mains;
+    for (const QString &folder : std::as_const(m_mainFolders))
+        mains.append(toNativePath(folder));
+    const FileLists::Applied applied = lists.applyTreeChanges(changes, mains);
+    if (!applied.any())
+        return;
+    if (!applied.removed.isEmpty() || !m_shownIsAllFiles) {
+        // The shown list is filled again from its list; the selection keeps the items that are left.
+        QAbstractItemView *views[] = {window->fodlerfileBroswerView, window->fileListTableview};
+        QSet<QByteArray> selected[2];
+        for (int i = 0; i < 2; ++i)
+            for (const IKImageItemRef &item : selectedItems(views[i], FileListController))
+                selected[i].insert(item->nativeEntryPath());
+        m_refreshTimer->stop();
+        const ItemList &source = m_shownSource ? *m_shownSource : lists.filesItemArray;
+        FileListController->setItems(source);
+        for (int i = 0; i < 2; ++i)
+            if (!selected[i].isEmpty())
+                reselect(views[i], FileListController, selected[i]);
+    } else {
+        catchUpShownList();
+    }
+    if (!applied.updated.isEmpty())
+        FileListController->itemsChanged();
+    if (m_previewed) {
+        if (applied.removed.contains(m_previewed)) {
+            m_previewed.reset();
+            window->previewPane->clearPreview();
+        } else if (applied.updated.contains(m_previewed)) {
+            window->previewPane->previewItem(*m_previewed);
+        }
+    }
+    updateStatus();
+}
+
+void AppDelegate::RefreshMainFoldersAction()
+{
+    if (m_batches->refuseWhileRunning() || m_mainFolders.isEmpty())
+        return;
+    QAbstractItemView *views[] = {window->fodlerfileBroswerView, window->fileListTableview};
+    auto selected = std::make_shared<std::array<QSet<QByteArray>, 2>>();
+    auto scroll = std::make_shared<std::array<int, 2>>();
+    for (int i = 0; i < 2; ++i) {
+        for (const IKImageItemRef &item : selectedItems(views[i], FileListController))
+            (*selected)[size_t(i)].insert(item->nativeEntryPath());
+        (*scroll)[size_t(i)] = views[i]->verticalScrollBar()->value();
+    }
+    const bool folderMode = !m_shownIsAllFiles && m_shownSource == &lists.currentViewItemArray;
+    rescanMainFolders();
+    auto once = std::make_shared<QMetaObject::Connection>();
+    *once = connect(this, &AppDelegate::scanFinished, this, [this, views, selected, scroll, folderMode, once] {
+        disconnect(*once);
+        if (folderMode)
+            reloadShownList(lists.currentViewItemArray, false);
+        for (int i = 0; i < 2; ++i) {
+            if (!(*selected)[size_t(i)].isEmpty())
+                reselect(views[i], FileListController, (*selected)[size_t(i)]);
+            else
+                views[i]->selectionModel()->clearSelection();
+        }
+        // After the views laid the rows out again.
+        QTimer::singleShot(0, this, [views, scroll] {
+            for (int i = 0; i < 2; ++i)
+                views[i]->verticalScrollBar()->setValue((*scroll)[size_t(i)]);
+        });
+    });
 }
 
 // ---- Help, about, preferences ----------------------------------------------------------------------

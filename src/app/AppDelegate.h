@@ -32,6 +32,7 @@ class QUrl;
 namespace vellumry {
 
 class FolderScanner;
+class TreeWatcher;
 class HistoryWindow;
 class MainWindow;
 class NotificationCenter;
@@ -138,6 +139,10 @@ public:
     void ShowHistoryAction();
     void updateUndoAction(); // Edit > Undo's text names the batch it would undo; disabled when none can be
     void rescanMainFolders(); // the lists emptied and the main folders scanned again, as opening them does
+    // View > Refresh: the main folders scanned again, keeping the scroll position and the selection of
+    // the files that still exist.
+    void RefreshMainFoldersAction();
+    TreeWatcher *watcher() const { return m_watcher; }
     void imageBrowserSelectionDidChange();
     void tableViewSelectionDidChange();
     void imageBrowserCellWasDoubleClickedAtIndex(int index);
@@ -214,6 +219,7 @@ private:
     void onFilesAppended(qsizetype first, qsizetype count);
     void catchUpShownList();
     void onSelectFirstItem();
+    void applyLiveChanges(const TreeChanges &changes); // the lists follow what changed on disk
 
     Services m_services;
     FolderScanner *m_scanner = nullptr;
@@ -227,6 +233,8 @@ private:
     QStringList m_mainFolders; // asked for since the lists were last emptied, for a rescan
     QByteArrayList m_filterFolders; // the main folders the shown list takes locations below
     Look *m_look = nullptr;
+    TreeWatcher *m_watcher = nullptr;     // follows the scanned trees once their scan ended
+    const ItemList *m_shownSource = nullptr; // the list the shown list was last filled from
     BatchRunner *m_batches = nullptr;
     PreferencesController *m_preferences = nullptr;
 

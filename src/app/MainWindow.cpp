@@ -334,6 +334,9 @@ void MainWindow::buildMenus()
     add(viewMenu, AsIcons, tr("As &Icons"), QKeySequence(Qt::CTRL | Qt::Key_1));
     add(viewMenu, AsList, tr("As &List"), QKeySequence(Qt::CTRL | Qt::Key_2));
     add(viewMenu, AsFolders, tr("As &Folders"), QKeySequence(Qt::CTRL | Qt::Key_3));
+    refreshAction = viewMenu->addAction(tr("&Refresh"));
+    refreshAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    refreshAction->setStatusTip(tr("Scan the main folders again"));
     viewMenu->addSeparator();
     viewMenu->addMenu(showFilesMenu);
     showFilesMenu->setTitle(tr("Show"));

@@ -194,6 +194,24 @@ QString IKImageItem::modifDate() const
 
 void IKImageItem::setModifDate(const QString &text) { extras().dateText = text; }
 
+bool IKImageItem::hasPathOverride() const { return m_extras && m_extras->pathOverride; }
+
+bool IKImageItem::updateFromDisk(quint64 size, std::optional<qint64> birthSeconds)
+{
+    if (size == m_size && birthSeconds == this->birthSeconds())
+        return false;
+    m_size = size;
+    if (m_extras && (m_flags & HasSizeText))
+        m_extras->sizeText.reset(); // the size text follows the new number
+    if (birthSeconds) {
+        m_birth = *birthSeconds;
+        m_flags |= HasBirth;
+        if (m_extras)
+            m_extras->dateText.reset();
+    }
+    return true;
+}
+
 std::optional<qint64> IKImageItem::birthSeconds() const
 {
     if (m_flags & HasBirth)

@@ -104,6 +104,13 @@ public:
     // goes through that link.
     bool isReachedThroughLink() const { return m_folder && m_folder->reachedThroughLink; }
     void appendChild(IKImageItemRef child); // for the scan, before the item is shared
+    // The scan folder the item was listed in (null for items made otherwise), and whether a path set
+    // since (a move) stands instead of that folder and the name.
+    const ScanFolder *scanFolder() const { return m_folder.data(); }
+    ScanFolderRef scanFolderRef() const { return m_folder; }
+    bool hasPathOverride() const;
+    // The file as it is on disk now: its size and time numbers. Returns whether either differed.
+    bool updateFromDisk(quint64 size, std::optional<qint64> birthSeconds);
     qsizetype childCount() const;
 
 private:

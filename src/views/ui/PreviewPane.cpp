@@ -491,3 +491,18 @@ void PreviewPane::updateLabels(const QString &name, const QByteArray &statPath, 
 }
 
 } // namespace vellumry
+
+namespace vellumry {
+
+void PreviewPane::clearPreview()
+{
+    m_pictureTask.cancel();
+    detachPlayer();
+    showIcon(QIcon(), kLargeIconSize);
+    for (QLabel *label : {m_nameLabel, m_sizeLabel, m_pathLabel, m_createdLabel, m_modifiedLabel}) {
+        label->clear();
+        label->setToolTip({});
+    }
+}
+
+} // namespace vellumry

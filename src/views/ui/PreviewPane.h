@@ -105,6 +105,8 @@ public:
 
     // The whole preview: the viewer for the item's kind, then the labels from the file as it is now.
     void previewItem(const IKImageItem &item);
+    // Shows nothing: the previewed file is gone.
+    void clearPreview();
 
     enum class Viewer
     {

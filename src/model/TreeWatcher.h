@@ -1,0 +1,74 @@
+// Follows scanned folder trees on disk after their scan, so the lists change when files are created,
+// deleted, renamed or rewritten by other programs.
+//
+// Threading: every public function is called on the thread that owns the watcher (the main thread);
+// the watches live on a thread of the watcher's own. Changes are gathered there and handed to the
+// owning thread as one `changed` signal per burst, at most every `coalesceMs` milliseconds.
+//
+// Guarantees:
+// - One inotify watch per folder of a followed tree; hidden entries (names starting with '.') are
+//   ignored, as the scan ignores them. Paths are exact bytes.
+// - A change names a path and what is there now (checked when the burst is handed over, not when the
+//   event came): an entry that exists with its size and time, or an entry that is gone together with
+//   everything below it. A folder that appears is followed at once and its files are reported too.
+// - When the system (or setMaxWatches) allows no more watches, `watchLimitReached` is emitted once
+//   after each watchTree() that met the limit; the folders already watched keep being followed.
+// - Nothing of a tree followed before clear() is handed over after it.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace vellumry {
+
+struct TreeChange
+{
+    QByteArray path;     // exact bytes, no trailing slash
+    bool exists = false; // false: the entry and everything below it are gone
+    bool isFolder = false;
+    quint64 size = 0;
+    std::optional<qint64> birthSeconds; // birth time where recorded, else modification time
+};
+using TreeChanges = std::vector<TreeChange>;
+
+class TreeWatcher : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TreeWatcher(QObject *parent = nullptr);
+    ~TreeWatcher() override;
+
+    // Starts following the folder at `root` and every folder below it.
+    void watchTree(const QByteArray &root);
+    // Stops following every tree; changes not yet handed over are dropped.
+    void clear();
+
+    // The number of watches this watcher may hold; by default the system's limit
+    // (/proc/sys/fs/inotify/max_user_watches). Lowering it is the tests' way to meet the limit.
+    void setMaxWatches(int maxWatches) { m_maxWatches.store(maxWatches); }
+    void setCoalesceMs(int ms) { m_coalesceMs.store(ms); }
+    int watchCount() const { return m_watchCount.load(); }
+    bool isValid() const; // false when inotify could not be set up: nothing is followed
+    static int systemWatchLimit();
+
+Q_SIGNALS:
+    void changed(const vellumry::TreeChanges &changes);
+    void watchLimitReached();
+
+private:
+    struct Worker;
+    void deliver(quint64 generation, std::shared_ptr<TreeChanges> changes);
+
+    std::unique_ptr<Worker> m_worker;
+    quint64 m_generation = 1; // bumped by clear(); hand-overs of older generations are dropped
+    std::atomic<int> m_maxWatches;
+    std::atomic<int> m_coalesceMs{250};
+    std::atomic<int> m_watchCount{0};
+};
+
+} // namespace vellumry
