@@ -2,7 +2,8 @@
 //
 //   vellumry-screenshots OUTDIR FOLDER [NAME...]
 //
-// Writes OUTDIR/start.png, main-light.png, main-dark.png, list.png and preview-<NAME>.png for every file
+// Writes OUTDIR/start.png, main-light.png, main-dark.png, list.png, filter-light.png and filter-dark.png (the
+// first NAME's first three letters typed into the filter) and preview-<NAME>.png for every file
 // NAME (a file name inside FOLDER's tree) selected in turn; then applications.png (this desktop's default
 // applications), app-files.png (the extension sheet of the first one, its first row ticked) and app-box.png (the
 // box of favourite applications over the window); then, for a small tree of its own, rename-preview-{dark,light}.png
@@ -133,6 +134,21 @@ int main(int argc, char *argv[])
     controller.ChangetoListViewModeAction();
     settle(500);
     controller.window->grab().save(out + QStringLiteral("/list.png"));
+    // The quick filter narrowing the list, with the totals in the status line, in both looks.
+    if (argc > 3) {
+        controller.window->filterField->setText(QString::fromLocal8Bit(argv[3]).left(3));
+        controller.window->fileListTableview->selectAll();
+        settle(500);
+        controller.window->grab().save(out + QStringLiteral("/filter-light.png"));
+        style = QStringLiteral("Dark");
+        controller.BMakeModeTimer_hander();
+        settle(500);
+        controller.window->grab().save(out + QStringLiteral("/filter-dark.png"));
+        style.clear();
+        controller.BMakeModeTimer_hander();
+        controller.window->filterField->clear();
+        settle(300);
+    }
 
     QEventLoop apps;
     QObject::connect(&controller, &AppDelegate::appScanFinished, &apps, &QEventLoop::quit);

@@ -179,8 +179,8 @@ void Look::placeShowFilesButton()
     PRButton *button = m_window->showFilesButton;
     const int y = button->y() > 0 ? button->y() : (m_window->groundFolderImageView->height() - 24) / 2;
     button->setFixedSize(m_showFilesWidth, 24);
-    // Never under the feature buttons on the right when the window is narrow.
-    const int right = std::min(m_window->fodlerfileBroswerView->width() + 5, m_window->renameFeatureBtn->x() - 8);
+    // Never under the filter field and the feature buttons on the right when the window is narrow.
+    const int right = std::min(m_window->fodlerfileBroswerView->width() + 5, m_window->filterField->x() - 8);
     button->setGeometry(right - m_showFilesWidth, y, m_showFilesWidth, 24);
 }
 
