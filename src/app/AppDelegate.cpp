@@ -29,6 +29,8 @@
 #include <QApplication>
 #include <QItemSelection>
 #include <QCheckBox>
+#include <QDateTime>
+#include <QHash>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -152,10 +154,48 @@ void AppDelegate::awakeFromNib()
         if (!m_shownIsAllFiles || FileListController->unfilteredCount() != lists.filesItemArray.size())
             reloadShownList(lists.filesItemArray, true);
     });
-    // Live updates: a tree is followed once its scan ended.
-    connect(m_scanner, &FolderScanner::scanFinished, this,
-            [this](const QString &path) { m_watcher->watchTree(toNativePath(path)); });
+    // Live updates: a tree is followed once its scan ended; what changed since the scan started (a
+    // second early, as the file system's clock is coarse) is looked at again once the watches are in.
+    auto scanStarts = std::make_shared<QHash<QString, qint64>>();
+    connect(m_scanner, &FolderScanner::scanStarted, this, [scanStarts](const QString &path) {
+        scanStarts->insert(path, QDateTime::currentSecsSinceEpoch() - 1);
+    });
+    connect(m_scanner, &FolderScanner::scanFinished, this, [this, scanStarts](const QString &path) {
+        const auto start = scanStarts->constFind(path);
+        m_watcher->watchTree(toNativePath(path),
+                             start == scanStarts->cend() ? std::optional<qint64>(0) : std::optional(*start));
+        scanStarts->remove(path);
+    });
     connect(m_watcher, &TreeWatcher::changed, this, &AppDelegate::applyLiveChanges);
+    connect(m_watcher, &TreeWatcher::relisted, this, [this](const TreeChanges &entries, const QList<QByteArray> &folders) {
+        // Every item below a listed folder whose entry there is no longer listed is gone.
+        const QSet<QByteArray> listed(folders.cbegin(), folders.cend());
+        QSet<QByteArray> present;
+        for (const TreeChange &entry : entries)
+            present.insert(entry.path);
+        TreeChanges changes = entries;
+        QSet<QByteArray> gone;
+        for (const ItemList *list : {&lists.filesItemArray, &lists.currentViewItemArray}) {
+            for (const IKImageItemRef &item : *list) {
+                QByteArray path = item->nativeEntryPath();
+                for (qsizetype slash = path.lastIndexOf('/'); slash > 0; slash = path.lastIndexOf('/')) {
+                    const QByteArray parent = path.left(slash);
+                    if (listed.contains(parent) && !present.contains(path)) {
+                        if (!gone.contains(path)) {
+                            gone.insert(path);
+                            changes.push_back(TreeChange{path, false, false, 0, std::nullopt});
+                        }
+                        break;
+                    }
+                    path = parent;
+                }
+            }
+        }
+        applyLiveChanges(changes);
+    });
+    connect(m_watcher, &TreeWatcher::changesMissed, this, [this] {
+        showActionStatus(tr("Some changes on disk may have been missed: use View > Refresh"));
+    });
     connect(m_watcher, &TreeWatcher::watchLimitReached, this,
             [this] { showActionStatus(tr("Too many folders to follow changes: use View > Refresh")); });
     connect(m_scanner, &FolderScanner::idle, this, [this] {
@@ -871,8 +911,22 @@ void AppDelegate::applyLiveChanges(const TreeChanges &changes)
         FileListController->itemsChanged();
     if (m_previewed) {
         if (applied.removed.contains(m_previewed)) {
-            m_previewed.reset();
-            window->previewPane->clearPreview();
+            // Renamed or moved outside: the one new file of the same size and birth follows it.
+            IKImageItemRef renamed;
+            int alike = 0;
+            for (const IKImageItemRef &item : applied.added) {
+                if (!item->bDir() && item->filesizenum() == m_previewed->filesizenum()
+                    && item->birthSeconds() == m_previewed->birthSeconds() && ++alike == 1)
+                    renamed = item;
+            }
+            if (alike == 1) {
+                m_previewed = renamed;
+                m_previewedAt = placeOf(*renamed);
+                window->previewPane->previewItem(*m_previewed);
+            } else {
+                m_previewed.reset();
+                window->previewPane->clearPreview();
+            }
         } else if (applied.updated.contains(m_previewed)) {
             window->previewPane->previewItem(*m_previewed);
         }

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QMetaObject>
 
+#include <algorithm>
 #include <chrono>
 #include <map>
 #include <mutex>
@@ -63,7 +64,7 @@ struct TreeWatcher::Worker
 
     // Commands from the owning thread.
     std::mutex mutex;
-    std::vector<QByteArray> newRoots;
+    std::vector<std::pair<QByteArray, std::optional<qint64>>> newRoots;
     quint64 generation = 1;
     bool clearRequested = false;
     bool quit = false;
@@ -76,6 +77,8 @@ struct TreeWatcher::Worker
     Clock::time_point lastTouch;
     bool limitMet = false;
     bool limitSaid = false;
+    bool overflowed = false;
+    bool overflowSaid = false;
 
     void wake() const
     {
@@ -106,18 +109,34 @@ struct TreeWatcher::Worker
         return true;
     }
 
-    // Watches the folder and the folders below it; with `report`, every entry found is a change.
-    void watchFolder(const QByteArray &path, TreeChanges *report)
+    // Watches the folder and the folders below it; with `report`, every entry found is a change. With
+    // `since` as well, only what changed at or after it: the whole of a folder changed since (which is
+    // then added to `relisted`), and files changed since in the other folders.
+    void watchFolder(const QByteArray &path, TreeChanges *report, std::optional<qint64> since = std::nullopt,
+                     QList<QByteArray> *relisted = nullptr)
     {
+        const auto changedSince = [since](const struct stat &st) {
+            return std::max(st.st_mtim.tv_sec, st.st_ctim.tv_sec) >= *since;
+        };
         std::vector<QByteArray> stack{path};
         while (!stack.empty()) {
             const QByteArray folder = std::move(stack.back());
             stack.pop_back();
             if (!addWatch(folder))
                 continue;
+            // Listed after its watch is in place: what changes from now on comes as events.
             const int fd = openFolderForListing(folder);
             if (fd < 0)
                 continue;
+            bool whole = report && !since;
+            if (report && since) {
+                struct stat st;
+                if (::fstat(fd, &st) != 0 || changedSince(st)) {
+                    whole = true;
+                    if (relisted)
+                        relisted->append(folder);
+                }
+            }
             DIR *dir = ::fdopendir(fd);
             if (!dir) {
                 ::close(fd);
@@ -127,11 +146,20 @@ struct TreeWatcher::Worker
                 if (d->d_name[0] == '.')
                     continue;
                 const QByteArray child = joinNativePath(folder, QByteArray(d->d_name));
-                const bool isFolder = d->d_type == DT_DIR
-                                      || (d->d_type == DT_UNKNOWN && isRealFolder(child));
+                bool isFolder = d->d_type == DT_DIR;
+                bool changed = whole;
+                if (report && !whole) {
+                    struct stat st;
+                    if (::fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
+                        isFolder = S_ISDIR(st.st_mode);
+                        changed = !isFolder && changedSince(st);
+                    }
+                } else if (d->d_type == DT_UNKNOWN) {
+                    isFolder = isRealFolder(child);
+                }
                 if (isFolder)
                     stack.push_back(child);
-                if (report)
+                if (changed)
                     report->push_back(describe(child));
             }
             ::closedir(dir);
@@ -184,6 +212,10 @@ struct TreeWatcher::Worker
             for (ssize_t off = 0; off < n;) {
                 const auto *event = reinterpret_cast<const struct inotify_event *>(buffer + off);
                 off += ssize_t(sizeof(struct inotify_event) + event->len);
+                if (event->mask & IN_Q_OVERFLOW) {
+                    overflowed = true;
+                    continue;
+                }
                 const auto it = pathOfWatch.find(event->wd);
                 if (it == pathOfWatch.end())
                     continue;
@@ -235,6 +267,20 @@ struct TreeWatcher::Worker
         sayLimit(generation);
     }
 
+    void sayOverflow(quint64 generation)
+    {
+        if (!overflowed || overflowSaid)
+            return;
+        overflowSaid = true;
+        QMetaObject::invokeMethod(
+            owner,
+            [owner = owner, generation] {
+                if (generation == owner->m_generation)
+                    Q_EMIT owner->changesMissed();
+            },
+            Qt::QueuedConnection);
+    }
+
     void sayLimit(quint64 generation)
     {
         if (!limitMet || limitSaid)
@@ -253,7 +299,7 @@ struct TreeWatcher::Worker
     {
         for (;;) {
             quint64 current;
-            std::vector<QByteArray> roots;
+            std::vector<std::pair<QByteArray, std::optional<qint64>>> roots;
             {
                 std::lock_guard lock(mutex);
                 if (quit)
@@ -266,16 +312,27 @@ struct TreeWatcher::Worker
                     pathOfWatch.clear();
                     watchOfPath.clear();
                     touched.clear();
-                    limitMet = limitSaid = false;
+                    limitMet = limitSaid = overflowed = overflowSaid = false;
                     owner->m_watchCount.store(0);
                 }
                 roots.swap(newRoots);
             }
-            for (const QByteArray &root : roots) {
+            for (const auto &[root, since] : roots) {
                 limitSaid = false;
-                watchFolder(root, nullptr);
+                auto entries = std::make_shared<TreeChanges>();
+                auto relisted = std::make_shared<QList<QByteArray>>();
+                watchFolder(root, since ? entries.get() : nullptr, since, relisted.get());
+                if (!entries->empty() || !relisted->isEmpty()) {
+                    QMetaObject::invokeMethod(
+                        owner,
+                        [owner = owner, current, entries, relisted] {
+                            owner->deliverListing(current, entries, relisted);
+                        },
+                        Qt::QueuedConnection);
+                }
                 sayLimit(current);
             }
+            sayOverflow(current);
 
             int timeout = -1;
             if (!touched.empty()) {
@@ -296,8 +353,10 @@ struct TreeWatcher::Worker
                 uint64_t count;
                 [[maybe_unused]] const ssize_t n = ::read(wakeFd, &count, sizeof count);
             }
-            if (fds[0].revents & POLLIN)
+            if (fds[0].revents & POLLIN) {
                 readEvents();
+                sayOverflow(current);
+            }
         }
     }
 };
@@ -330,13 +389,13 @@ TreeWatcher::~TreeWatcher()
 
 bool TreeWatcher::isValid() const { return m_worker->inotifyFd >= 0 && m_worker->wakeFd >= 0; }
 
-void TreeWatcher::watchTree(const QByteArray &root)
+void TreeWatcher::watchTree(const QByteArray &root, std::optional<qint64> sinceSeconds)
 {
     if (!isValid())
         return;
     {
         std::lock_guard lock(m_worker->mutex);
-        m_worker->newRoots.push_back(withoutTrailingSlashes(root));
+        m_worker->newRoots.emplace_back(withoutTrailingSlashes(root), sinceSeconds);
     }
     m_worker->wake();
 }
@@ -359,6 +418,21 @@ void TreeWatcher::deliver(quint64 generation, std::shared_ptr<TreeChanges> chang
 {
     if (generation == m_generation)
         Q_EMIT changed(*changes);
+}
+
+} // namespace vellumry
+
+namespace vellumry {
+
+void TreeWatcher::deliverListing(quint64 generation, std::shared_ptr<TreeChanges> entries,
+                                 std::shared_ptr<QList<QByteArray>> folders)
+{
+    if (generation != m_generation)
+        return;
+    if (folders->isEmpty())
+        Q_EMIT changed(*entries);
+    else
+        Q_EMIT relisted(*entries, *folders);
 }
 
 } // namespace vellumry

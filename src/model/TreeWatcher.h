@@ -13,10 +13,15 @@
 //   everything below it. A folder that appears is followed at once and its files are reported too.
 // - When the system (or setMaxWatches) allows no more watches, `watchLimitReached` is emitted once
 //   after each watchTree() that met the limit; the folders already watched keep being followed.
+// - No change is missed silently. Changes made between a tree's scan and its watches are caught by
+//   watchTree(root, since): a folder changed at or after `since` is listed again once its watch is in
+//   place and handed over whole (`relisted`), a file changed since then is handed over as a change.
+//   When the system drops events (its queue overflowed), `changesMissed` is emitted once until clear().
 // - Nothing of a tree followed before clear() is handed over after it.
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 
 #include <atomic>
@@ -43,8 +48,10 @@ public:
     explicit TreeWatcher(QObject *parent = nullptr);
     ~TreeWatcher() override;
 
-    // Starts following the folder at `root` and every folder below it.
-    void watchTree(const QByteArray &root);
+    // Starts following the folder at `root` and every folder below it. With `sinceSeconds` (the time,
+    // in seconds since the epoch, the tree's scan started), what changed from then until each folder's
+    // watch was added is handed over too.
+    void watchTree(const QByteArray &root, std::optional<qint64> sinceSeconds = std::nullopt);
     // Stops following every tree; changes not yet handed over are dropped.
     void clear();
 
@@ -59,10 +66,16 @@ public:
 Q_SIGNALS:
     void changed(const vellumry::TreeChanges &changes);
     void watchLimitReached();
+    // `entries` holds every entry now in each of `folders`; what the lists hold there besides is gone.
+    void relisted(const vellumry::TreeChanges &entries, const QList<QByteArray> &folders);
+    // The system dropped events: the lists may differ from the disk until the trees are scanned again.
+    void changesMissed();
 
 private:
     struct Worker;
     void deliver(quint64 generation, std::shared_ptr<TreeChanges> changes);
+    void deliverListing(quint64 generation, std::shared_ptr<TreeChanges> entries,
+                        std::shared_ptr<QList<QByteArray>> folders);
 
     std::unique_ptr<Worker> m_worker;
     quint64 m_generation = 1; // bumped by clear(); hand-overs of older generations are dropped
