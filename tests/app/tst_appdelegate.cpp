@@ -30,6 +30,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QProcess>
 #include <QTableView>
 #include <QTest>
 
@@ -662,6 +663,60 @@ private Q_SLOTS:
             QCOMPARE(run.desktop.opened, QByteArrayList{run.tree.path("M")});
         else
             QVERIFY(run.desktop.revealed.size() == 1 && run.desktop.revealed[0].startsWith(run.tree.path(QByteArray("M/" + shown))));
+    }
+
+    // Another program creates, deletes, renames and grows files after the scan: every list, the selection,
+    // the preview and the status line follow within a few seconds; a batch's own moves are not added again.
+    void followsTheDiskLive()
+    {
+        Launched run;
+        run.tree.file("M/a.txt", 5);
+        run.tree.file("M/b.png", 7);
+        run.tree.file("M/c.txt", 9);
+        run.tree.file("M/sub/d.txt", 11);
+        AppDelegate &app = run.launch();
+        QVERIFY(run.dropAndWait({run.tree.path("M")}));
+        const auto names = [&app](const ItemList &list) {
+            QStringList found;
+            for (const IKImageItemRef &item : list)
+                found.append(QFile::decodeName(item->nativeFilePath()).section(u'/', -1));
+            found.sort();
+            return found;
+        };
+        const auto outside = [&run](const char *script) {
+            QProcess shell;
+            shell.setWorkingDirectory(QFile::decodeName(run.tree.path("M")));
+            shell.start(u"/bin/sh"_s, {u"-c"_s, QString::fromLatin1(script)});
+            return shell.waitForFinished() && shell.exitCode() == 0;
+        };
+        QLabel *previewName = app.window->previewPane->previewFileNamelab();
+        run.select(run.grid(), [](const IKImageItem &item) { return item.nativeFilePath().endsWith("/a.txt"); });
+        QCOMPARE(previewName->text(), u"a.txt"_s);
+        QVERIFY(outside("rm a.txt && printf 1234567890 >> sub/d.txt && printf x > new.png && mkdir -p sub/e && printf y > sub/e/f.txt"));
+        const QStringList after{u"b.png"_s, u"c.txt"_s, u"d.txt"_s, u"f.txt"_s, u"new.png"_s};
+        QTRY_COMPARE_WITH_TIMEOUT(names(app.FileListController->items()), after, 5000);
+        QCOMPARE(names(app.lists.filesItemArray), after);
+        QCOMPARE(names(app.lists.imageFilesItemArray), (QStringList{u"b.png"_s, u"new.png"_s}));
+        QVERIFY(run.grid()->selectedRows().isEmpty());
+        QVERIFY(previewName->text().isEmpty());
+        QVERIFY2(app.statusText().startsWith(QLocale().toString(5) + u' '), qPrintable(app.statusText()));
+        for (const IKImageItemRef &item : app.lists.filesItemArray)
+            QVERIFY(!item->nativeFilePath().endsWith("/d.txt") || item->filesizenum() == 21);
+
+        run.select(run.grid(), [](const IKImageItem &item) { return item.nativeFilePath().endsWith("/c.txt"); });
+        QVERIFY(outside("mv c.txt g.txt"));
+        QTRY_COMPARE_WITH_TIMEOUT(previewName->text(), u"g.txt"_s, 5000);
+        QCOMPARE(names(app.lists.filesItemArray), (QStringList{u"b.png"_s, u"d.txt"_s, u"f.txt"_s, u"g.txt"_s, u"new.png"_s}));
+
+        // The program's own batch: sub's files move up a level; the watcher's burst adds nothing twice.
+        QSignalSpy finished(&app, &AppDelegate::batchFinished);
+        run.settings.setValue(u"ShowBatchPreview"_s, false);
+        run.select(run.grid(), [](const IKImageItem &item) { return item.nativeFilePath().endsWith("/d.txt"); });
+        app.MoveToleve2ParentFolderAction();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
+        QTest::qWait(1000); // the burst of the batch's own moves is handed over
+        QCOMPARE(app.lists.filesItemArray.size(), 5);
+        QCOMPARE(app.FileListController->rowCount(), 5);
     }
 
     // Cancel in the preview moves nothing, writes no journal and leaves no batch behind: the next one starts.
