@@ -145,18 +145,18 @@ struct TreeWatcher::Worker
             while (const struct dirent *d = ::readdir(dir)) {
                 if (d->d_name[0] == '.')
                     continue;
-                const QByteArray child = joinNativePath(folder, QByteArray(d->d_name));
                 bool isFolder = d->d_type == DT_DIR;
                 bool changed = whole;
-                if (report && !whole) {
+                if ((report && !whole) || d->d_type == DT_UNKNOWN) {
                     struct stat st;
                     if (::fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0) {
                         isFolder = S_ISDIR(st.st_mode);
-                        changed = !isFolder && changedSince(st);
+                        changed = changed || (report && !isFolder && changedSince(st));
                     }
-                } else if (d->d_type == DT_UNKNOWN) {
-                    isFolder = isRealFolder(child);
                 }
+                if (!isFolder && !changed)
+                    continue; // most entries: a file nothing is reported of needs no path
+                const QByteArray child = joinNativePath(folder, QByteArray(d->d_name));
                 if (isFolder)
                     stack.push_back(child);
                 if (changed)
@@ -164,12 +164,6 @@ struct TreeWatcher::Worker
             }
             ::closedir(dir);
         }
-    }
-
-    static bool isRealFolder(const QByteArray &path)
-    {
-        struct stat st;
-        return ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
     }
 
     static TreeChange describe(const QByteArray &path)
