@@ -160,6 +160,8 @@ int main(int argc, char *argv[])
                                 QStringLiteral("file12"), QStringLiteral("fil"), QStringLiteral("*.jpg"), QString()}) {
         pageClock.start();
         controller.window->filterField->setText(text);
+        while (controller.FileListController->isFiltering()) // matched in the background
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         grid->viewport()->repaint();
         QApplication::processEvents();
         const qint64 ns = pageClock.nsecsElapsed();
