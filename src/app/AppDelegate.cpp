@@ -1083,6 +1083,9 @@ void AppDelegate::applyFilter()
     if (text == FileListController->filter().text() && folders == m_filterFolders)
         return;
     m_filterFolders = folders;
+    // A long list is matched in the background: the count follows when its rows arrive.
+    connect(FileListController, &ShownListModel::filterApplied, this, &AppDelegate::updateStatus,
+            Qt::UniqueConnection);
     FileListController->setFilter(NameMatcher(text), folders);
     updateStatus();
 }

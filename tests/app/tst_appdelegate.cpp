@@ -190,6 +190,15 @@ private Q_SLOTS:
         QCOMPARE(app.FileListController->index(0, ShownListModel::PathColumn).data().toString(), u"holiday/day2"_s);
         QTest::keyClick(app.window->filterField, Qt::Key_Escape);
         QCOMPARE(app.FileListController->rowCount(), 3);
+
+        // Matched in the background, as a long list is: the older text's late result is dropped.
+        app.FileListController->setBackgroundThreshold(0);
+        app.window->filterField->setText(u"notes"_s);
+        app.window->filterField->setText(u"each"_s);
+        QTRY_VERIFY(!app.FileListController->isFiltering());
+        QTest::qWait(50);
+        QCOMPARE(app.FileListController->rowCount(), 2);
+        QVERIFY2(app.statusText().startsWith(u"2 of 3 files, 13 bytes"_s), qPrintable(app.statusText()));
     }
 
     void dropsOfSeveralFoldersAndOfAFile()

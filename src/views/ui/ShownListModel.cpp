@@ -14,6 +14,8 @@ using namespace Qt::StringLiterals;
 
 ShownListModel::ShownListModel(QObject *parent) : QAbstractTableModel(parent) {}
 
+ShownListModel::~ShownListModel() { cancelMatch(); }
+
 QString ShownListModel::columnIdentifier(int column)
 {
     switch (column) {
@@ -153,20 +155,83 @@ ItemList ShownListModel::filtered(const ItemList &items) const
 
 void ShownListModel::setItems(const ItemList &items)
 {
+    const bool wasFiltering = isFiltering();
+    cancelMatch();
     beginResetModel();
     m_source = items;
     m_source.detach(); // a copy of its own: the source list may grow while this one is shown
     m_items = filtered(m_source);
     endResetModel();
+    if (wasFiltering)
+        Q_EMIT filterApplied();
+}
+
+void ShownListModel::cancelMatch()
+{
+    ++m_generation;
+    for (const Cancellation &match : std::as_const(m_matches))
+        match.cancel();
+    m_matches.clear();
+    m_parts[0].clear();
+    m_parts[1].clear();
+    m_pendingParts = 0;
 }
 
 void ShownListModel::setFilter(const NameMatcher &matcher, const QByteArrayList &mainFolders)
 {
-    beginResetModel();
+    cancelMatch();
     m_filter = matcher;
     m_mainFolders = mainFolders;
-    m_items = filtered(m_source);
+    if (matcher.isEmpty() || m_source.size() < m_backgroundThreshold) {
+        beginResetModel();
+        m_items = filtered(m_source);
+        endResetModel();
+        Q_EMIT filterApplied();
+        return;
+    }
+    // Two halves, one task each; the snapshot shares the items, so taking it costs nothing.
+    m_snapshotSize = m_source.size();
+    m_pendingParts = 2;
+    const quint64 generation = m_generation;
+    const qsizetype half = m_snapshotSize / 2;
+    for (int part = 0; part < 2; ++part) {
+        const qsizetype from = part == 0 ? 0 : half, to = part == 0 ? half : m_snapshotSize;
+        m_matches.append(runInBackground(
+            this,
+            [snapshot = m_source, from, to, matcher, mainFolders](const Cancellation &cancellation) {
+                ItemList kept;
+                for (qsizetype i = from; i < to; i += 4096) {
+                    if (cancellation.isCancelled())
+                        return ItemList();
+                    const qsizetype end = std::min(to, i + 4096);
+                    for (qsizetype k = i; k < end; ++k) {
+                        if (matcher.matches(*snapshot.at(k), mainFolders))
+                            kept.append(snapshot.at(k));
+                    }
+                }
+                return kept;
+            },
+            [this, generation, part](ItemList kept) { partMatched(generation, part, std::move(kept)); }));
+    }
+}
+
+void ShownListModel::partMatched(quint64 generation, int part, ItemList kept)
+{
+    if (generation != m_generation || m_pendingParts == 0)
+        return; // a newer filter or list came since
+    m_parts[part] = std::move(kept);
+    if (--m_pendingParts > 0)
+        return;
+    m_matches.clear();
+    ItemList rows = std::move(m_parts[0]);
+    rows.append(m_parts[1]);
+    m_parts[1].clear();
+    if (m_snapshotSize < m_source.size()) // appended while matching
+        rows.append(filtered(m_source.sliced(m_snapshotSize)));
+    beginResetModel();
+    m_items = std::move(rows);
     endResetModel();
+    Q_EMIT filterApplied();
 }
 
 void ShownListModel::appendItems(const ItemList &source, qsizetype first, qsizetype count)
@@ -175,6 +240,8 @@ void ShownListModel::appendItems(const ItemList &source, qsizetype first, qsizet
         return;
     const ItemList added = source.sliced(first, count);
     m_source.append(added);
+    if (isFiltering())
+        return; // matched with the result of the match in flight
     const ItemList kept = filtered(added);
     if (kept.isEmpty())
         return;

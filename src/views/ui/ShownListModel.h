@@ -2,6 +2,7 @@
 #pragma once
 
 #include "model/IKImageItem.h"
+#include "platform/Background.h"
 #include "views/NameMatch.h"
 
 #include <QAbstractTableModel>
@@ -23,6 +24,7 @@ public:
     using ThumbnailSource = std::function<QPixmap(const IKImageItem &)>;
 
     explicit ShownListModel(QObject *parent = nullptr);
+    ~ShownListModel() override;
 
     static QString columnIdentifier(int column);
     static int columnForIdentifier(const QString &identifier); // -1 when none
@@ -43,10 +45,19 @@ public:
     // Appends the items [first, first + count) of `source`, as the live refresh of a scan does.
     void appendItems(const ItemList &source, qsizetype first, qsizetype count);
     // The quick filter: rows are the items of the list that `matcher` keeps (locations taken below
-    // `mainFolders`). An empty matcher shows the whole list. Matches on the calling thread; plain-ASCII
-    // names cost a few nanoseconds each.
+    // `mainFolders`). An empty matcher shows the whole list. Threading:
+    // - a list shorter than backgroundThreshold() is matched at once, on the calling thread;
+    // - a longer one is matched on the background pool (split over two tasks) from a snapshot of the
+    //   list, while the rows stay those of the previous filter; the result comes back as one reset.
+    //   A newer setFilter() or setItems() cancels the match in flight, and its late result is dropped.
+    //   Items appended meanwhile are matched when the result arrives.
+    // filterApplied() is emitted once the rows follow the filter, either way.
     void setFilter(const NameMatcher &matcher, const QByteArrayList &mainFolders);
     const NameMatcher &filter() const { return m_filter; }
+    // A match runs in the background: rows and rowCount() are still those of the previous filter.
+    bool isFiltering() const { return m_pendingParts > 0; }
+    qsizetype backgroundThreshold() const { return m_backgroundThreshold; }
+    void setBackgroundThreshold(qsizetype count) { m_backgroundThreshold = count; }
     // The items shown, the filter applied; and how many the list holds before it.
     const ItemList &items() const { return m_items; }
     qsizetype unfilteredCount() const { return m_source.size(); }
@@ -56,8 +67,21 @@ public:
 
     void setThumbnailSource(ThumbnailSource source) { m_thumbnails = std::move(source); }
 
+Q_SIGNALS:
+    void filterApplied();
+
 private:
     ItemList filtered(const ItemList &items) const;
+    void cancelMatch();
+    void partMatched(quint64 generation, int part, ItemList kept);
+    // The background match: its generation (a result of another one is dropped), its tasks, the parts
+    // back so far and how many of the source's items its snapshot held.
+    quint64 m_generation = 0;
+    QList<Cancellation> m_matches;
+    ItemList m_parts[2];
+    int m_pendingParts = 0;
+    qsizetype m_snapshotSize = 0;
+    qsizetype m_backgroundThreshold = 50000;
     ItemList m_source; // the whole list given
     ItemList m_items;  // the rows: m_source narrowed by m_filter
     NameMatcher m_filter;
