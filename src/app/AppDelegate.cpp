@@ -2,7 +2,10 @@
 #include "app/AppDelegate.h"
 
 #include "app/Look.h"
+#include "app/LiveUpdates.h"
 #include "app/MainWindow.h"
+#include "app/ShownList.h"
+#include "app/StatusLine.h"
 #include "app/PreferencesController.h"
 #include "model/FolderScanner.h"
 #include "model/ItemTexts.h"
@@ -97,7 +100,6 @@ void AppDelegate::awakeFromNib()
     window = new MainWindow(m_services.nc);
     openFolderWindow = new StartWindow(m_services.nc);
     m_scanner = new FolderScanner(lists, this);
-    m_watcher = new TreeWatcher(this);
     m_thumbnails = new ThumbnailLoader(80, this);
     FileListController = new ShownListModel(this);
     FileListController->setThumbnailSource([this](const IKImageItem &item) { return m_thumbnails->thumbnail(item); });
@@ -154,50 +156,7 @@ void AppDelegate::awakeFromNib()
         if (!m_shownIsAllFiles || FileListController->unfilteredCount() != lists.filesItemArray.size())
             reloadShownList(lists.filesItemArray, true);
     });
-    // Live updates: a tree is followed once its scan ended; what changed since the scan started (a
-    // second early, as the file system's clock is coarse) is looked at again once the watches are in.
-    auto scanStarts = std::make_shared<QHash<QString, qint64>>();
-    connect(m_scanner, &FolderScanner::scanStarted, this, [scanStarts](const QString &path) {
-        scanStarts->insert(path, QDateTime::currentSecsSinceEpoch() - 1);
-    });
-    connect(m_scanner, &FolderScanner::scanFinished, this, [this, scanStarts](const QString &path) {
-        const auto start = scanStarts->constFind(path);
-        m_watcher->watchTree(toNativePath(path),
-                             start == scanStarts->cend() ? std::optional<qint64>(0) : std::optional(*start));
-        scanStarts->remove(path);
-    });
-    connect(m_watcher, &TreeWatcher::changed, this, &AppDelegate::applyLiveChanges);
-    connect(m_watcher, &TreeWatcher::relisted, this, [this](const TreeChanges &entries, const QList<QByteArray> &folders) {
-        // Every item below a listed folder whose entry there is no longer listed is gone.
-        const QSet<QByteArray> listed(folders.cbegin(), folders.cend());
-        QSet<QByteArray> present;
-        for (const TreeChange &entry : entries)
-            present.insert(entry.path);
-        TreeChanges changes = entries;
-        QSet<QByteArray> gone;
-        for (const ItemList *list : {&lists.filesItemArray, &lists.currentViewItemArray}) {
-            for (const IKImageItemRef &item : *list) {
-                QByteArray path = item->nativeEntryPath();
-                for (qsizetype slash = path.lastIndexOf('/'); slash > 0; slash = path.lastIndexOf('/')) {
-                    const QByteArray parent = path.left(slash);
-                    if (listed.contains(parent) && !present.contains(path)) {
-                        if (!gone.contains(path)) {
-                            gone.insert(path);
-                            changes.push_back(TreeChange{path, false, false, 0, std::nullopt});
-                        }
-                        break;
-                    }
-                    path = parent;
-                }
-            }
-        }
-        applyLiveChanges(changes);
-    });
-    connect(m_watcher, &TreeWatcher::changesMissed, this, [this] {
-        showActionStatus(tr("Some changes on disk may have been missed: use View > Refresh"));
-    });
-    connect(m_watcher, &TreeWatcher::watchLimitReached, this,
-            [this] { showActionStatus(tr("Too many folders to follow changes: use View > Refresh")); });
+    m_live = new LiveUpdates(*this);
     connect(m_scanner, &FolderScanner::idle, this, [this] {
         window->loadItemProgressor->hide();
         window->stopButton->hide();
@@ -381,7 +340,7 @@ bool AppDelegate::windowShouldClose(QWidget *which)
 void AppDelegate::clearLists()
 {
     m_scanner->cancelAll(); // the lists have one writer at a time: stop the scans first
-    m_watcher->clear();
+    m_live->clear();
     m_mainFolders.clear();
     lists.clear();
     m_thumbnails->clear();
@@ -530,119 +489,22 @@ void AppDelegate::stopScanAction()
 
 // ---- Shown list, view modes and filters ----------------------------------------------------------
 
-void AppDelegate::reloadShownList(const ItemList &list, bool allFiles)
-{
-    m_refreshTimer->stop();
-    m_actionStatus.clear();
-    FileListController->setItems(list);
-    m_shownSource = &list;
-    m_shownIsAllFiles = allFiles;
-    updateStatus();
-}
-
-void AppDelegate::onFilesAppended(qsizetype first, qsizetype count)
-{
-    // Every refresh shows all files: appended when that is what is shown, else the whole list again.
-    if (!m_shownIsAllFiles || FileListController->unfilteredCount() > first) {
-        reloadShownList(lists.filesItemArray, true);
-        return;
-    }
-    Q_UNUSED(count);
-    // The first items appear at once; after that the grid takes what arrived at most every 200 ms,
-    // since each insertion lays the whole grid out again.
-    if (FileListController->rowCount() == 0)
-        catchUpShownList();
-    else if (!m_refreshTimer->isActive())
-        m_refreshTimer->start();
-    updateStatus();
-}
-
-void AppDelegate::catchUpShownList()
-{
-    m_refreshTimer->stop();
-    if (!m_shownIsAllFiles)
-        return;
-    const qsizetype shown = FileListController->unfilteredCount();
-    if (shown < lists.filesItemArray.size())
-        FileListController->appendItems(lists.filesItemArray, shown, lists.filesItemArray.size() - shown);
-}
-
-void AppDelegate::onSelectFirstItem()
-{
-    if (FileListController->rowCount() == 0)
-        return;
-    window->fodlerfileBroswerView->selectionModel()->select(FileListController->index(0, 0),
-                                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
-}
-
+void AppDelegate::reloadShownList(const ItemList &list, bool allFiles) { m_shown->reload(list, allFiles); }
+void AppDelegate::onFilesAppended(qsizetype first, qsizetype count) { m_shown->filesAppended(first, count); }
+void AppDelegate::catchUpShownList() { m_shown->catchUp(); }
+void AppDelegate::onSelectFirstItem() { m_shown->selectFirstItem(); }
 bool AppDelegate::isListMode() const { return window->folderView->isHidden(); }
-
-void AppDelegate::ChangetoIconViewModeAction()
-{
-    window->folderView->show();
-    window->folderListView->hide();
-    reloadShownList(lists.filesItemArray, true);
-}
-
-void AppDelegate::ChangetoListViewModeAction()
-{
-    window->folderView->hide();
-    window->folderListView->show();
-    reloadShownList(lists.filesItemArray, true);
-}
-
-void AppDelegate::ChangetoFolderViewModeAction()
-{
-    window->folderView->show();
-    window->folderListView->hide();
-    reloadShownList(lists.currentViewItemArray, false);
-}
-
-void AppDelegate::showKind(const ItemList &list, int width, const QString &lightImage, const QString &darkImage)
-{
-    reloadShownList(list, &list == &lists.filesItemArray);
-    m_look->showKind(width, lightImage, darkImage);
-}
-
-void AppDelegate::ShowAllFilesBtnAction()
-{
-    showKind(lists.filesItemArray, 84, u"showallfilesbtn.png"_s, u"showallfileblackbtn.png"_s);
-}
-void AppDelegate::ShowAllImagesBtnAction()
-{
-    showKind(lists.imageFilesItemArray, 84, u"showimagesbtn.png"_s, u"showimageblackbtn.png"_s);
-}
-void AppDelegate::ShowAllVideosBtnAction()
-{
-    showKind(lists.videoFilesItemArray, 84, u"showvideosbtn.png"_s, u"showvideoblackbtn.png"_s);
-}
-void AppDelegate::ShowAllAudiosBtnAction()
-{
-    showKind(lists.audioFilesItemArray, 136, u"showaudiosbtn.png"_s, u"showaudioblackbtn.png"_s);
-}
-void AppDelegate::ShowAllDocumentsBtnAction()
-{
-    showKind(lists.documentFilesItemArray, 108, u"showdocumentsbtn.png"_s, u"showdocumentsblackbtn.png"_s);
-}
-void AppDelegate::ShowAllOthersBtnAction()
-{
-    showKind(lists.otherFilesItemArray, 72, u"otherbtn.png"_s, u"showotherblackbtn.png"_s);
-}
-void AppDelegate::ShowAllArchiveBtnAction()
-{
-    showKind(lists.archiveFilesItemArray, 84, u"archivebtn.png"_s, u"showarchiveblackbtn.png"_s);
-}
-
-// ---- Sorting ---------------------------------------------------------------------------------------
-
-void AppDelegate::sortFiles(int order)
-{
-    // filesItemArray is the main thread's: a running scan only hands batches over here, between sorts.
-    catchUpShownList();
-    sortItems(lists.filesItemArray, SortOrder(order));
-    reloadShownList(lists.filesItemArray, true);
-}
-
+void AppDelegate::ChangetoIconViewModeAction() { m_shown->showMode(ShownList::Icons); }
+void AppDelegate::ChangetoListViewModeAction() { m_shown->showMode(ShownList::Table); }
+void AppDelegate::ChangetoFolderViewModeAction() { m_shown->showMode(ShownList::Folder); }
+void AppDelegate::ShowAllFilesBtnAction() { m_shown->showKind(ShownList::AllFiles); }
+void AppDelegate::ShowAllImagesBtnAction() { m_shown->showKind(ShownList::Images); }
+void AppDelegate::ShowAllVideosBtnAction() { m_shown->showKind(ShownList::Videos); }
+void AppDelegate::ShowAllAudiosBtnAction() { m_shown->showKind(ShownList::Audios); }
+void AppDelegate::ShowAllDocumentsBtnAction() { m_shown->showKind(ShownList::Documents); }
+void AppDelegate::ShowAllOthersBtnAction() { m_shown->showKind(ShownList::Others); }
+void AppDelegate::ShowAllArchiveBtnAction() { m_shown->showKind(ShownList::Archives); }
+void AppDelegate::sortFiles(int order) { m_shown->sort(SortOrder(order)); }
 void AppDelegate::SortFileinFolderByNameAction() { sortFiles(int(SortOrder::Name)); }
 void AppDelegate::SortFileinFolderByTypeAction() { sortFiles(int(SortOrder::Kind)); }
 void AppDelegate::SortFileinFolderByDateAction() { sortFiles(int(SortOrder::Date)); }
@@ -719,10 +581,15 @@ void AppDelegate::previewRow(int row)
     const IKImageItemRef item = FileListController->itemAt(row);
     if (!item)
         return;
+    previewItem(item);
+    Q_EMIT previewed(row);
+}
+
+void AppDelegate::previewItem(const IKImageItemRef &item)
+{
     window->previewPane->previewItem(*item);
     m_previewed = item;
     m_previewedAt = placeOf(*item);
-    Q_EMIT previewed(row);
 }
 
 void AppDelegate::followPreviewedItem()
@@ -820,34 +687,12 @@ void AppDelegate::ClassifyFolderHandle() { m_batches->classifyFromSheet(); }
 
 void AppDelegate::UndoLastBatchAction()
 {
-    const QList<BatchRecord> history = batchHistory();
-    if (const std::optional<BatchRecord> batch = batchToUndo(history))
-        m_batches->undo(*batch);
-    else
-        showActionStatus(tr("Nothing to undo"));
+    m_batches->undoLast();
     updateUndoAction();
 }
 
-void AppDelegate::updateUndoAction()
-{
-    const QList<BatchRecord> history = batchHistory();
-    const std::optional<BatchRecord> batch = batchToUndo(history);
-    QAction *undo = window->action(MainWindow::UndoLastBatch);
-    undo->setText(batch ? tr("&Undo %1").arg(batchTitle(*batch, history)) : tr("&Undo"));
-    undo->setEnabled(batch && batch->undoable());
-    undo->setStatusTip(batch && !batch->undoable() ? tr("Cannot undo: %1").arg(batch->notUndoable)
-                                                   : tr("Move back the files of the last batch"));
-}
-
-void AppDelegate::ShowHistoryAction()
-{
-    historyWindow->imageView->setImageNamed(isDarkMode() ? u"blackground.png"_s : u"grayimage.png"_s);
-    historyWindow->refresh();
-    historyWindow->show();
-    historyWindow->raise();
-    historyWindow->activateWindow();
-    historyWindow->table->setFocus();
-}
+void AppDelegate::updateUndoAction() { m_batches->describeUndo(window->action(MainWindow::UndoLastBatch)); }
+void AppDelegate::ShowHistoryAction() { historyWindow->showOver(isDarkMode()); }
 
 void AppDelegate::rescanMainFolders()
 {
@@ -858,114 +703,8 @@ void AppDelegate::rescanMainFolders()
         startScanCurrentFolders(folders);
 }
 
-namespace {
-
-// The selected items of a view, and a selection of the same items in a new list.
-QList<IKImageItemRef> selectedItems(const QAbstractItemView *view, const ShownListModel *model)
-{
-    QList<IKImageItemRef> items;
-    for (const QModelIndex &index : view->selectionModel()->selectedRows())
-        if (IKImageItemRef item = model->itemAt(index.row()))
-            items.append(item);
-    return items;
-}
-
-void reselect(QAbstractItemView *view, const ShownListModel *model, const QSet<QByteArray> &paths)
-{
-    QItemSelection selection;
-    const ItemList &items = model->items();
-    for (qsizetype row = 0; row < items.size(); ++row) {
-        if (paths.contains(items.at(row)->nativeEntryPath()))
-            selection.select(model->index(int(row), 0), model->index(int(row), model->columnCount() - 1));
-    }
-    view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-}
-
-} // namespace
-
-void AppDelegate::applyLiveChanges(const TreeChanges &changes)
-{
-    QByteArrayList mains;
-    for (const QString &folder : std::as_const(m_mainFolders))
-        mains.append(toNativePath(folder));
-    const FileLists::Applied applied = lists.applyTreeChanges(changes, mains);
-    if (!applied.any())
-        return;
-    if (!applied.removed.isEmpty() || !m_shownIsAllFiles) {
-        // The shown list is filled again from its list; the selection keeps the items that are left.
-        QAbstractItemView *views[] = {window->fodlerfileBroswerView, window->fileListTableview};
-        QSet<QByteArray> selected[2];
-        for (int i = 0; i < 2; ++i)
-            for (const IKImageItemRef &item : selectedItems(views[i], FileListController))
-                selected[i].insert(item->nativeEntryPath());
-        m_refreshTimer->stop();
-        const ItemList &source = m_shownSource ? *m_shownSource : lists.filesItemArray;
-        FileListController->setItems(source);
-        for (int i = 0; i < 2; ++i)
-            if (!selected[i].isEmpty())
-                reselect(views[i], FileListController, selected[i]);
-    } else {
-        catchUpShownList();
-    }
-    if (!applied.updated.isEmpty())
-        FileListController->itemsChanged();
-    if (m_previewed) {
-        if (applied.removed.contains(m_previewed)) {
-            // Renamed or moved outside: the one new file of the same size and birth follows it.
-            IKImageItemRef renamed;
-            int alike = 0;
-            for (const IKImageItemRef &item : applied.added) {
-                if (!item->bDir() && item->filesizenum() == m_previewed->filesizenum()
-                    && item->birthSeconds() == m_previewed->birthSeconds() && ++alike == 1)
-                    renamed = item;
-            }
-            if (alike == 1) {
-                m_previewed = renamed;
-                m_previewedAt = placeOf(*renamed);
-                window->previewPane->previewItem(*m_previewed);
-            } else {
-                m_previewed.reset();
-                window->previewPane->clearPreview();
-            }
-        } else if (applied.updated.contains(m_previewed)) {
-            window->previewPane->previewItem(*m_previewed);
-        }
-    }
-    updateStatus();
-}
-
-void AppDelegate::RefreshMainFoldersAction()
-{
-    if (m_batches->refuseWhileRunning() || m_mainFolders.isEmpty())
-        return;
-    QAbstractItemView *views[] = {window->fodlerfileBroswerView, window->fileListTableview};
-    auto selected = std::make_shared<std::array<QSet<QByteArray>, 2>>();
-    auto scroll = std::make_shared<std::array<int, 2>>();
-    for (int i = 0; i < 2; ++i) {
-        for (const IKImageItemRef &item : selectedItems(views[i], FileListController))
-            (*selected)[size_t(i)].insert(item->nativeEntryPath());
-        (*scroll)[size_t(i)] = views[i]->verticalScrollBar()->value();
-    }
-    const bool folderMode = !m_shownIsAllFiles && m_shownSource == &lists.currentViewItemArray;
-    rescanMainFolders();
-    auto once = std::make_shared<QMetaObject::Connection>();
-    *once = connect(this, &AppDelegate::scanFinished, this, [this, views, selected, scroll, folderMode, once] {
-        disconnect(*once);
-        if (folderMode)
-            reloadShownList(lists.currentViewItemArray, false);
-        for (int i = 0; i < 2; ++i) {
-            if (!(*selected)[size_t(i)].isEmpty())
-                reselect(views[i], FileListController, (*selected)[size_t(i)]);
-            else
-                views[i]->selectionModel()->clearSelection();
-        }
-        // After the views laid the rows out again.
-        QTimer::singleShot(0, this, [views, scroll] {
-            for (int i = 0; i < 2; ++i)
-                views[i]->verticalScrollBar()->setValue((*scroll)[size_t(i)]);
-        });
-    });
-}
+void AppDelegate::RefreshMainFoldersAction() { m_live->refresh(); }
+TreeWatcher *AppDelegate::watcher() const { return m_live->watcher(); }
 
 // ---- Help, about, preferences ----------------------------------------------------------------------
 
@@ -1028,51 +767,8 @@ QString AppDelegate::fileCount(qsizetype n)
     return n == 1 ? tr("%1 file").arg(number) : tr("%1 files").arg(number);
 }
 
-void AppDelegate::updateStatus()
-{
-    updateKindCounts();
-    const auto files = int(lists.filesItemArray.size());
-    const auto shown = int(FileListController->rowCount());
-    QString text;
-    if (m_scanner->isScanning())
-        text = tr("Scanning… %1 found").arg(fileCount(files));
-    else if (files == 0 && lists.currentViewItemArray.isEmpty())
-        text = tr("Drop a main folder here, or open one with Ctrl+O");
-    else if (m_stopped)
-        text = tr("Stopped: %1 found").arg(fileCount(files));
-    else if (!FileListController->filter().isEmpty())
-        text = tr("%1 of %2").arg(QLocale().toString(shown), fileCount(FileListController->unfilteredCount()));
-    else if (shown != files)
-        text = tr("%1 of %2 shown").arg(QLocale().toString(shown), fileCount(files));
-    else
-        text = fileCount(files);
-    if (!m_scanner->isScanning() && (files > 0 || shown > 0))
-        text += totalsText();
-    if (!m_actionStatus.isEmpty())
-        text = m_actionStatus + u"  ·  "_s + text;
-    window->statusLabel->setText(text);
-}
-
+void AppDelegate::updateStatus() { m_status->update(); }
 QString AppDelegate::statusText() const { return window->statusLabel->text(); }
-
-QString AppDelegate::totalsText() const
-{
-    // ", 3.2 GB" for what is shown, then " · 12 selected, 48 MB" for the selection of the visible view.
-    quint64 shownBytes = 0;
-    for (const IKImageItemRef &item : FileListController->items())
-        shownBytes += item->bDir() ? 0 : item->filesizenum();
-    QString text = u", "_s + sizeText(shownBytes);
-    const QList<int> rows = selectedRows();
-    if (!rows.isEmpty()) {
-        quint64 selectedBytes = 0;
-        for (int row : rows) {
-            if (const IKImageItemRef item = FileListController->itemAt(row); item && !item->bDir())
-                selectedBytes += item->filesizenum();
-        }
-        text += tr(" · %1 selected, %2").arg(QLocale().toString(qlonglong(rows.size())), sizeText(selectedBytes));
-    }
-    return text;
-}
 
 void AppDelegate::applyFilter()
 {
@@ -1088,23 +784,6 @@ void AppDelegate::applyFilter()
             Qt::UniqueConnection);
     FileListController->setFilter(NameMatcher(text), folders);
     updateStatus();
-}
-
-void AppDelegate::updateKindCounts()
-{
-    // "Images (1,204)": each kind's count beside its name, kept current while the scan fills the lists.
-    const std::pair<MainWindow::Command, const ItemList *> kinds[] = {
-        {MainWindow::ShowAllFiles, &lists.filesItemArray}, {MainWindow::ShowImages, &lists.imageFilesItemArray},
-        {MainWindow::ShowVideos, &lists.videoFilesItemArray}, {MainWindow::ShowAudios, &lists.audioFilesItemArray},
-        {MainWindow::ShowDocuments, &lists.documentFilesItemArray},
-        {MainWindow::ShowArchives, &lists.archiveFilesItemArray}, {MainWindow::ShowOthers, &lists.otherFilesItemArray}};
-    for (const auto &[command, list] : kinds) {
-        QAction *action = window->action(command);
-        QString title = action->text();
-        if (const qsizetype open = title.lastIndexOf(u" ("_s); open > 0 && title.endsWith(u')'))
-            title.truncate(open);
-        action->setText(list->isEmpty() ? title : u"%1 (%2)"_s.arg(title, QLocale().toString(qlonglong(list->size()))));
-    }
 }
 
 void AppDelegate::showActionStatus(const QString &text)

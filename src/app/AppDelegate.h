@@ -3,6 +3,8 @@
 // to PreferencesController; the commands keep their names here as forwarders.
 #pragma once
 
+#include "app/ShownList.h"
+#include "app/StatusLine.h"
 #include "appmanager/AppSorting.h"
 #include "appmanager/PMAppNode.h"
 #include "appmanager/PRUninstallFileNode.h"
@@ -33,6 +35,8 @@ namespace vellumry {
 
 class FolderScanner;
 class TreeWatcher;
+class LiveUpdates;
+
 class HistoryWindow;
 class MainWindow;
 class NotificationCenter;
@@ -142,7 +146,7 @@ public:
     // View > Refresh: the main folders scanned again, keeping the scroll position and the selection of
     // the files that still exist.
     void RefreshMainFoldersAction();
-    TreeWatcher *watcher() const { return m_watcher; }
+    TreeWatcher *watcher() const; // the one following the scanned trees
     void imageBrowserSelectionDidChange();
     void tableViewSelectionDidChange();
     void imageBrowserCellWasDoubleClickedAtIndex(int index);
@@ -205,7 +209,6 @@ private:
     void clearLists();
     void reloadShownList(const ItemList &list, bool allFiles);
     void connectCommands();
-    void showKind(const ItemList &list, int width, const QString &lightImage, const QString &darkImage);
     void sortFiles(int order);
     void previewRow(int row);
     void followPreviewedItem(); // the item previewed changed its place or name: its labels say the new ones
@@ -213,13 +216,10 @@ private:
     void openItem(const IKImageItem &item);
     void showOpenPanel(bool importing);
     void updateStatus();
-    QString totalsText() const; // ", SIZE" of the shown files, then the selection's count and size
     void applyFilter();         // the filter field's text and the main folders to the shown list
-    void updateKindCounts();    // the show-files menu's counts
     void onFilesAppended(qsizetype first, qsizetype count);
     void catchUpShownList();
     void onSelectFirstItem();
-    void applyLiveChanges(const TreeChanges &changes); // the lists follow what changed on disk
 
     Services m_services;
     FolderScanner *m_scanner = nullptr;
@@ -227,13 +227,19 @@ private:
     bool m_shownIsAllFiles = true;
     bool m_stopped = false;
     QTimer *m_refreshTimer = nullptr;
+    void previewItem(const IKImageItemRef &item); // shows it in the preview pane and remembers it
     IKImageItemRef m_previewed; // the item the preview pane shows, and where it was when shown
     QByteArray m_previewedAt;
     QString m_actionStatus; // the outcome of the last action, shown before the counts
     QStringList m_mainFolders; // asked for since the lists were last emptied, for a rescan
     QByteArrayList m_filterFolders; // the main folders the shown list takes locations below
     Look *m_look = nullptr;
-    TreeWatcher *m_watcher = nullptr;     // follows the scanned trees once their scan ended
+    LiveUpdates *m_live = nullptr; // follows the scanned trees once their scan ended
+    std::unique_ptr<StatusLine> m_status = std::make_unique<StatusLine>(*this);
+    std::unique_ptr<ShownList> m_shown = std::make_unique<ShownList>(*this);
+    friend class ShownList;
+    friend class StatusLine;
+    friend class LiveUpdates;
     const ItemList *m_shownSource = nullptr; // the list the shown list was last filled from
     BatchRunner *m_batches = nullptr;
     PreferencesController *m_preferences = nullptr;

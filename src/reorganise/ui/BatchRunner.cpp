@@ -1,5 +1,6 @@
 // The batch operations of the window, from the selection to the status line.
 #include "reorganise/ui/BatchRunner.h"
+#include <QAction>
 
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
@@ -514,6 +515,25 @@ void BatchRunner::applyMoves(const QList<StepOutcome> &outcomes, const QList<IKI
     }
     m_owner.FileListController->itemsChanged();
     m_owner.refreshPreview(); // the preview shows the selected file where it lies now, not the place it left
+}
+
+void BatchRunner::undoLast()
+{
+    const QList<BatchRecord> history = batchHistory();
+    if (const std::optional<BatchRecord> batch = batchToUndo(history))
+        undo(*batch);
+    else
+        m_owner.showActionStatus(tr("Nothing to undo"));
+}
+
+void BatchRunner::describeUndo(QAction *undoAction) const
+{
+    const QList<BatchRecord> history = batchHistory();
+    const std::optional<BatchRecord> batch = batchToUndo(history);
+    undoAction->setText(batch ? tr("&Undo %1").arg(batchTitle(*batch, history)) : tr("&Undo"));
+    undoAction->setEnabled(batch && batch->undoable());
+    undoAction->setStatusTip(batch && !batch->undoable() ? tr("Cannot undo: %1").arg(batch->notUndoable)
+                                                         : tr("Move back the files of the last batch"));
 }
 
 } // namespace vellumry

@@ -23,6 +23,7 @@
 #include <optional>
 
 class QDialog;
+class QAction;
 class QFileDialog;
 
 namespace vellumry {
@@ -63,6 +64,8 @@ public:
     // counts them and names the first failure. No journal: nothing is trashed.
     void trashSelection();
 
+    void undoLast();                        // Edit > Undo: the newest batch not yet undone, else says so
+    void describeUndo(QAction *undo) const; // the Undo item's text, state and tip from the journals
     void showRenameSheet();  // when something is selected
     void renameFromSheet();  // the sheet's Rename: the shown selection, with the sheet's options
     void showClassifySheet(); // when there is a main folder

@@ -203,4 +203,14 @@ void HistoryWindow::updateButton()
                                                        : tr("Move the selected batch's files back where they were"));
 }
 
+void HistoryWindow::showOver(bool dark)
+{
+    imageView->setImageNamed(dark ? u"blackground.png"_s : u"grayimage.png"_s);
+    refresh();
+    show();
+    raise();
+    activateWindow();
+    table->setFocus();
+}
+
 } // namespace vellumry

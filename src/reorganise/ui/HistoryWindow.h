@@ -61,6 +61,7 @@ public:
 
     // Reads the journals again, keeping the selected batch selected when it is still listed.
     void refresh(const QString &journalFolder = MoveJournal::defaultFolder());
+    void showOver(bool dark); // Edit > History…: refreshed, in the look given, brought forward
     std::optional<BatchRecord> selectedBatch() const;
 
     HistoryModel *model;
