@@ -259,4 +259,11 @@ int removeEmptyFolder(const QByteArray &path)
     return ::rmdir(path.constData()) == 0 ? 0 : errno;
 }
 
+int removeTrashRecord(const QByteArray &infoPath)
+{
+    if (!infoPath.endsWith(".trashinfo") || !infoPath.contains("/info/"))
+        return EINVAL;
+    return ::unlink(infoPath.constData()) == 0 ? 0 : errno;
+}
+
 } // namespace vellumry

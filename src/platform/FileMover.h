@@ -42,6 +42,10 @@ MoveResult moveItemAtPath(const QByteArray &from, const QByteArray &to,
 // For tests: makes the no-replace rename answer EINVAL, as on a file system without it. Any thread.
 void simulateNoReplaceRenameUnsupported(bool unsupported);
 
+// Removes the record a Trash keeps of an entry taken back out of it: only a "*.trashinfo" file in an
+// "info" folder is touched. Answers 0 or the errno.
+int removeTrashRecord(const QByteArray &infoPath);
+
 // Removes the empty folder at `path` (rmdir: a folder that holds anything stays). Answers 0 or the errno.
 int removeEmptyFolder(const QByteArray &path);
 

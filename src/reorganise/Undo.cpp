@@ -284,7 +284,7 @@ BatchOutcome executeUndo(const UndoPlan &plan, MoveJournal *journal, const std::
         const QByteArray &info = plan.trashInfo.value(i);
         outcome.moves.append(carryOutStep(plan.moves.at(i), journal, info.isEmpty() ? Action::Move : Action::Restore));
         if (outcome.moves.constLast().moved && !info.isEmpty())
-            ::unlink(info.constData()); // out of the Trash: its record there goes too
+            removeTrashRecord(info); // out of the Trash: its record there goes too
         if (onStep)
             onStep(outcome.moves.constLast(), i + 1, total);
     }
