@@ -35,15 +35,6 @@ enum class EntryType : quint8 {
 
 constexpr unsigned kFileMask = STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_BTIME | STATX_MTIME;
 
-// Birth time where the file system records one, else the modification time.
-std::optional<qint64> creationSeconds(const struct statx &st)
-{
-    if (st.stx_mask & STATX_BTIME)
-        return qint64(st.stx_btime.tv_sec);
-    if (st.stx_mask & STATX_MTIME)
-        return qint64(st.stx_mtime.tv_sec);
-    return std::nullopt;
-}
 
 bool endsWithAppIgnoringCase(const char *name, size_t len)
 {
@@ -424,6 +415,15 @@ void ScanWalker::startScanCurrentFolderwithFolderPath(const QByteArray &path)
         flush();
     std::lock_guard lock(m_queue->mutex);
     m_queue->all.clear();
+}
+
+std::optional<qint64> creationSeconds(const struct statx &st)
+{
+    if (st.stx_mask & STATX_BTIME)
+        return qint64(st.stx_btime.tv_sec);
+    if (st.stx_mask & STATX_MTIME)
+        return qint64(st.stx_mtime.tv_sec);
+    return std::nullopt;
 }
 
 } // namespace vellumry

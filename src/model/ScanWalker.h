@@ -5,9 +5,11 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <unordered_set>
 #include <vector>
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace vellumry {
@@ -94,6 +96,9 @@ private:
     struct Queue;
     std::unique_ptr<Queue> m_queue;
 };
+
+// Birth time where the file system records one, else the modification time; none without either.
+std::optional<qint64> creationSeconds(const struct statx &st);
 
 // Opens a folder for listing, also when its path is longer than the system's path limit.
 int openFolderForListing(const QByteArray &path);

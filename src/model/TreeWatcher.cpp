@@ -32,15 +32,6 @@ namespace {
 constexpr uint32_t kWatchMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_CLOSE_WRITE | IN_ATTRIB
                                 | IN_MODIFY | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR | IN_DONT_FOLLOW;
 
-std::optional<qint64> creationSeconds(const struct statx &st)
-{
-    if (st.stx_mask & STATX_BTIME)
-        return qint64(st.stx_btime.tv_sec);
-    if (st.stx_mask & STATX_MTIME)
-        return qint64(st.stx_mtime.tv_sec);
-    return std::nullopt;
-}
-
 using Clock = std::chrono::steady_clock;
 
 } // namespace
