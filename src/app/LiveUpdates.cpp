@@ -89,10 +89,9 @@ QList<IKImageItemRef> selectedItems(const QAbstractItemView *view, const ShownLi
 void reselect(QAbstractItemView *view, const ShownListModel *model, const QSet<QByteArray> &paths)
 {
     QItemSelection selection;
-    const ItemList &items = model->items();
-    for (qsizetype row = 0; row < items.size(); ++row) {
-        if (paths.contains(items.at(row)->nativeEntryPath()))
-            selection.select(model->index(int(row), 0), model->index(int(row), model->columnCount() - 1));
+    for (int row = 0, rows = model->rowCount(); row < rows; ++row) {
+        if (paths.contains(model->rowItem(row)->nativeEntryPath()))
+            selection.select(model->index(row, 0), model->index(row, model->columnCount() - 1));
     }
     view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }

@@ -44,10 +44,7 @@ void StatusLine::update()
 QString StatusLine::totalsText() const
 {
     // ", 3.2 GB" for what is shown, then " · 12 selected, 48 MB" for the selection of the visible view.
-    quint64 shownBytes = 0;
-    for (const IKImageItemRef &item : d.FileListController->items())
-        shownBytes += item->bDir() ? 0 : item->filesizenum();
-    QString text = u", "_s + sizeText(shownBytes);
+    QString text = u", "_s + sizeText(d.FileListController->shownBytes());
     const QList<int> rows = d.selectedRows();
     if (!rows.isEmpty()) {
         quint64 selectedBytes = 0;

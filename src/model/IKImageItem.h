@@ -95,7 +95,7 @@ public:
     // Cheaper forms for hot paths.
     FileKind kind() const { return m_kind; } // meaningful when fileType() is one of the kind names
     QByteArray nativeFilePath() const;       // exact bytes of filePath()
-    QByteArray nativeFileName() const { return m_name; }
+    const QByteArray &nativeFileName() const { return m_name; }
     // Where the entry lies on disk, also for a folder item (whose filePath() is the folder icon).
     QByteArray nativeEntryPath() const;
     std::optional<qint64> birthSeconds() const;

@@ -103,6 +103,12 @@ bool NameMatcher::matchesBytes(QByteArrayView bytes) const
     return folded.contains(m_pattern);
 }
 
+bool NameMatcher::narrows(const NameMatcher &wider) const
+{
+    // A plain text keeps what holds it; what holds a longer text holds every text inside it.
+    return !m_glob && !wider.m_glob && m_location == wider.m_location && m_pattern.contains(wider.m_pattern);
+}
+
 bool NameMatcher::matches(const IKImageItem &item, const QByteArrayList &mainFolders) const
 {
     if (m_pattern.isEmpty())

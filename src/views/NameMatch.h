@@ -34,6 +34,10 @@ public:
     // The text holds "/": matches() needs the main folders.
     bool matchesLocations() const { return m_location; }
 
+    // Every item this matcher keeps is kept by `wider` too (both plain texts, this one holding the
+    // other's), so matching only what `wider` kept gives the same rows. False when it cannot tell.
+    bool narrows(const NameMatcher &wider) const;
+
     // `bytes` is the name, or the location below the main folder when matchesLocations().
     bool matchesBytes(QByteArrayView bytes) const;
     bool matches(const IKImageItem &item, const QByteArrayList &mainFolders) const;

@@ -199,6 +199,13 @@ private Q_SLOTS:
         QTest::qWait(50);
         QCOMPARE(app.FileListController->rowCount(), 2);
         QVERIFY2(app.statusText().startsWith(u"2 of 3 files, 13 bytes"_s), qPrintable(app.statusText()));
+        // Typing on matches only the rows shown; a letter taken back matches the whole list again.
+        for (const auto &[text, rows] : {std::pair{u"ach.j"_s, 1}, {u"ach"_s, 2}, {u"ach.p"_s, 1}, {u"a"_s, 2}}) {
+            app.window->filterField->setText(text);
+            QTRY_VERIFY(!app.FileListController->isFiltering());
+            QCOMPARE(app.FileListController->rowCount(), rows);
+        }
+        QVERIFY2(app.statusText().startsWith(u"2 of 3 files, 13 bytes"_s), qPrintable(app.statusText()));
     }
 
     void dropsOfSeveralFoldersAndOfAFile()

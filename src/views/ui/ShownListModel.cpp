@@ -43,18 +43,14 @@ int ShownListModel::columnForIdentifier(const QString &identifier)
     return -1;
 }
 
-int ShownListModel::rowCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : int(m_items.size());
-}
-
 int ShownListModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : ColumnCount; }
 
 QVariant ShownListModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_items.size() || index.column() >= ColumnCount)
+    const IKImageItem *row = index.isValid() && index.column() < ColumnCount ? rowItem(index.row()) : nullptr;
+    if (!row)
         return {};
-    const IKImageItem &item = *m_items.at(index.row());
+    const IKImageItem &item = *row;
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {
@@ -141,27 +137,115 @@ QMimeData *ShownListModel::mimeData(const QModelIndexList &indexes) const
     return filesMimeData(itemDiskPaths(items));
 }
 
-ItemList ShownListModel::filtered(const ItemList &items) const
+namespace {
+
+quint64 fileBytes(const IKImageItem &item) { return item.bDir() ? 0 : item.filesizenum(); }
+
+quint64 totalBytes(const ItemList &items)
 {
-    if (m_filter.isEmpty())
-        return items;
-    ItemList kept;
-    for (const IKImageItemRef &item : items) {
-        if (m_filter.matches(*item, m_mainFolders))
-            kept.append(item);
+    quint64 bytes = 0;
+    for (const IKImageItemRef &item : items)
+        bytes += fileBytes(*item);
+    return bytes;
+}
+
+// The items of candidates [from, to) that `matcher` keeps, with their total size. `item(i)` gives the
+// i-th candidate. Answers nothing once `cancellation` (when given) is cancelled.
+template <typename Item>
+ShownListModel::Matched matchRange(const NameMatcher &matcher, const QByteArrayList &mainFolders, Item item,
+                                   qsizetype from, qsizetype to, const Cancellation *cancellation = nullptr)
+{
+    ShownListModel::Matched kept;
+    for (qsizetype i = from; i < to; i += 4096) {
+        if (cancellation && cancellation->isCancelled())
+            return {};
+        const qsizetype end = std::min(to, i + 4096);
+        for (qsizetype k = i; k < end; ++k) {
+            IKImageItem *candidate = item(k);
+            if (matcher.matches(*candidate, mainFolders)) {
+                kept.rows.push_back(candidate);
+                kept.bytes += fileBytes(*candidate);
+            }
+        }
     }
     return kept;
+}
+
+} // namespace
+
+int ShownListModel::rowCount(const QModelIndex &parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return int(m_allRows ? m_source.size() : qsizetype(m_rows.size()));
+}
+
+IKImageItem *ShownListModel::rowItem(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return nullptr;
+    return m_allRows ? m_source.at(row).data() : m_rows[size_t(row)];
+}
+
+IKImageItemRef ShownListModel::itemAt(int row) const { return IKImageItemRef(rowItem(row)); }
+
+ItemList ShownListModel::items() const
+{
+    if (m_allRows)
+        return m_source;
+    ItemList list;
+    list.reserve(qsizetype(m_rows.size()));
+    for (IKImageItem *item : m_rows)
+        list.append(IKImageItemRef(item));
+    return list;
+}
+
+quint64 ShownListModel::shownBytes() const
+{
+    if (m_allRows) {
+        if (!m_sourceBytes)
+            m_sourceBytes = totalBytes(m_source);
+        return *m_sourceBytes;
+    }
+    if (!m_rowBytes) {
+        quint64 bytes = 0;
+        for (const IKImageItem *item : m_rows)
+            bytes += fileBytes(*item);
+        m_rowBytes = bytes;
+    }
+    return *m_rowBytes;
+}
+
+void ShownListModel::showMatched(Matched matched)
+{
+    beginResetModel();
+    m_allRows = false;
+    m_rows = std::move(matched.rows);
+    m_rowBytes = matched.bytes;
+    endResetModel();
+}
+
+void ShownListModel::showAll()
+{
+    beginResetModel();
+    m_allRows = true;
+    Rows().swap(m_rows);
+    m_rowBytes.reset();
+    endResetModel();
 }
 
 void ShownListModel::setItems(const ItemList &items)
 {
     const bool wasFiltering = isFiltering();
     cancelMatch();
-    beginResetModel();
     m_source = items;
     m_source.detach(); // a copy of its own: the source list may grow while this one is shown
-    m_items = filtered(m_source);
-    endResetModel();
+    m_sourceBytes.reset();
+    if (m_filter.isEmpty())
+        showAll();
+    else
+        showMatched(matchRange(m_filter, m_mainFolders, [this](qsizetype i) { return m_source.at(i).data(); }, 0,
+                               m_source.size()));
     if (wasFiltering)
         Q_EMIT filterApplied();
 }
@@ -172,50 +256,58 @@ void ShownListModel::cancelMatch()
     for (const Cancellation &match : std::as_const(m_matches))
         match.cancel();
     m_matches.clear();
-    m_parts[0].clear();
-    m_parts[1].clear();
+    m_parts[0] = {};
+    m_parts[1] = {};
     m_pendingParts = 0;
 }
 
 void ShownListModel::setFilter(const NameMatcher &matcher, const QByteArrayList &mainFolders)
 {
+    // Typing on narrows what is shown: when every item the new text keeps is kept by the one shown now,
+    // only the rows shown are matched again, not the whole list.
+    const bool narrowing = !isFiltering() && !m_allRows && !m_filter.isEmpty() && mainFolders == m_mainFolders
+                           && matcher.narrows(m_filter);
     cancelMatch();
     m_filter = matcher;
     m_mainFolders = mainFolders;
-    if (matcher.isEmpty() || m_source.size() < m_backgroundThreshold) {
-        beginResetModel();
-        m_items = filtered(m_source);
-        endResetModel();
+    if (matcher.isEmpty()) {
+        showAll();
         Q_EMIT filterApplied();
         return;
     }
-    // Two halves, one task each; the snapshot shares the items, so taking it costs nothing.
+    // The candidates: the rows shown (kept alive by the list) or the whole list.
+    auto candidates = std::make_shared<Rows>();
+    if (narrowing) {
+        *candidates = m_rows;
+    } else {
+        candidates->reserve(size_t(m_source.size()));
+        for (const IKImageItemRef &item : std::as_const(m_source))
+            candidates->push_back(item.data());
+    }
+    const auto count = qsizetype(candidates->size());
+    const auto candidate = [candidates](qsizetype i) { return (*candidates)[size_t(i)]; };
+    if (count < m_backgroundThreshold) {
+        showMatched(matchRange(matcher, mainFolders, candidate, 0, count));
+        Q_EMIT filterApplied();
+        return;
+    }
+    // Two halves, one task each. The snapshot of the list keeps every candidate alive meanwhile.
     m_snapshotSize = m_source.size();
     m_pendingParts = 2;
     const quint64 generation = m_generation;
-    const qsizetype half = m_snapshotSize / 2;
+    const qsizetype half = count / 2;
     for (int part = 0; part < 2; ++part) {
-        const qsizetype from = part == 0 ? 0 : half, to = part == 0 ? half : m_snapshotSize;
+        const qsizetype from = part == 0 ? 0 : half, to = part == 0 ? half : count;
         m_matches.append(runInBackground(
             this,
-            [snapshot = m_source, from, to, matcher, mainFolders](const Cancellation &cancellation) {
-                ItemList kept;
-                for (qsizetype i = from; i < to; i += 4096) {
-                    if (cancellation.isCancelled())
-                        return ItemList();
-                    const qsizetype end = std::min(to, i + 4096);
-                    for (qsizetype k = i; k < end; ++k) {
-                        if (matcher.matches(*snapshot.at(k), mainFolders))
-                            kept.append(snapshot.at(k));
-                    }
-                }
-                return kept;
+            [snapshot = m_source, candidate, from, to, matcher, mainFolders](const Cancellation &cancellation) {
+                return matchRange(matcher, mainFolders, candidate, from, to, &cancellation);
             },
-            [this, generation, part](ItemList kept) { partMatched(generation, part, std::move(kept)); }));
+            [this, generation, part](Matched kept) { partMatched(generation, part, std::move(kept)); }));
     }
 }
 
-void ShownListModel::partMatched(quint64 generation, int part, ItemList kept)
+void ShownListModel::partMatched(quint64 generation, int part, Matched kept)
 {
     if (generation != m_generation || m_pendingParts == 0)
         return; // a newer filter or list came since
@@ -223,14 +315,17 @@ void ShownListModel::partMatched(quint64 generation, int part, ItemList kept)
     if (--m_pendingParts > 0)
         return;
     m_matches.clear();
-    ItemList rows = std::move(m_parts[0]);
-    rows.append(m_parts[1]);
-    m_parts[1].clear();
-    if (m_snapshotSize < m_source.size()) // appended while matching
-        rows.append(filtered(m_source.sliced(m_snapshotSize)));
-    beginResetModel();
-    m_items = std::move(rows);
-    endResetModel();
+    Matched all = std::move(m_parts[0]);
+    all.rows.insert(all.rows.end(), m_parts[1].rows.begin(), m_parts[1].rows.end());
+    all.bytes += m_parts[1].bytes;
+    m_parts[1] = {};
+    if (m_snapshotSize < m_source.size()) { // appended while matching
+        Matched added = matchRange(m_filter, m_mainFolders, [this](qsizetype i) { return m_source.at(i).data(); },
+                                   m_snapshotSize, m_source.size());
+        all.rows.insert(all.rows.end(), added.rows.begin(), added.rows.end());
+        all.bytes += added.bytes;
+    }
+    showMatched(std::move(all));
     Q_EMIT filterApplied();
 }
 
@@ -239,29 +334,38 @@ void ShownListModel::appendItems(const ItemList &source, qsizetype first, qsizet
     if (count <= 0 || first < 0 || first + count > source.size())
         return;
     const ItemList added = source.sliced(first, count);
+    if (m_allRows) {
+        const auto at = int(m_source.size());
+        beginInsertRows({}, at, at + int(count) - 1);
+        m_source.append(added);
+        if (m_sourceBytes)
+            *m_sourceBytes += totalBytes(added);
+        endInsertRows();
+        return;
+    }
     m_source.append(added);
+    if (m_sourceBytes)
+        *m_sourceBytes += totalBytes(added);
     if (isFiltering())
         return; // matched with the result of the match in flight
-    const ItemList kept = filtered(added);
-    if (kept.isEmpty())
+    Matched kept = matchRange(m_filter, m_mainFolders, [&added](qsizetype i) { return added.at(i).data(); }, 0,
+                              added.size());
+    if (kept.rows.empty())
         return;
-    const auto at = int(m_items.size());
-    beginInsertRows({}, at, at + int(kept.size()) - 1);
-    m_items.append(kept);
+    const auto at = int(m_rows.size());
+    beginInsertRows({}, at, at + int(kept.rows.size()) - 1);
+    m_rows.insert(m_rows.end(), kept.rows.begin(), kept.rows.end());
+    if (m_rowBytes)
+        *m_rowBytes += kept.bytes;
     endInsertRows();
 }
 
 void ShownListModel::itemsChanged()
 {
-    if (!m_items.isEmpty())
-        Q_EMIT dataChanged(index(0, 0), index(int(m_items.size()) - 1, ColumnCount - 1));
-}
-
-IKImageItemRef ShownListModel::itemAt(int row) const
-{
-    if (row < 0 || row >= m_items.size())
-        return {};
-    return m_items.at(row);
+    m_sourceBytes.reset(); // sizes may have changed on disk
+    m_rowBytes.reset();
+    if (const int rows = rowCount(); rows > 0)
+        Q_EMIT dataChanged(index(0, 0), index(rows - 1, ColumnCount - 1));
 }
 
 } // namespace vellumry

@@ -7,6 +7,8 @@
 
 #include <QAbstractTableModel>
 #include <functional>
+#include <optional>
+#include <vector>
 
 namespace vellumry {
 
@@ -22,6 +24,14 @@ public:
     };
 
     using ThumbnailSource = std::function<QPixmap(const IKImageItem &)>;
+    // Rows are the list's own items, which the list keeps alive: plain pointers, so a million rows are
+    // made and dropped without touching each item's reference count.
+    using Rows = std::vector<IKImageItem *>;
+    struct Matched
+    {
+        Rows rows;
+        quint64 bytes = 0; // their total size
+    };
 
     explicit ShownListModel(QObject *parent = nullptr);
     ~ShownListModel() override;
@@ -58,10 +68,14 @@ public:
     bool isFiltering() const { return m_pendingParts > 0; }
     qsizetype backgroundThreshold() const { return m_backgroundThreshold; }
     void setBackgroundThreshold(qsizetype count) { m_backgroundThreshold = count; }
-    // The items shown, the filter applied; and how many the list holds before it.
-    const ItemList &items() const { return m_items; }
+    // The items shown, the filter applied (a list made when asked); and how many the list holds before it.
+    ItemList items() const;
     qsizetype unfilteredCount() const { return m_source.size(); }
     IKImageItemRef itemAt(int row) const; // null when the row is out of range
+    IKImageItem *rowItem(int row) const;  // the same without a reference of its own: for loops over rows
+    // The total size of the files among the rows (folders count nothing). Kept with the rows, so the
+    // status line does not walk a million items on every keystroke.
+    quint64 shownBytes() const;
     // The shown items' fields changed (a move wrote new paths): views redraw what they show.
     void itemsChanged();
 
@@ -71,19 +85,23 @@ Q_SIGNALS:
     void filterApplied();
 
 private:
-    ItemList filtered(const ItemList &items) const;
+    void showMatched(Matched matched);
+    void showAll();
     void cancelMatch();
-    void partMatched(quint64 generation, int part, ItemList kept);
+    void partMatched(quint64 generation, int part, Matched kept);
     // The background match: its generation (a result of another one is dropped), its tasks, the parts
     // back so far and how many of the source's items its snapshot held.
     quint64 m_generation = 0;
     QList<Cancellation> m_matches;
-    ItemList m_parts[2];
+    Matched m_parts[2];
     int m_pendingParts = 0;
     qsizetype m_snapshotSize = 0;
     qsizetype m_backgroundThreshold = 50000;
-    ItemList m_source; // the whole list given
-    ItemList m_items;  // the rows: m_source narrowed by m_filter
+    ItemList m_source;     // the whole list given
+    bool m_allRows = true; // no filter: the rows are m_source itself
+    Rows m_rows;           // else the items of m_source the filter keeps, in its order
+    // The total sizes of m_source and m_rows, when known (a change on disk makes them unknown).
+    mutable std::optional<quint64> m_sourceBytes, m_rowBytes;
     NameMatcher m_filter;
     QByteArrayList m_mainFolders;
     ThumbnailSource m_thumbnails;
