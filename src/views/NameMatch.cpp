@@ -5,6 +5,7 @@
 #include "views/Comparators.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace vellumry {
 
@@ -101,6 +102,29 @@ bool NameMatcher::matchesBytes(QByteArrayView bytes) const
     if (m_glob)
         return globMatch(QStringView(m_pattern), QStringView(folded), [](QChar c) { return c; });
     return folded.contains(m_pattern);
+}
+
+bool NameMatcher::matchesLowered(QByteArrayView name) const
+{
+    if (m_pattern.isEmpty())
+        return true;
+    if (m_ascii.isEmpty())
+        return false; // a folded text that is not plain ASCII is in no plain-ASCII name
+    if (m_glob)
+        return globMatch(QByteArrayView(m_ascii), name, [](char c) { return c; });
+    // Names are short: look for the first byte, then compare the rest in place.
+    const qsizetype length = m_ascii.size();
+    const char *at = name.data();
+    const char *const last = name.data() + name.size() - length;
+    while (at <= last) {
+        at = static_cast<const char *>(std::memchr(at, m_ascii[0], size_t(last - at + 1)));
+        if (!at)
+            return false;
+        if (std::memcmp(at + 1, m_ascii.constData() + 1, size_t(length - 1)) == 0)
+            return true;
+        ++at;
+    }
+    return false;
 }
 
 bool NameMatcher::narrows(const NameMatcher &wider) const

@@ -41,6 +41,9 @@ public:
     // `bytes` is the name, or the location below the main folder when matchesLocations().
     bool matchesBytes(QByteArrayView bytes) const;
     bool matches(const IKImageItem &item, const QByteArrayList &mainFolders) const;
+    // The same for a name already lowered and plain ASCII, as a NameIndex holds it (not for texts that
+    // match locations).
+    bool matchesLowered(QByteArrayView name) const;
 
 private:
     QString m_text;

@@ -14,7 +14,11 @@ using namespace Qt::StringLiterals;
 
 ShownListModel::ShownListModel(QObject *parent) : QAbstractTableModel(parent) {}
 
-ShownListModel::~ShownListModel() { cancelMatch(); }
+ShownListModel::~ShownListModel()
+{
+    cancelMatch();
+    forgetIndex();
+}
 
 QString ShownListModel::columnIdentifier(int column)
 {
@@ -149,22 +153,31 @@ quint64 totalBytes(const ItemList &items)
     return bytes;
 }
 
-// The items of candidates [from, to) that `matcher` keeps, with their total size. `item(i)` gives the
-// i-th candidate. Answers nothing once `cancellation` (when given) is cancelled.
-template <typename Item>
-ShownListModel::Matched matchRange(const NameMatcher &matcher, const QByteArrayList &mainFolders, Item item,
+// The rows among candidates [from, to) that `matcher` keeps, with their total size. `candidate(i)` gives
+// the i-th candidate's place in `source`; `index`, when given, holds the names of the first items of
+// `source`. Answers nothing once `cancellation` (when given) is cancelled.
+template <typename Candidate>
+ShownListModel::Matched matchRange(const NameMatcher &matcher, const QByteArrayList &mainFolders,
+                                   const ItemList &source, const NameIndex *index, Candidate candidate,
                                    qsizetype from, qsizetype to, const Cancellation *cancellation = nullptr)
 {
     ShownListModel::Matched kept;
+    const qsizetype indexed = index && !matcher.matchesLocations() ? index->size() : 0;
     for (qsizetype i = from; i < to; i += 4096) {
         if (cancellation && cancellation->isCancelled())
             return {};
         const qsizetype end = std::min(to, i + 4096);
-        for (qsizetype k = i; k < end; ++k) {
-            IKImageItem *candidate = item(k);
-            if (matcher.matches(*candidate, mainFolders)) {
-                kept.rows.push_back(candidate);
-                kept.bytes += fileBytes(*candidate);
+        for (qsizetype n = i; n < end; ++n) {
+            const qsizetype k = candidate(n);
+            if (k < indexed) {
+                const QByteArrayView name = index->name(k);
+                if (name.isNull() ? matcher.matches(*source.at(k), mainFolders) : matcher.matchesLowered(name)) {
+                    kept.rows.push_back(quint32(k));
+                    kept.bytes += index->fileBytes(k);
+                }
+            } else if (matcher.matches(*source.at(k), mainFolders)) {
+                kept.rows.push_back(quint32(k));
+                kept.bytes += fileBytes(*source.at(k));
             }
         }
     }
@@ -184,7 +197,7 @@ IKImageItem *ShownListModel::rowItem(int row) const
 {
     if (row < 0 || row >= rowCount())
         return nullptr;
-    return m_allRows ? m_source.at(row).data() : m_rows[size_t(row)];
+    return m_source.at(m_allRows ? row : qsizetype(m_rows[size_t(row)])).data();
 }
 
 IKImageItemRef ShownListModel::itemAt(int row) const { return IKImageItemRef(rowItem(row)); }
@@ -195,8 +208,8 @@ ItemList ShownListModel::items() const
         return m_source;
     ItemList list;
     list.reserve(qsizetype(m_rows.size()));
-    for (IKImageItem *item : m_rows)
-        list.append(IKImageItemRef(item));
+    for (const quint32 k : m_rows)
+        list.append(m_source.at(k));
     return list;
 }
 
@@ -209,8 +222,8 @@ quint64 ShownListModel::shownBytes() const
     }
     if (!m_rowBytes) {
         quint64 bytes = 0;
-        for (const IKImageItem *item : m_rows)
-            bytes += fileBytes(*item);
+        for (const quint32 k : m_rows)
+            bytes += fileBytes(*m_source.at(k));
         m_rowBytes = bytes;
     }
     return *m_rowBytes;
@@ -234,17 +247,47 @@ void ShownListModel::showAll()
     endResetModel();
 }
 
+void ShownListModel::forgetIndex()
+{
+    ++m_indexGeneration;
+    m_indexing.cancel();
+    m_indexBuilding = false;
+    m_index.reset();
+}
+
+void ShownListModel::indexWhenWorthIt()
+{
+    // Made in the background for a long list once the user filters it, and again when the list has
+    // grown by a tenth since (a scan still filling it); the keystrokes meanwhile match item by item.
+    if (m_indexBuilding || m_source.size() < m_backgroundThreshold
+        || (m_index && m_index->size() >= m_source.size() - m_source.size() / 10))
+        return;
+    m_indexBuilding = true;
+    m_indexing = runInBackground(
+        this,
+        [snapshot = m_source](const Cancellation &cancellation) {
+            return std::make_shared<const NameIndex>(NameIndex::of(snapshot, cancellation.flag()));
+        },
+        [this, generation = m_indexGeneration](std::shared_ptr<const NameIndex> index) {
+            if (generation != m_indexGeneration)
+                return; // the list changed since
+            m_indexBuilding = false;
+            m_index = std::move(index);
+        });
+}
+
 void ShownListModel::setItems(const ItemList &items)
 {
     const bool wasFiltering = isFiltering();
     cancelMatch();
+    forgetIndex();
     m_source = items;
     m_source.detach(); // a copy of its own: the source list may grow while this one is shown
     m_sourceBytes.reset();
     if (m_filter.isEmpty())
         showAll();
     else
-        showMatched(matchRange(m_filter, m_mainFolders, [this](qsizetype i) { return m_source.at(i).data(); }, 0,
+        showMatched(matchRange(m_filter, m_mainFolders, m_source, nullptr, [](qsizetype k) { return k; }, 0,
                                m_source.size()));
     if (wasFiltering)
         Q_EMIT filterApplied();
@@ -275,23 +318,17 @@ void ShownListModel::setFilter(const NameMatcher &matcher, const QByteArrayList 
         Q_EMIT filterApplied();
         return;
     }
-    // The candidates: the rows shown (kept alive by the list) or the whole list.
-    auto candidates = std::make_shared<Rows>();
-    if (narrowing) {
-        *candidates = m_rows;
-    } else {
-        candidates->reserve(size_t(m_source.size()));
-        for (const IKImageItemRef &item : std::as_const(m_source))
-            candidates->push_back(item.data());
-    }
-    const auto count = qsizetype(candidates->size());
-    const auto candidate = [candidates](qsizetype i) { return (*candidates)[size_t(i)]; };
+    indexWhenWorthIt();
+    // The candidates: the rows shown, or the whole list.
+    std::shared_ptr<const Rows> narrowed = narrowing ? std::make_shared<const Rows>(m_rows) : nullptr;
+    const qsizetype count = narrowed ? qsizetype(narrowed->size()) : m_source.size();
+    const auto candidate = [narrowed](qsizetype i) { return narrowed ? qsizetype((*narrowed)[size_t(i)]) : i; };
     if (count < m_backgroundThreshold) {
-        showMatched(matchRange(matcher, mainFolders, candidate, 0, count));
+        showMatched(matchRange(matcher, mainFolders, m_source, m_index.get(), candidate, 0, count));
         Q_EMIT filterApplied();
         return;
     }
-    // Two halves, one task each. The snapshot of the list keeps every candidate alive meanwhile.
+    // Two halves, one task each, on a snapshot of the list (sharing its items, so taking it costs nothing).
     m_snapshotSize = m_source.size();
     m_pendingParts = 2;
     const quint64 generation = m_generation;
@@ -300,8 +337,8 @@ void ShownListModel::setFilter(const NameMatcher &matcher, const QByteArrayList 
         const qsizetype from = part == 0 ? 0 : half, to = part == 0 ? half : count;
         m_matches.append(runInBackground(
             this,
-            [snapshot = m_source, candidate, from, to, matcher, mainFolders](const Cancellation &cancellation) {
-                return matchRange(matcher, mainFolders, candidate, from, to, &cancellation);
+            [snapshot = m_source, index = m_index, candidate, from, to, matcher, mainFolders](const Cancellation &cancellation) {
+                return matchRange(matcher, mainFolders, snapshot, index.get(), candidate, from, to, &cancellation);
             },
             [this, generation, part](Matched kept) { partMatched(generation, part, std::move(kept)); }));
     }
@@ -320,7 +357,7 @@ void ShownListModel::partMatched(quint64 generation, int part, Matched kept)
     all.bytes += m_parts[1].bytes;
     m_parts[1] = {};
     if (m_snapshotSize < m_source.size()) { // appended while matching
-        Matched added = matchRange(m_filter, m_mainFolders, [this](qsizetype i) { return m_source.at(i).data(); },
+        Matched added = matchRange(m_filter, m_mainFolders, m_source, nullptr, [](qsizetype k) { return k; },
                                    m_snapshotSize, m_source.size());
         all.rows.insert(all.rows.end(), added.rows.begin(), added.rows.end());
         all.bytes += added.bytes;
@@ -334,26 +371,24 @@ void ShownListModel::appendItems(const ItemList &source, qsizetype first, qsizet
     if (count <= 0 || first < 0 || first + count > source.size())
         return;
     const ItemList added = source.sliced(first, count);
-    if (m_allRows) {
-        const auto at = int(m_source.size());
-        beginInsertRows({}, at, at + int(count) - 1);
-        m_source.append(added);
-        if (m_sourceBytes)
-            *m_sourceBytes += totalBytes(added);
-        endInsertRows();
-        return;
-    }
+    const qsizetype at = m_source.size();
+    if (m_allRows)
+        beginInsertRows({}, int(at), int(at + count) - 1);
     m_source.append(added);
     if (m_sourceBytes)
         *m_sourceBytes += totalBytes(added);
+    if (m_allRows) {
+        endInsertRows();
+        return;
+    }
     if (isFiltering())
         return; // matched with the result of the match in flight
-    Matched kept = matchRange(m_filter, m_mainFolders, [&added](qsizetype i) { return added.at(i).data(); }, 0,
-                              added.size());
+    Matched kept = matchRange(m_filter, m_mainFolders, m_source, nullptr, [](qsizetype k) { return k; }, at,
+                              m_source.size());
     if (kept.rows.empty())
         return;
-    const auto at = int(m_rows.size());
-    beginInsertRows({}, at, at + int(kept.rows.size()) - 1);
+    const auto row = int(m_rows.size());
+    beginInsertRows({}, row, row + int(kept.rows.size()) - 1);
     m_rows.insert(m_rows.end(), kept.rows.begin(), kept.rows.end());
     if (m_rowBytes)
         *m_rowBytes += kept.bytes;
@@ -362,8 +397,9 @@ void ShownListModel::appendItems(const ItemList &source, qsizetype first, qsizet
 
 void ShownListModel::itemsChanged()
 {
-    m_sourceBytes.reset(); // sizes may have changed on disk
+    m_sourceBytes.reset(); // sizes and names may have changed on disk
     m_rowBytes.reset();
+    forgetIndex();
     if (const int rows = rowCount(); rows > 0)
         Q_EMIT dataChanged(index(0, 0), index(rows - 1, ColumnCount - 1));
 }

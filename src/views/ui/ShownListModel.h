@@ -3,10 +3,12 @@
 
 #include "model/IKImageItem.h"
 #include "platform/Background.h"
+#include "views/NameIndex.h"
 #include "views/NameMatch.h"
 
 #include <QAbstractTableModel>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -24,9 +26,9 @@ public:
     };
 
     using ThumbnailSource = std::function<QPixmap(const IKImageItem &)>;
-    // Rows are the list's own items, which the list keeps alive: plain pointers, so a million rows are
-    // made and dropped without touching each item's reference count.
-    using Rows = std::vector<IKImageItem *>;
+    // Rows are places in the list given, so a million rows are made and dropped without touching each
+    // item's reference count.
+    using Rows = std::vector<quint32>;
     struct Matched
     {
         Rows rows;
@@ -88,6 +90,8 @@ private:
     void showMatched(Matched matched);
     void showAll();
     void cancelMatch();
+    void forgetIndex();
+    void indexWhenWorthIt();
     void partMatched(quint64 generation, int part, Matched kept);
     // The background match: its generation (a result of another one is dropped), its tasks, the parts
     // back so far and how many of the source's items its snapshot held.
@@ -100,6 +104,11 @@ private:
     ItemList m_source;     // the whole list given
     bool m_allRows = true; // no filter: the rows are m_source itself
     Rows m_rows;           // else the items of m_source the filter keeps, in its order
+    // The names of the list for the filter to scan, made in the background (see NameIndex.h).
+    std::shared_ptr<const NameIndex> m_index;
+    Cancellation m_indexing;
+    bool m_indexBuilding = false;
+    quint64 m_indexGeneration = 0; // bumped when the list or its names change: a late index is dropped
     // The total sizes of m_source and m_rows, when known (a change on disk makes them unknown).
     mutable std::optional<quint64> m_sourceBytes, m_rowBytes;
     NameMatcher m_filter;
