@@ -62,7 +62,7 @@ QString detailsText(const MediaInfo &info, FileKind kind)
         parts.append(u"%1 × %2"_s.arg(info.width).arg(info.height));
     if (!info.camera.isEmpty())
         parts.append(info.camera);
-    if (info.taken.isValid())
+    if (kind != FileKind::Audio && info.taken.isValid())
         parts.append(PreviewPane::tr("Taken %1").arg(info.taken.toString(u"yyyy-MM-dd HH:mm:ss"_s)));
     return parts.join(u" · "_s);
 }
