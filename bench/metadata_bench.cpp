@@ -9,12 +9,12 @@
 #include "model/ScanFolders.h"
 #include "reorganise/ClassifyPlanner.h"
 
-#include <QElapsedTimer>
-#include <QGuiApplication>
-#include <QImage>
 #include <QBuffer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
+#include <QImage>
 #include <QPainter>
 
 #include <exiv2/exiv2.hpp>
@@ -112,16 +112,18 @@ int main(int argc, char *argv[])
         for (int taken = 0; taken < 2; ++taken) {
             QElapsedTimer timer;
             timer.start();
-            const ClassifyPlan plan = planClassification(lists.filesItemArray, root, ClassifyBy::Date,
-                                                         taken ? ClassifyDate::Taken : ClassifyDate::Modified);
+            const ClassifyPlan plan =
+                planClassification(lists.filesItemArray, root, ClassifyBy::Date,
+                                   taken ? ClassifyDate::Taken : ClassifyDate::Modified);
             best[taken] = std::min(best[taken], double(timer.nsecsElapsed()) / 1e9);
             if (taken)
                 fellBack = plan.byModificationTime;
         }
     }
     const double per10k = (best[1] - best[0]) * 10000.0 / double(lists.filesItemArray.size());
-    std::printf("plan by modification time: %.3f s\nplan by date taken:        %.3f s (%d without a date taken)\n"
-                "metadata cost: %.3f s per 10,000 JPEGs (%.1f us each), warm cache, best of %d\n",
-                best[0], best[1], fellBack, per10k, per10k * 100.0, runs);
+    std::printf(
+        "plan by modification time: %.3f s\nplan by date taken:        %.3f s (%d without a date taken)\n"
+        "metadata cost: %.3f s per 10,000 JPEGs (%.1f us each), warm cache, best of %d\n",
+        best[0], best[1], fellBack, per10k, per10k * 100.0, runs);
     return 0;
 }

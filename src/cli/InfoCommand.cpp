@@ -70,7 +70,8 @@ int infoCommand(const Args &args)
         if (::stat(path.constData(), &st) != 0) {
             const int failure = errno;
             std::fflush(stdout); // the lines stay in the order of the files
-            std::fprintf(stderr, "vellumry-cli: cannot read %s: %s\n", escaped(path).c_str(), std::strerror(failure));
+            std::fprintf(stderr, "vellumry-cli: cannot read %s: %s\n", escaped(path).c_str(),
+                         std::strerror(failure));
             allFound = false;
             continue;
         }

@@ -284,7 +284,8 @@ void readContainerDate(const AVFormatContext *context, MediaInfo &info)
         info.noDateReason = reason;
         return;
     }
-    const qint64 seconds = carried(parsed->date, parsed->time).toSecsSinceEpoch() - parsed->offsetSeconds.value_or(0);
+    const qint64 seconds =
+        carried(parsed->date, parsed->time).toSecsSinceEpoch() - parsed->offsetSeconds.value_or(0);
     // Muxers that had no time write their epoch: 1970 (Unix) or 1904 (QuickTime).
     if (seconds == 0 || seconds == -2082844800) {
         info.noDateReason = u"unusable date: %1"_s.arg(utc);
@@ -317,14 +318,16 @@ void readContainer(const QByteArray &path, MediaRead read, MediaInfo &info)
             info.lengthSeconds = double(context->duration) / AV_TIME_BASE;
         for (unsigned i = 0; i < context->nb_streams; ++i) {
             const AVStream *stream = context->streams[i];
-            if (stream->codecpar->codec_type != AVMEDIA_TYPE_VIDEO || (stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
+            if (stream->codecpar->codec_type != AVMEDIA_TYPE_VIDEO ||
+                (stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
                 continue;
             info.width = stream->codecpar->width;
             info.height = stream->codecpar->height;
             // A phone's upright film is stored on its side with a turn to apply.
             const uint8_t *matrix = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr);
             if (matrix) {
-                const double turn = std::fabs(av_display_rotation_get(reinterpret_cast<const int32_t *>(matrix)));
+                const double turn =
+                    std::fabs(av_display_rotation_get(reinterpret_cast<const int32_t *>(matrix)));
                 if (std::fabs(turn - 90) < 1 || std::fabs(turn - 270) < 1)
                     std::swap(info.width, info.height);
             }

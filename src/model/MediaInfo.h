@@ -35,7 +35,7 @@ struct MediaInfo
 
     int width = 0; // pixels; 0 where unknown or meaningless (sound)
     int height = 0;
-    QString camera;           // "Make Model" (the make once when the model repeats it), or empty
+    QString camera;            // "Make Model" (the make once when the model repeats it), or empty
     double lengthSeconds = -1; // sound and video; negative where unknown or meaningless
 };
 

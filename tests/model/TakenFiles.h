@@ -38,12 +38,12 @@ inline bool writeTaggedJpeg(const QByteArray &path, const QStringList &tags)
 inline bool muxVideo(const QByteArray &path, const QByteArrayList &options)
 {
     const QByteArray ffmpeg = QFile::encodeName(QStandardPaths::findExecutable(QStringLiteral("ffmpeg")));
-    return !ffmpeg.isEmpty() &&
-           runProcess(ffmpeg,
-                      QByteArrayList{"-loglevel", "error", "-y", "-f", "lavfi", "-i", "color=c=blue:s=64x48:d=1"} +
-                          options + QByteArrayList{path},
-                      30000)
-               .succeeded();
+    return !ffmpeg.isEmpty() && runProcess(ffmpeg,
+                                           QByteArrayList{"-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                                                          "color=c=blue:s=64x48:d=1"} +
+                                               options + QByteArrayList{path},
+                                           30000)
+                                    .succeeded();
 }
 
 } // namespace vellumry::test

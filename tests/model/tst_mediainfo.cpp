@@ -32,23 +32,29 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("zone");
         QTest::addColumn<QString>("taken");
         QTest::addColumn<QString>("source");
-        const QString original = u"Exif.Photo.DateTimeOriginal="_s, digitized = u"Exif.Photo.DateTimeDigitized="_s,
-                      create = u"Xmp.xmp.CreateDate="_s, photoshop = u"Xmp.photoshop.DateCreated="_s;
-        QTest::newRow("original before all") << QStringList{digitized + u"2020:01:01 00:00:00"_s, original +
-                                                            u"2021:03:04 10:00:00"_s, create + u"2019-01-01"_s}
-                                             << QByteArray("UTC") << u"2021-03-04 10:00:00"_s << u"exif"_s;
-        QTest::newRow("digitized before xmp") << QStringList{create + u"2019-01-01"_s, digitized + u"2020:01:02 03:04:05"_s}
-                                              << QByteArray("UTC") << u"2020-01-02 03:04:05"_s << u"exif"_s;
-        QTest::newRow("create before photoshop") << QStringList{photoshop + u"2018-01-01"_s, create + u"2019-05-06T07:08:09"_s}
-                                                 << QByteArray("UTC") << u"2019-05-06 07:08:09"_s << u"xmp"_s;
-        QTest::newRow("zero skipped") << QStringList{original + u"0000:00:00 00:00:00"_s, photoshop + u"2019-07-04"_s}
-                                      << QByteArray("UTC") << u"2019-07-04 00:00:00"_s << u"xmp"_s;
+        const QString original = u"Exif.Photo.DateTimeOriginal="_s,
+                      digitized = u"Exif.Photo.DateTimeDigitized="_s, create = u"Xmp.xmp.CreateDate="_s,
+                      photoshop = u"Xmp.photoshop.DateCreated="_s;
+        QTest::newRow("original before all")
+            << QStringList{digitized + u"2020:01:01 00:00:00"_s, original + u"2021:03:04 10:00:00"_s,
+                           create + u"2019-01-01"_s}
+            << QByteArray("UTC") << u"2021-03-04 10:00:00"_s << u"exif"_s;
+        QTest::newRow("digitized before xmp")
+            << QStringList{create + u"2019-01-01"_s, digitized + u"2020:01:02 03:04:05"_s}
+            << QByteArray("UTC") << u"2020-01-02 03:04:05"_s << u"exif"_s;
+        QTest::newRow("create before photoshop")
+            << QStringList{photoshop + u"2018-01-01"_s, create + u"2019-05-06T07:08:09"_s}
+            << QByteArray("UTC") << u"2019-05-06 07:08:09"_s << u"xmp"_s;
+        QTest::newRow("zero skipped")
+            << QStringList{original + u"0000:00:00 00:00:00"_s, photoshop + u"2019-07-04"_s}
+            << QByteArray("UTC") << u"2019-07-04 00:00:00"_s << u"xmp"_s;
         QTest::newRow("zero only") << QStringList{original + u"0000:00:00 00:00:00"_s} << QByteArray("UTC")
                                    << u"!unusable date: 0000:00:00"_s << QString();
         QTest::newRow("year 1700") << QStringList{original + u"1700:01:01 10:00:00"_s} << QByteArray("UTC")
                                    << u"!date outside 1801-2499"_s << QString();
-        QTest::newRow("file time is no date taken") << QStringList{u"Exif.Image.DateTime=2021:03:04 10:00:00"_s}
-                                                    << QByteArray("UTC") << u"!no date taken"_s << QString();
+        QTest::newRow("file time is no date taken")
+            << QStringList{u"Exif.Image.DateTime=2021:03:04 10:00:00"_s} << QByteArray("UTC")
+            << u"!no date taken"_s << QString();
         QTest::newRow("no tag") << QStringList{} << QByteArray("UTC") << u"!no date taken"_s << QString();
         QTest::newRow("exif offset not applied")
             << QStringList{original + u"2021:03:04 23:30:00"_s, u"Exif.Photo.OffsetTimeOriginal=+09:00"_s}
@@ -59,12 +65,13 @@ private Q_SLOTS:
             << QStringList{u"video"_s, u"v.mp4"_s, u"-metadata"_s, u"creation_time=2021-03-04T23:30:00Z"_s}
             << QByteArray("JST-9") << u"2021-03-05 08:30:00"_s << u"container"_s;
         QTest::newRow("quicktime local date wins")
-            << QStringList{u"video"_s, u"v.mov"_s, u"-metadata"_s, u"creation_time=2021-03-04T14:30:00Z"_s,
+            << QStringList{u"video"_s,     u"v.mov"_s,
+                           u"-metadata"_s, u"creation_time=2021-03-04T14:30:00Z"_s,
                            u"-metadata"_s, u"com.apple.quicktime.creationdate=2021-03-04T23:30:00+0900"_s,
                            u"-movflags"_s, u"use_metadata_tags"_s}
             << QByteArray("EST5") << u"2021-03-04 23:30:00"_s << u"container"_s;
-        QTest::newRow("video without date") << QStringList{u"video"_s, u"v.mkv"_s} << QByteArray("UTC")
-                                            << u"!no date taken"_s << QString();
+        QTest::newRow("video without date")
+            << QStringList{u"video"_s, u"v.mkv"_s} << QByteArray("UTC") << u"!no date taken"_s << QString();
     }
     void dateTaken()
     {
