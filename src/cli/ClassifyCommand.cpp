@@ -15,18 +15,26 @@
 
 namespace vellumry::cli {
 
-// classify --by kind|date [--dry-run] MAINFOLDER
+// classify --by kind|date [--date taken|modified] [--dry-run] MAINFOLDER
 int classifyCommand(int argc, char *argv[], const Args &args)
 {
     std::optional<ClassifyBy> by;
+    std::optional<ClassifyDate> date;
     bool dryRun = false;
     std::vector<std::string_view> folders;
     const std::string error = readArguments(
-        args, 0, {{"--dry-run"}, {"--by", true}}, folders,
+        args, 0, {{"--dry-run"}, {"--by", true}, {"--date", true}}, folders,
         [&](std::string_view option, std::string_view value) -> std::string {
-            if (option == "--dry-run")
+            if (option == "--dry-run") {
                 dryRun = true;
-            else if (value == "kind")
+            } else if (option == "--date") {
+                if (value == "taken")
+                    date = ClassifyDate::Taken;
+                else if (value == "modified")
+                    date = ClassifyDate::Modified;
+                else
+                    return "--date takes taken or modified";
+            } else if (value == "kind")
                 by = ClassifyBy::Kind;
             else if (value == "date")
                 by = ClassifyBy::Date;
@@ -38,6 +46,8 @@ int classifyCommand(int argc, char *argv[], const Args &args)
         return usageError(error);
     if (!by)
         return usageError("classify needs --by kind or --by date");
+    if (date && *by != ClassifyBy::Date)
+        return usageError("--date goes with --by date");
     if (folders.size() != 1)
         return usageError("classify takes exactly one main folder");
     if (hasEmptyOperand(folders))
@@ -56,7 +66,16 @@ int classifyCommand(int argc, char *argv[], const Args &args)
     QCoreApplication app(argc, argv);
     FileLists lists;
     scanFolders(lists, {main});
-    const ClassifyPlan plan = planClassification(lists.filesItemArray, main, *by);
+    const ClassifyDate dateChoice = date.value_or(ClassifyDate::Modified);
+    const ClassifyPlan plan = planClassification(lists.filesItemArray, main, *by, dateChoice);
+    // The closing line keeps its form for scripts; the files that went by their modification time
+    // instead of a date taken are said apart.
+    const auto finishLines = [&](PlanOutput &output) {
+        const int status = output.finishWithCounts();
+        if (dateChoice == ClassifyDate::Taken)
+            std::fprintf(stderr, "%s\n", byModificationTimeText(plan.byModificationTime).toStdString().c_str());
+        return status;
+    };
 
     PlanOutput out;
     out.cleanUpWord = "removed";
@@ -71,7 +90,7 @@ int classifyCommand(int argc, char *argv[], const Args &args)
             else
                 keptLine(entry);
         }
-        return out.finishWithCounts();
+        return finishLines(out);
     }
     const std::unique_ptr<MoveJournal> journal = openJournal(QStringLiteral("classify"));
     if (!journal)
@@ -86,7 +105,7 @@ int classifyCommand(int argc, char *argv[], const Args &args)
             keptLine(entry);
         }
     }
-    return out.finishWithCounts();
+    return finishLines(out);
 }
 
 } // namespace vellumry::cli

@@ -204,15 +204,24 @@ constexpr const char *kUsage =
     "                                Rename each file from its parent folders' names, its path\n"
     "                                components or a text; a taken name gets the form \"base i.ext\"\n"
     "                                with i the file's position among the arguments. Lines as for move.\n"
-    "  classify --by kind|date [--dry-run] MAINFOLDER\n"
+    "  classify --by kind|date [--date taken|modified] [--dry-run] MAINFOLDER\n"
     "                                Scan MAINFOLDER, move every file into a kind folder (Image,\n"
     "                                Document, Audio& Music, ...) or a year/month/day folder of its\n"
-    "                                modification date directly inside it, then remove the top-level\n"
-    "                                folders left holding nothing but empty folders: removed lines, or\n"
-    "                                kept with the reason (hidden entries, and entries still holding a\n"
-    "                                hidden entry or a file or link that was not moved, are kept).\n"
+    "                                modification date directly inside it (--date taken: the date a\n"
+    "                                picture or video records it was taken, else the modification\n"
+    "                                date; the count of those is said on standard error), then\n"
+    "                                remove the top-level folders left holding nothing but empty\n"
+    "                                folders: removed lines, or kept with the reason (hidden entries,\n"
+    "                                and entries still holding a hidden entry or a file or link that\n"
+    "                                was not moved, are kept).\n"
     "                                The count line ends in K removed. With --dry-run the clean-up\n"
     "                                prints plan, the path and (remove).\n"
+    "  info FILE...                  Print what each file is, one line per file, tab-separated: path,\n"
+    "                                kind, bytes, modification time (UTC), date taken (as written in\n"
+    "                                a picture; a video's creation time in local time), its source\n"
+    "                                (exif, xmp or container), width, height and length in seconds;\n"
+    "                                a field that does not apply is empty. A missing file is said on\n"
+    "                                standard error and gives status 1; the others are still printed.\n"
     "  history                       List the journaled batches, newest first, one per line: id,\n"
     "                                start time (UTC), operation, counts (N moved, K removed, T\n"
     "                                trashed) and state (undoable, interrupted, undone or not\n"
@@ -290,6 +299,8 @@ int run(int argc, char *argv[])
         return renameCommand(args);
     if (command == "classify")
         return classifyCommand(argc, argv, args);
+    if (command == "info")
+        return infoCommand(args);
     if (command == "history")
         return historyCommand(args);
     if (command == "undo")

@@ -86,6 +86,8 @@ int sizeCommand(const Args &args);
 int moveCommand(const Args &args);
 int renameCommand(const Args &args);
 int classifyCommand(int argc, char *argv[], const Args &args);
+// info FILE...: kind, size, dates, dimensions and length of each file, from its header.
+int infoCommand(const Args &args);
 // history, and undo [ID] [--dry-run]: the journaled batches, and one undone.
 int historyCommand(const Args &args);
 int undoCommand(int argc, char *argv[], const Args &args);

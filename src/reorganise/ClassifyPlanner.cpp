@@ -1,6 +1,7 @@
 // Classification plans: where each file goes, and which of the main folder's top-level folders are left empty.
 #include "reorganise/ClassifyPlanner.h"
 
+#include "model/MediaInfo.h"
 #include "platform/NativePath.h"
 
 #include <QHash>
@@ -171,8 +172,18 @@ QByteArray classifyFolderFor(const IKImageItem &item, ClassifyBy by, qint64 modi
     struct tm local;
     if (!::localtime_r(&secs, &local))
         return {};
-    return QByteArray::number(local.tm_year + 1900) + '/' + QByteArray::number(local.tm_mon + 1) + '/' +
-           QByteArray::number(local.tm_mday);
+    return dateFolderFor(QDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday));
+}
+
+QByteArray dateFolderFor(const QDate &day)
+{
+    return QByteArray::number(day.year()) + '/' + QByteArray::number(day.month()) + '/' +
+           QByteArray::number(day.day());
+}
+
+QString byModificationTimeText(int count)
+{
+    return u"%1 by modification time: no date taken"_s.arg(count);
 }
 
 QByteArray numberedName(const QByteArray &name, int n)
@@ -184,9 +195,11 @@ QByteArray numberedName(const QByteArray &name, int n)
     return base + ' ' + QByteArray::number(n) + ext;
 }
 
-ClassifyPlan planClassification(const ItemList &files, const QByteArray &mainFolderPath, ClassifyBy by)
+ClassifyPlan planClassification(const ItemList &files, const QByteArray &mainFolderPath, ClassifyBy by,
+                                ClassifyDate date)
 {
     const QByteArray mainFolder = withoutTrailingSlashes(mainFolderPath);
+    int byModificationTime = 0;
     Plan moves;
     moves.reserve(files.size());
     QSet<QByteArray> planned;
@@ -225,7 +238,19 @@ ClassifyPlan planClassification(const ItemList &files, const QByteArray &mainFol
             }
             modified = st.st_mtim.tv_sec;
         }
-        const QByteArray folder = classifyFolderFor(*item, by, modified);
+        QByteArray folder;
+        if (by == ClassifyBy::Date && date == ClassifyDate::Taken) {
+            const FileKind kind = item->kind();
+            if (kind == FileKind::Image || kind == FileKind::Video) {
+                const MediaInfo info = readMediaInfo(s.source, kind, MediaRead::DateOnly);
+                if (info.taken.isValid())
+                    folder = dateFolderFor(info.taken.date());
+            }
+            if (folder.isEmpty())
+                ++byModificationTime;
+        }
+        if (folder.isEmpty())
+            folder = classifyFolderFor(*item, by, modified);
         if (folder.isEmpty()) {
             s.skipReason = u"no folder for its type"_s;
             continue;
@@ -254,7 +279,9 @@ ClassifyPlan planClassification(const ItemList &files, const QByteArray &mainFol
         s.target = target;
         s.makeFolder = true;
     }
-    return cleanUpAfter(moves, mainFolder, by);
+    ClassifyPlan plan = cleanUpAfter(moves, mainFolder, by);
+    plan.byModificationTime = byModificationTime;
+    return plan;
 }
 
 ClassifyPlan cleanUpAfter(const Plan &moves, const QByteArray &mainFolderPath, ClassifyBy by)

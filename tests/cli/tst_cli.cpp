@@ -278,6 +278,9 @@ private Q_SLOTS:
         usage("classify unknown mode", {"classify", "--by", "size", "p"}, "--by takes kind or date");
         usage("classify two folders", {"classify", "--by", "kind", "p", "p"}, "classify takes exactly one main folder");
         usage("classify empty", {"classify", "--by", "kind", ""}, "an empty path names no file or folder");
+        usage("classify unknown date", {"classify", "--by", "date", "--date", "birth", "p"}, "--date takes taken or modified");
+        usage("classify date by kind", {"classify", "--by", "kind", "--date", "taken", "p"}, "--date goes with --by date");
+        usage("info nothing", {"info"}, "info needs at least one file");
         usage("login unknown action", {"login", "on"}, "login takes one of add, remove and status");
         usage("login extra argument", {"login", "add", "now"}, "login takes one of add, remove and status");
         const QByteArray cannot = "vellumry-cli: cannot ";

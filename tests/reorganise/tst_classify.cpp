@@ -1,6 +1,7 @@
 // Classification end to end: the real command-line tool on built trees, with every file's content
 // accounted for afterwards, and faults injected along the way: a writer beside the run, a kill, a file
 // system that keeps the originals. Then the plan itself: numbered names, and what the clean-up keeps.
+#include "model/TakenFiles.h"
 #include "platform/ChildProcess.h"
 #include "reorganise/ClassifyExecutor.h"
 #include "support/TempDir.h"
@@ -173,6 +174,30 @@ private Q_SLOTS:
         QCOMPARE(t.snapshot().keys(), (QList<QByteArray>{".hidden", "1801", "1999", "1999/12", "1999/12/31",
                                                          "1999/12/31/t.jpg", "2000", "2000/1", "2000/1/1",
                                                          "2000/1/1/day.jpg", "2019 Trips", "2499"}));
+    }
+
+    // By the date taken: a picture under the day it gives, a video under the local day of its UTC time, the
+    // rest under their last change and counted apart; every file still there, byte for byte.
+    void byDateTakenFilesUnderTheDayTaken()
+    {
+        TreeBuilder &t = *m_tree;
+        setTimeZone("JST-9");
+        QVERIFY(writeTaggedJpeg(t.dir("a") + "/p.jpg", {u"Exif.Photo.DateTimeOriginal=2021:03:04 23:30:00"_s}));
+        QVERIFY(muxVideo(t.dir("b") + "/v.mp4", {"-metadata", "creation_time=2021-03-04T23:30:00Z"}));
+        t.file("b/n.jpg", 10, july4th2019); // not a picture a reader knows: no date taken
+        t.file("c.txt", 10, july4th2019);
+        const QList<QByteArray> before = contents(t.root());
+        QProcess run;
+        run.start(qEnvironmentVariable("VELLUMRY_CLI"),
+                  {u"classify"_s, u"--by"_s, u"date"_s, u"--date"_s, u"taken"_s, QFile::decodeName(t.root())});
+        QVERIFY(run.waitForFinished(60000));
+        QCOMPARE(run.exitCode(), 0);
+        QVERIFY(run.readAllStandardOutput().endsWith("\n4 moved, 0 skipped, 2 removed\n"));
+        QCOMPARE(run.readAllStandardError(), "2 by modification time: no date taken\n");
+        QCOMPARE(t.snapshot().keys(), (QList<QByteArray>{"2019", "2019/7", "2019/7/4", "2019/7/4/c.txt",
+                                                         "2019/7/4/n.jpg", "2021", "2021/3", "2021/3/4",
+                                                         "2021/3/4/p.jpg", "2021/3/5", "2021/3/5/v.mp4"}));
+        QCOMPARE(contents(t.root()), before);
     }
 
     // Kind, then date (west of UTC), then kind twice: the second kind run finds every file in place and

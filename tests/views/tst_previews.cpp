@@ -1,6 +1,7 @@
 // Previews of real files: thumbnails (scaled pictures, the freedesktop cache, PDF pages and icons on
 // failure) and their request queue (newest first, the oldest dropped past the cap, cleared in one go);
 // the preview pane (which viewer each kind gets, the player's life, the labels' texts).
+#include "model/TakenFiles.h"
 #include "support/TempDir.h"
 #include "support/TempHome.h"
 #include "support/TreeBuilder.h"
@@ -380,10 +381,14 @@ private Q_SLOTS:
         pane.previewItem(*fileItem(report, FileKind::Other));
         QCOMPARE(pane.previewFileTypelab()->text(), u"1.54 KB"_s);
         QCOMPARE(pane.previewFileModiyDatelab()->text(), u"Modified: 2021-03-04 05:06:07"_s);
-        // Without a birth time from the file system the label keeps its text, empty in a new pane.
+        // Without a birth time from the file system the label shows the modification time.
         QCOMPARE(pane.previewFileCreatedDatelab()->text(),
-                 (st.stx_mask & STATX_BTIME) ? u"Created: "_s + dateText(st.stx_btime.tv_sec) : QString());
+                 u"Created: "_s + dateText((st.stx_mask & STATX_BTIME) ? st.stx_btime.tv_sec : 1614834367));
         QCOMPARE(pane.previewFileInfolab()->text(), QString());
+        // A file system that records no birth time (procfs): its modification time, not the last file's.
+        pane.previewItem(*fileItem("/proc/version", FileKind::Other));
+        QCOMPARE(pane.previewFileCreatedDatelab()->text(),
+                 pane.previewFileModiyDatelab()->text().replace(u"Modified"_s, u"Created"_s));
 
         pane.previewItem(*fileItem(empty, FileKind::Other));
         QCOMPARE(pane.previewFileTypelab()->text(), QString());
@@ -395,6 +400,24 @@ private Q_SLOTS:
         QCOMPARE(pane.previewFileTypelab()->text(), QString());
         QCOMPARE(pane.previewFileModiyDatelab()->text(), u"Modified: 2000-02-29 00:00:00"_s);
         QCOMPARE(pane.previewFileCreatedDatelab()->text(), created);
+    }
+
+    // A video's length and size come from the background; a read for an older selection is dropped.
+    void detailsFollowTheSelection()
+    {
+        TempDir dir;
+        const QByteArray first = dir.path() + "/v.mp4", second = dir.path() + "/w.mkv";
+        QVERIFY(muxVideo(first, {}));
+        QVERIFY(muxVideo(second, {"-vf", "scale=32:24"}));
+        PreviewPane pane;
+        QSignalSpy shown(&pane, &PreviewPane::detailsShown);
+        pane.previewItem(*fileItem(first, FileKind::Video));
+        pane.previewItem(*fileItem(second, FileKind::Video));
+        QVERIFY(shown.wait(10000));
+        backgroundPool()->waitForDone();
+        QCoreApplication::processEvents();
+        QCOMPARE(shown.size(), 1);
+        QCOMPARE(pane.previewFileDetailslab()->text(), u"0:01 · 32 × 24"_s);
     }
 
 private:

@@ -302,6 +302,9 @@ void BatchRunner::classifyFromSheet()
     // the clean-up read the disk. The plan previewed is the plan carried out.
     const ItemList files = m_owner.lists.filesItemArray;
     const ClassifyBy mode = *by;
+    const ClassifyDate date = mode == ClassifyBy::Date ? m_classifySheet->classifyDate() : ClassifyDate::Modified;
+    // The count of files that went by their modification time, from the plan to the summary.
+    const auto byModificationTime = std::make_shared<int>(0);
     Batch batch;
     batch.label = tr("Classifying files…");
     batch.operation = u"classify"_s;
@@ -310,14 +313,21 @@ void BatchRunner::classifyFromSheet()
     batch.verb = tr("move");
     batch.mainFolder = main;
     batch.cleanUp = true;
-    batch.plan = [files, main, mode] { return planClassification(files, main, mode); };
+    batch.plan = [files, main, mode, date, byModificationTime] {
+        ClassifyPlan plan = planClassification(files, main, mode, date);
+        *byModificationTime = plan.byModificationTime;
+        return plan;
+    };
     batch.execute = [main, mode](const ClassifyPlan &plan, const Cancellation &cancellation, MoveJournal *journal,
                                  const StepCallback &onStep) {
         return executeClassification(plan, main, mode, journal, cancellation.flag(), onStep);
     };
-    batch.done = [this, files, main](const BatchOutcome &outcome) {
+    batch.done = [this, files, main, date, byModificationTime](const BatchOutcome &outcome) {
         applyMoves(outcome.moves, files);
-        m_owner.showActionStatus(classifySummaryText(outcome));
+        QString summary = classifySummaryText(outcome);
+        if (date == ClassifyDate::Taken)
+            summary += u" · "_s + byModificationTimeText(*byModificationTime);
+        m_owner.showActionStatus(summary);
         m_desktop.open(main);
     };
     planThenRun(std::move(batch));

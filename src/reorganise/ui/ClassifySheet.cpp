@@ -5,6 +5,7 @@
 #include "views/ui/BackgroundImageView.h"
 
 #include <QCheckBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -32,14 +33,23 @@ ClassifySheet::ClassifySheet(QWidget *parent) : QDialog(parent)
     selectClassfiyTypeButton->setToolTip(tr("One folder for each kind of file"));
     selectClassfiyDateButton = new QCheckBox(tr("By date: year / month / day of the last change"), classifyImageView);
     selectClassfiyDateButton->setToolTip(tr("Folders such as 2019/7/4, in your time zone"));
+    useDateTakenButton = new QCheckBox(tr("Use the date taken when recorded"), classifyImageView);
+    useDateTakenButton->setToolTip(tr("The day a photo or video was taken, as its camera wrote it; files that "
+                                      "record none go by their last change"));
     selectClassfiyTypeButton->setChecked(true);
+    useDateTakenButton->setEnabled(false);
     inner->addWidget(selectClassfiyTypeButton);
     inner->addWidget(selectClassfiyDateButton);
+    auto *takenRow = new QHBoxLayout;
+    takenRow->addSpacing(24);
+    takenRow->addWidget(useDateTakenButton);
+    inner->addLayout(takenRow);
     inner->addStretch(1);
     inner->addWidget(sheetButtons(this, classifyImageView, tr("Classify"), &cancelButton, &classifyButton));
     setMinimumWidth(460);
     connect(selectClassfiyTypeButton, &QCheckBox::clicked, this, &ClassifySheet::typeClicked);
     connect(selectClassfiyDateButton, &QCheckBox::clicked, this, &ClassifySheet::dateClicked);
+    connect(selectClassfiyDateButton, &QCheckBox::toggled, useDateTakenButton, &QCheckBox::setEnabled);
 }
 
 std::optional<ClassifyBy> ClassifySheet::classifyBy() const
@@ -49,6 +59,12 @@ std::optional<ClassifyBy> ClassifySheet::classifyBy() const
     if (selectClassfiyDateButton->isChecked())
         return ClassifyBy::Date;
     return std::nullopt;
+}
+
+ClassifyDate ClassifySheet::classifyDate() const
+{
+    return useDateTakenButton->isEnabled() && useDateTakenButton->isChecked() ? ClassifyDate::Taken
+                                                                              : ClassifyDate::Modified;
 }
 
 void ClassifySheet::typeClicked() { selectClassfiyDateButton->setChecked(!selectClassfiyTypeButton->isChecked()); }

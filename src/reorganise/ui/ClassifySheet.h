@@ -22,11 +22,15 @@ public:
 
     // What the ticked box asks for; none when both are clear (set by hand: a click always ticks the other).
     std::optional<ClassifyBy> classifyBy() const;
+    // By date: the date taken when the box below the date box is ticked, else the modification time.
+    ClassifyDate classifyDate() const;
 
     BackgroundImageView *classifyImageView;
     // Two check boxes used as a pair: ticking one clears the other, clearing one ticks the other.
     QCheckBox *selectClassfiyTypeButton;
     QCheckBox *selectClassfiyDateButton;
+    // "Use the date taken when recorded": enabled while the date box is ticked.
+    QCheckBox *useDateTakenButton;
     QPushButton *cancelButton;
     QPushButton *classifyButton;
 

@@ -2,6 +2,8 @@
 #include "views/ui/PreviewPane.h"
 
 #include "model/ItemTexts.h"
+#include "model/MediaInfo.h"
+#include "model/ScanWalker.h"
 #include "platform/NativePath.h"
 #include "views/ui/FileIcons.h"
 #include "views/ui/PictureFiles.h"
@@ -48,6 +50,21 @@ QString timeText(qint64 ms)
             .arg(secs / 60 % 60, 2, 10, QChar(u'0'))
             .arg(secs % 60, 2, 10, QChar(u'0'));
     return u"%1:%2"_s.arg(secs / 60).arg(secs % 60, 2, 10, QChar(u'0'));
+}
+
+// "4032 × 3024 · Canon EOS 5D · Taken 2021-03-04 23:30:00", "3:05", "1:23 · 1920 × 1080".
+QString detailsText(const MediaInfo &info, FileKind kind)
+{
+    QStringList parts;
+    if (kind != FileKind::Image && info.lengthSeconds >= 0)
+        parts.append(timeText(qint64(info.lengthSeconds * 1000 + 0.5)));
+    if (kind != FileKind::Audio && info.width > 0 && info.height > 0)
+        parts.append(u"%1 × %2"_s.arg(info.width).arg(info.height));
+    if (!info.camera.isEmpty())
+        parts.append(info.camera);
+    if (kind != FileKind::Audio && info.taken.isValid())
+        parts.append(PreviewPane::tr("Taken %1").arg(info.taken.toString(u"yyyy-MM-dd HH:mm:ss"_s)));
+    return parts.join(u" · "_s);
 }
 
 // A file URL from exact path bytes: fromLocalFile() would need a QString the bytes survive in.
@@ -218,7 +235,8 @@ PreviewPane::PreviewPane(QWidget *parent)
       m_imageView(new PreviewImageView(m_contentView)), m_playerView(new PreviewPlayerView(m_contentView)),
       m_pdfView(new QPdfView(m_contentView)), m_quickTextView(new QScrollArea(this)),
       m_nameLabel(new ElidedLabel(this)), m_sizeLabel(new QLabel(this)), m_pathLabel(new QLabel(this)),
-      m_createdLabel(new QLabel(this)), m_modifiedLabel(new QLabel(this)), m_infoLabel(new QLabel(this))
+      m_createdLabel(new QLabel(this)), m_modifiedLabel(new QLabel(this)), m_infoLabel(new QLabel(this)),
+      m_detailsLabel(new QLabel(this))
 {
     m_picturePool.setMaxThreadCount(1);
     m_picturePool.setObjectName(u"PreviewPictures"_s);
@@ -236,7 +254,7 @@ PreviewPane::PreviewPane(QWidget *parent)
     m_quickTextView->hide(); // text files are shown by their icon; the view stays for later use
 
     for (QLabel *label :
-         {m_nameLabel, m_sizeLabel, m_pathLabel, m_createdLabel, m_modifiedLabel, m_infoLabel}) {
+         {m_nameLabel, m_sizeLabel, m_pathLabel, m_createdLabel, m_modifiedLabel, m_infoLabel, m_detailsLabel}) {
         label->setTextFormat(Qt::PlainText);
         label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     }
@@ -251,6 +269,9 @@ PreviewPane::PreviewPane(QWidget *parent)
     m_pathLabel->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_pathLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_infoLabel->hide(); // nothing to say there yet
+    m_detailsLabel->setWordWrap(true);
+    m_detailsLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_detailsLabel->hide(); // shown for pictures, sound and video
 
     auto *texts = new QVBoxLayout;
     texts->setContentsMargins(4, 0, 4, 0);
@@ -260,6 +281,7 @@ PreviewPane::PreviewPane(QWidget *parent)
     texts->addSpacing(4);
     texts->addWidget(m_createdLabel);
     texts->addWidget(m_modifiedLabel);
+    texts->addWidget(m_detailsLabel);
     texts->addSpacing(4);
     texts->addWidget(m_pathLabel);
     texts->addWidget(m_infoLabel);
@@ -276,6 +298,7 @@ PreviewPane::~PreviewPane()
 {
     // A decode still waiting for its turn is not wanted any more; one under way is waited for by the pool.
     m_pictureTask.cancel();
+    m_detailsRead.cancel();
     if (m_player)
         m_player->stop();
 }
@@ -293,7 +316,7 @@ PreviewPane::Viewer PreviewPane::visibleViewer() const
 void PreviewPane::setLabelColor(const QColor &color)
 {
     for (QLabel *label :
-         {m_nameLabel, m_sizeLabel, m_pathLabel, m_createdLabel, m_modifiedLabel, m_infoLabel}) {
+         {m_nameLabel, m_sizeLabel, m_pathLabel, m_createdLabel, m_modifiedLabel, m_infoLabel, m_detailsLabel}) {
         QPalette palette = label->palette();
         palette.setColor(QPalette::WindowText, color);
         palette.setColor(QPalette::Text, color);
@@ -330,6 +353,7 @@ void PreviewPane::previewItem(const IKImageItem &item)
         const QByteArray folder = item.nativeEntryPath();
         showIcon(folderIcon(), kLargeIconSize);
         updateLabels(item.fileName(), folder, fromNativePath(folder), true);
+        readDetails({}, FileKind::Folder);
         return;
     }
 
@@ -352,6 +376,30 @@ void PreviewPane::previewItem(const IKImageItem &item)
         showIcon(fileTypeIcon(lastPathComponent(nativePath)), kLargeIconSize);
     }
     updateLabels(item.fileName(), nativePath, path, false);
+    readDetails(path, kindFromName(type).value_or(FileKind::Other));
+}
+
+void PreviewPane::readDetails(const QString &filePath, FileKind kind)
+{
+    m_detailsRead.cancel();
+    const quint64 generation = ++m_detailsGeneration;
+    m_detailsLabel->clear();
+    const bool media = kind == FileKind::Image || kind == FileKind::Video || kind == FileKind::Audio;
+    m_detailsLabel->setVisible(media);
+    if (!media)
+        return;
+    const QByteArray nativePath = toNativePath(filePath);
+    m_detailsRead = runInBackground(
+        this,
+        [nativePath, kind](const Cancellation &cancellation) {
+            return cancellation.isCancelled() ? QString() : detailsText(readMediaInfo(nativePath, kind), kind);
+        },
+        [this, generation, filePath](const QString &text) {
+            if (generation != m_detailsGeneration)
+                return; // another file was chosen meanwhile
+            m_detailsLabel->setText(text);
+            Q_EMIT detailsShown(filePath);
+        });
 }
 
 void PreviewPane::showIcon(const QIcon &icon, int size)
@@ -479,9 +527,10 @@ void PreviewPane::updateLabels(const QString &name, const QByteArray &statPath, 
                                STATX_SIZE | STATX_BTIME | STATX_MTIME, &st) == 0;
     const bool hasSize = found && !folder && (st.stx_mask & STATX_SIZE) && st.stx_size >= 1;
     m_sizeLabel->setText(hasSize ? sizeText(st.stx_size) : QString());
-    // Dates the file system does not give (a file gone, no birth time) keep their last texts.
-    if (found && (st.stx_mask & STATX_BTIME))
-        m_createdLabel->setText(tr("Created: %1").arg(dateText(st.stx_btime.tv_sec)));
+    // Without a birth time from the file system the creation date is the modification time, as the scan
+    // and the list have it; a file gone keeps the last texts.
+    if (const auto created = found ? creationSeconds(st) : std::nullopt)
+        m_createdLabel->setText(tr("Created: %1").arg(dateText(*created)));
     if (found && (st.stx_mask & STATX_MTIME))
         m_modifiedLabel->setText(tr("Modified: %1").arg(dateText(st.stx_mtime.tv_sec)));
 
@@ -497,6 +546,7 @@ namespace vellumry {
 void PreviewPane::clearPreview()
 {
     m_pictureTask.cancel();
+    readDetails({}, FileKind::Other);
     detachPlayer();
     showIcon(QIcon(), kLargeIconSize);
     for (QLabel *label : {m_nameLabel, m_sizeLabel, m_pathLabel, m_createdLabel, m_modifiedLabel}) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/IKImageItem.h"
+#include "platform/Background.h"
 
 #include <QColor>
 #include <QFuture>
@@ -134,11 +135,16 @@ public:
     QLabel *previewFileCreatedDatelab() const { return m_createdLabel; }
     QLabel *previewFileModiyDatelab() const { return m_modifiedLabel; }
     QLabel *previewFileInfolab() const { return m_infoLabel; }
+    // What the file is, read from its header off the GUI thread: a picture's dimensions, camera and date
+    // taken, a sound's length, a video's length and dimensions. Empty until the read is back.
+    QLabel *previewFileDetailslab() const { return m_detailsLabel; }
 
 Q_SIGNALS:
     // A picture started by previewItem() was decoded (ok) or could not be (the view kept what it showed).
     // Not emitted for a picture whose item was no longer the one previewed when it was ready.
     void pictureLoaded(const QString &filePath, bool ok);
+    // The details of the file previewed were read and shown.
+    void detailsShown(const QString &filePath);
 
 private:
     void showViewer(Viewer viewer);
@@ -148,6 +154,8 @@ private:
     void openPdf(const QString &filePath);
     void showIcon(const QIcon &icon, int size);
     void updateLabels(const QString &name, const QByteArray &statPath, const QString &where, bool folder);
+    // Starts reading the details of a picture, sound or video; any other kind empties the label.
+    void readDetails(const QString &filePath, FileKind kind);
     QSize pictureBound() const;
 
     QWidget *m_contentView;
@@ -162,11 +170,14 @@ private:
     QLabel *m_createdLabel;
     QLabel *m_modifiedLabel;
     QLabel *m_infoLabel;
+    QLabel *m_detailsLabel;
 
     QMediaPlayer *m_player = nullptr;
     QPdfDocument *m_pdfDocument = nullptr;
     QFuture<QImage> m_pictureTask;
     QThreadPool m_picturePool; // one thread: a newer picture waits for at most one older decode
+    Cancellation m_detailsRead;
+    quint64 m_detailsGeneration = 0; // a read started for an older selection is ignored when it ends
 };
 
 } // namespace vellumry
