@@ -36,6 +36,8 @@ void StatusLine::update()
         text = d.fileCount(files);
     if (!d.m_scanner->isScanning() && (files > 0 || shown > 0))
         text += totalsText();
+    if (const QString groups = d.m_duplicates ? d.m_duplicates->statusText() : QString(); !groups.isEmpty())
+        text = groups + (d.m_duplicates->isShown() ? selectionText() : QString());
     if (!d.m_actionStatus.isEmpty())
         text = d.m_actionStatus + u"  ·  "_s + text;
     d.window->statusLabel->setText(text);
@@ -47,7 +49,12 @@ QString StatusLine::totalsText() const
     quint64 shownBytes = 0;
     for (const IKImageItemRef &item : d.FileListController->items())
         shownBytes += item->bDir() ? 0 : item->filesizenum();
-    QString text = u", "_s + sizeText(shownBytes);
+    return u", "_s + sizeText(shownBytes) + selectionText();
+}
+
+QString StatusLine::selectionText() const
+{
+    QString text;
     const QList<int> rows = d.selectedRows();
     if (!rows.isEmpty()) {
         quint64 selectedBytes = 0;

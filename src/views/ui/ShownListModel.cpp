@@ -4,6 +4,8 @@
 #include "platform/NativePath.h"
 #include "views/ui/FileMime.h"
 
+#include <QGuiApplication>
+#include <QPalette>
 #include <QPixmap>
 
 #include <algorithm>
@@ -48,13 +50,33 @@ int ShownListModel::rowCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : int(m_items.size());
 }
 
-int ShownListModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : ColumnCount; }
+int ShownListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount + (m_groups.isEmpty() ? 0 : 1);
+}
+
+void ShownListModel::setGroups(QHash<const IKImageItem *, int> groups)
+{
+    beginResetModel(); // the column count changes
+    m_groups = std::move(groups);
+    endResetModel();
+}
 
 QVariant ShownListModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_items.size() || index.column() >= ColumnCount)
+    if (!index.isValid() || index.row() >= m_items.size() || index.column() >= columnCount())
         return {};
     const IKImageItem &item = *m_items.at(index.row());
+    if (const int group = m_groups.value(&item); group > 0) {
+        if (role == GroupRole || (role == Qt::DisplayRole && index.column() == GroupColumn))
+            return group;
+        if (role == Qt::BackgroundRole && group % 2 == 0) // the look's palette: it follows dark and light
+            return QGuiApplication::palette().brush(QPalette::AlternateBase);
+        if (role == Qt::TextAlignmentRole && index.column() == GroupColumn)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+    } else if (role == GroupRole) {
+        return 0;
+    }
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {
@@ -93,8 +115,10 @@ QVariant ShownListModel::data(const QModelIndex &index, int role) const
 
 QVariant ShownListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
         return QAbstractTableModel::headerData(section, orientation, role);
+    if (section == GroupColumn && (role == IdentifierRole || role == Qt::DisplayRole))
+        return role == IdentifierRole ? u"Group"_s : tr("Group");
     if (role == IdentifierRole)
         return columnIdentifier(section);
     if (role == Qt::DisplayRole) {
@@ -254,7 +278,7 @@ void ShownListModel::appendItems(const ItemList &source, qsizetype first, qsizet
 void ShownListModel::itemsChanged()
 {
     if (!m_items.isEmpty())
-        Q_EMIT dataChanged(index(0, 0), index(int(m_items.size()) - 1, ColumnCount - 1));
+        Q_EMIT dataChanged(index(0, 0), index(int(m_items.size()) - 1, columnCount() - 1));
 }
 
 IKImageItemRef ShownListModel::itemAt(int row) const
