@@ -4,6 +4,7 @@
 #include "platform/NativePath.h"
 #include "views/ui/FileMime.h"
 
+#include <QColor>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QPixmap>
@@ -70,8 +71,14 @@ QVariant ShownListModel::data(const QModelIndex &index, int role) const
     if (const int group = m_groups.value(&item); group > 0) {
         if (role == GroupRole || (role == Qt::DisplayRole && index.column() == GroupColumn))
             return group;
-        if (role == Qt::BackgroundRole && group % 2 == 0) // the look's palette: it follows dark and light
-            return QGuiApplication::palette().brush(QPalette::AlternateBase);
+        if (role == Qt::BackgroundRole && group % 2 == 0) {
+            // The ground tinted with the accent, from the look's palette: it follows dark and light.
+            const QPalette palette = QGuiApplication::palette();
+            const QColor ground = palette.color(QPalette::Base), accent = palette.color(QPalette::Highlight);
+            const auto mix = [](int a, int b) { return (a * 85 + b * 15) / 100; };
+            return QColor(mix(ground.red(), accent.red()), mix(ground.green(), accent.green()),
+                          mix(ground.blue(), accent.blue()));
+        }
         if (role == Qt::TextAlignmentRole && index.column() == GroupColumn)
             return int(Qt::AlignRight | Qt::AlignVCenter);
     } else if (role == GroupRole) {
