@@ -56,15 +56,18 @@ struct Copies : LaunchedApp
     {
         AppDelegate &app = launch();
         QSignalSpy scanned(&app, &AppDelegate::scanFinished);
-        // The files are new: once the tree is followed, the watcher reads them again. The dates are set after.
-        QSignalSpy changed(app.watcher(), &TreeWatcher::changed), relisted(app.watcher(), &TreeWatcher::relisted);
+        // The files are new: once the tree is followed, the watcher reads them again. The dates are set
+        // after.
+        QSignalSpy changed(app.watcher(), &TreeWatcher::changed),
+            relisted(app.watcher(), &TreeWatcher::relisted);
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(QFile::decodeName(tree.root()))});
         app.window->fodlerfileBroswerView->performDragOperation(&data);
         [&] { QVERIFY(scanned.wait(30000)); }();
         [&] { QTRY_VERIFY_WITH_TIMEOUT(changed.size() + relisted.size() > 0, 10000); }();
         for (const IKImageItemRef &item : std::as_const(app.lists.filesItemArray))
-            if (const QByteArray rel = item->nativeFilePath().mid(tree.root().size() + 1); dates.contains(rel))
+            if (const QByteArray rel = item->nativeFilePath().mid(tree.root().size() + 1);
+                dates.contains(rel))
                 item->updateFromDisk(item->filesizenum(), dates.value(rel));
         QSignalSpy ended(app.duplicates(), &DuplicatesView::searchEnded);
         app.window->findDuplicatesAction->trigger(); // Ctrl+D
@@ -78,8 +81,9 @@ struct Copies : LaunchedApp
         const ShownListModel &model = *app->FileListController;
         for (int r = 0; r < model.rowCount(); ++r)
             if (!selectedOnly || app->window->fileListTableview->selectionModel()->isRowSelected(r, {}))
-                lines.append(u"%1 %2"_s.arg(model.index(r, ShownListModel::GroupColumn).data().toString(),
-                                            QString::fromUtf8(model.itemAt(r)->nativeFilePath().mid(tree.root().size() + 1))));
+                lines.append(u"%1 %2"_s.arg(
+                    model.index(r, ShownListModel::GroupColumn).data().toString(),
+                    QString::fromUtf8(model.itemAt(r)->nativeFilePath().mid(tree.root().size() + 1))));
         return lines;
     }
 };
@@ -98,15 +102,20 @@ private Q_SLOTS:
     {
         Copies run;
         AppDelegate &shown = run.launchAndFind();
-        QCOMPARE(run.rows(), (QStringList{u"1 k/deep/er/a.bin"_s, u"1 m/a.bin"_s, u"1 n/a.bin"_s, u"2 k/deep/er/b.bin"_s,
-                                          u"2 n/b2.bin"_s, u"2 nn/b3.bin"_s, u"3 m/c.bin"_s, u"3 nn/c2.bin"_s}));
+        QCOMPARE(run.rows(),
+                 (QStringList{u"1 k/deep/er/a.bin"_s, u"1 m/a.bin"_s, u"1 n/a.bin"_s, u"2 k/deep/er/b.bin"_s,
+                              u"2 n/b2.bin"_s, u"2 nn/b3.bin"_s, u"3 m/c.bin"_s, u"3 nn/c2.bin"_s}));
         QVERIFY(shown.isListMode());
         const ShownListModel &model = *shown.FileListController;
-        QCOMPARE(model.headerData(ShownListModel::GroupColumn, Qt::Horizontal, Qt::DisplayRole).toString(), u"Group"_s);
-        QCOMPARE(shown.window->fileListTableview->horizontalHeader()->visualIndex(ShownListModel::GroupColumn), 0);
+        QCOMPARE(model.headerData(ShownListModel::GroupColumn, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 u"Group"_s);
+        QCOMPARE(
+            shown.window->fileListTableview->horizontalHeader()->visualIndex(ShownListModel::GroupColumn), 0);
         for (int r = 0; r < model.rowCount(); ++r) // group 2 shaded, 1 and 3 not
-            QCOMPARE(model.index(r, 0).data(Qt::BackgroundRole).isValid(), model.index(r, 0).data(ShownListModel::GroupRole) == 2);
-        QVERIFY2(shown.statusText() == u"3 groups, 8 files, 32.00 KB could be freed"_s, qPrintable(shown.statusText()));
+            QCOMPARE(model.index(r, 0).data(Qt::BackgroundRole).isValid(),
+                     model.index(r, 0).data(ShownListModel::GroupRole) == 2);
+        QVERIFY2(shown.statusText() == u"3 groups, 8 files, 32.00 KB could be freed"_s,
+                 qPrintable(shown.statusText()));
         QCOMPARE(shown.window->findDuplicatesAction->text(), u"Show &All Files"_s);
 
         // Leaving: the grid, its filter, order, selection as they were before; no group column.
@@ -119,7 +128,8 @@ private Q_SLOTS:
         const ItemList before = model.items();
         QSignalSpy ended(shown.duplicates(), &DuplicatesView::searchEnded);
         shown.FindDuplicatesAction();
-        QVERIFY(ended.wait(30000) && shown.duplicates()->isShown() && shown.window->filterField->text().isEmpty());
+        QVERIFY(ended.wait(30000) && shown.duplicates()->isShown() &&
+                shown.window->filterField->text().isEmpty());
         QVERIFY(QTest::qWaitForWindowActive(shown.window));
         QTest::keyClick(shown.window, Qt::Key_Escape); // the bar's button, clicked as a shortcut clicks it
         QTRY_VERIFY(!shown.duplicates()->isShown());
@@ -138,13 +148,18 @@ private Q_SLOTS:
         QTest::addColumn<DuplicatesView::Keep>("rule");
         QTest::addColumn<QStringList>("selected");
         QTest::newRow("oldest") << DuplicatesView::Keep::Oldest
-                                << QStringList{u"1 k/deep/er/a.bin"_s, u"1 n/a.bin"_s, u"2 n/b2.bin"_s, u"2 nn/b3.bin"_s, u"3 nn/c2.bin"_s};
+                                << QStringList{u"1 k/deep/er/a.bin"_s, u"1 n/a.bin"_s, u"2 n/b2.bin"_s,
+                                               u"2 nn/b3.bin"_s, u"3 nn/c2.bin"_s};
         QTest::newRow("newest") << DuplicatesView::Keep::Newest
-                                << QStringList{u"1 k/deep/er/a.bin"_s, u"1 m/a.bin"_s, u"2 k/deep/er/b.bin"_s, u"2 n/b2.bin"_s, u"3 nn/c2.bin"_s};
-        QTest::newRow("shortest path") << DuplicatesView::Keep::ShortestPath
-                                       << QStringList{u"1 k/deep/er/a.bin"_s, u"1 n/a.bin"_s, u"2 k/deep/er/b.bin"_s, u"2 nn/b3.bin"_s, u"3 nn/c2.bin"_s};
+                                << QStringList{u"1 k/deep/er/a.bin"_s, u"1 m/a.bin"_s, u"2 k/deep/er/b.bin"_s,
+                                               u"2 n/b2.bin"_s, u"3 nn/c2.bin"_s};
+        QTest::newRow("shortest path")
+            << DuplicatesView::Keep::ShortestPath
+            << QStringList{u"1 k/deep/er/a.bin"_s, u"1 n/a.bin"_s, u"2 k/deep/er/b.bin"_s, u"2 nn/b3.bin"_s,
+                           u"3 nn/c2.bin"_s};
         QTest::newRow("in folder n") << DuplicatesView::Keep::InFolder
-                                     << QStringList{u"1 k/deep/er/a.bin"_s, u"1 m/a.bin"_s, u"2 k/deep/er/b.bin"_s, u"2 nn/b3.bin"_s};
+                                     << QStringList{u"1 k/deep/er/a.bin"_s, u"1 m/a.bin"_s,
+                                                    u"2 k/deep/er/b.bin"_s, u"2 nn/b3.bin"_s};
     }
     void selectCopies()
     {
@@ -174,7 +189,8 @@ private Q_SLOTS:
         app.MoveFilesToTrashAction();
         runThroughPreview(1);
         QCOMPARE(run.rows(), (QStringList{u"1 m/c.bin"_s, u"1 nn/c2.bin"_s}));
-        QVERIFY2(app.statusText().contains(u"1 group, 2 files, 4.00 KB could be freed"_s), qPrintable(app.statusText()));
+        QVERIFY2(app.statusText().contains(u"1 group, 2 files, 4.00 KB could be freed"_s),
+                 qPrintable(app.statusText()));
         QVERIFY(!QFile::exists(QFile::decodeName(run.tree.path("m/a.bin"))));
         app.UndoLastBatchAction();
         runThroughPreview(2);

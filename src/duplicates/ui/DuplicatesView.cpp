@@ -59,7 +59,8 @@ void selectRows(QItemSelection &selection, const QAbstractItemModel *model, int 
 }
 
 // Selects in `view` exactly the rows whose item is `wanted`, as one selection of runs of rows.
-void selectItems(QAbstractItemView *view, const ShownListModel *model, const std::function<bool(const IKImageItem &)> &wanted)
+void selectItems(QAbstractItemView *view, const ShownListModel *model,
+                 const std::function<bool(const IKImageItem &)> &wanted)
 {
     QItemSelection selection;
     const ItemList &rows = model->items();
@@ -73,7 +74,8 @@ void selectItems(QAbstractItemView *view, const ShownListModel *model, const std
             runStart = -1;
         }
     }
-    view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    view->selectionModel()->select(selection,
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 QSet<QByteArray> selectedPaths(const QAbstractItemView *view, const ShownListModel *model)
@@ -110,7 +112,8 @@ DuplicatesView::DuplicatesView(AppDelegate &owner)
                                               {tr("Keep the &Newest"), Keep::Newest},
                                               {tr("Keep the &Shortest Path"), Keep::ShortestPath}};
     for (const auto &[title, rule] : rules)
-        connect(m_selectMenu->addAction(title), &QAction::triggered, this, [this, rule = rule] { selectCopies(rule); });
+        connect(m_selectMenu->addAction(title), &QAction::triggered, this,
+                [this, rule = rule] { selectCopies(rule); });
     connect(m_selectMenu->addAction(tr("Keep the One in a &Folder…")), &QAction::triggered, this,
             &DuplicatesView::chooseFolderAndSelectCopies);
     // Trashed, deleted or moved away, by a batch or another program: the groups follow.
@@ -157,8 +160,9 @@ void DuplicatesView::start()
     std::vector<DuplicateCandidate> candidates;
     ItemList items;
     for (const IKImageItemRef &item : std::as_const(d.lists.filesItemArray)) {
-        if (item->bDir() || item->isFolderItem() || item->isReachedThroughLink() || item->kind() == FileKind::Application
-            || item->kind() == FileKind::Folder || item->nativeFileName().startsWith('.'))
+        if (item->bDir() || item->isFolderItem() || item->isReachedThroughLink() ||
+            item->kind() == FileKind::Application || item->kind() == FileKind::Folder ||
+            item->nativeFileName().startsWith('.'))
             continue;
         candidates.push_back({item->nativeFilePath(), item->filesizenum()});
         items.append(item);
@@ -248,7 +252,8 @@ void DuplicatesView::show()
     table->setAlternatingRowColors(false); // the groups are shaded instead
     QHeaderView *header = table->horizontalHeader();
     header->moveSection(header->visualIndex(ShownListModel::GroupColumn), 0);
-    header->resizeSection(ShownListModel::GroupColumn, header->fontMetrics().horizontalAdvance(tr("Group")) + 32);
+    header->resizeSection(ShownListModel::GroupColumn,
+                          header->fontMetrics().horizontalAdvance(tr("Group")) + 32);
     d.window->folderView->hide();
     d.window->folderListView->show();
     updateControls();
@@ -267,7 +272,9 @@ void DuplicatesView::prune()
     for (const Group &group : std::as_const(m_groups)) {
         Group left{group.size, {}};
         for (const IKImageItemRef &member : group.members) {
-            struct stat st {};
+            struct stat st
+            {
+            };
             if (listed.contains(member.data()) && ::lstat(member->nativeFilePath().constData(), &st) == 0)
                 left.members.append(member);
         }
@@ -283,7 +290,8 @@ void DuplicatesView::prune()
     const QSet<QByteArray> selected = selectedPaths(table, d.FileListController);
     const int scroll = table->verticalScrollBar()->value();
     show();
-    selectItems(table, d.FileListController, [&](const IKImageItem &item) { return selected.contains(item.nativeEntryPath()); });
+    selectItems(table, d.FileListController,
+                [&](const IKImageItem &item) { return selected.contains(item.nativeEntryPath()); });
     QTimer::singleShot(0, table, [table, scroll] { table->verticalScrollBar()->setValue(scroll); });
 }
 
@@ -309,12 +317,14 @@ void DuplicatesView::leave()
     d.window->folderView->setVisible(flat.gridShown);
     d.window->folderListView->setVisible(!flat.gridShown);
     d.window->filterField->setText(flat.filter);
-    // The selection and the scroll once the filter's rows are there (a long list is matched in the background).
+    // The selection and the scroll once the filter's rows are there (a long list is matched in the
+    // background).
     auto restore = [this, flat] {
         QAbstractItemView *views[] = {d.window->fodlerfileBroswerView, d.window->fileListTableview};
         for (size_t i = 0; i < 2; ++i) {
-            selectItems(views[i], d.FileListController,
-                        [&](const IKImageItem &item) { return flat.selected[i].contains(item.nativeEntryPath()); });
+            selectItems(views[i], d.FileListController, [&](const IKImageItem &item) {
+                return flat.selected[i].contains(item.nativeEntryPath());
+            });
             QTimer::singleShot(0, views[i], [view = views[i], value = flat.scroll[i]] {
                 view->verticalScrollBar()->setValue(value);
             });
@@ -361,7 +371,9 @@ void DuplicatesView::selectCopies(Keep rule, const QByteArray &folder)
                 [&](const IKImageItem &item) { return copies.contains(&item); });
     if (withoutFolder > 0)
         d.showActionStatus(tr("%1 without a file in %2: none of their files selected")
-                               .arg(withoutFolder == 1 ? tr("1 group") : tr("%1 groups").arg(QLocale().toString(withoutFolder)),
+                               .arg(withoutFolder == 1
+                                        ? tr("1 group")
+                                        : tr("%1 groups").arg(QLocale().toString(withoutFolder)),
                                     displayPath(fromNativePath(folder))));
     else
         d.showActionStatus({});
@@ -417,13 +429,17 @@ QString DuplicatesView::statusText() const
 
 void DuplicatesView::updateControls()
 {
-    m_toggle->setText(m_shown ? tr("Show &All Files") : m_search ? tr("Cancel Finding &Duplicates") : tr("Find &Duplicates"));
+    m_toggle->setText(m_shown    ? tr("Show &All Files")
+                      : m_search ? tr("Cancel Finding &Duplicates")
+                                 : tr("Find &Duplicates"));
     m_selectMenu->menuAction()->setEnabled(m_shown);
     m_bar->setVisible(m_search.has_value());
     m_barButton->setVisible(m_search || m_shown);
     m_barButton->setText(m_search ? tr("Cancel") : tr("Show All Files"));
-    m_barButton->setShortcut(Qt::Key_Escape); // after the text, which sets its own; the scan's Stop is hidden now
-    m_barButton->setToolTip(m_search ? tr("Stop looking for duplicates (Esc)") : tr("Back to the list as it was (Esc)"));
+    m_barButton->setShortcut(
+        Qt::Key_Escape); // after the text, which sets its own; the scan's Stop is hidden now
+    m_barButton->setToolTip(m_search ? tr("Stop looking for duplicates (Esc)")
+                                     : tr("Back to the list as it was (Esc)"));
 }
 
 } // namespace vellumry

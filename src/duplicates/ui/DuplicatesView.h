@@ -33,7 +33,13 @@ class DuplicatesView : public QObject
     Q_OBJECT
 public:
     // Which file of each group is kept (not selected) by selectCopies(); ties go to the first by path.
-    enum class Keep { Oldest, Newest, ShortestPath, InFolder };
+    enum class Keep
+    {
+        Oldest,
+        Newest,
+        ShortestPath,
+        InFolder
+    };
 
     // Owned by `owner`, after its window, menus and batch runner exist; connects their actions.
     explicit DuplicatesView(AppDelegate &owner);
@@ -69,8 +75,8 @@ Q_SIGNALS:
 private:
     void start();
     void searchDone(const DuplicateResult &result, const ItemList &candidates);
-    void show();      // m_groups into the table
-    void prune();     // members no longer listed or no longer on disk leave; single members too
+    void show();  // m_groups into the table
+    void prune(); // members no longer listed or no longer on disk leave; single members too
     void updateControls();
     void keepFlatState();
 
