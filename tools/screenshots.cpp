@@ -9,7 +9,8 @@
 // box of favourite applications over the window); then, for a small tree of its own, rename-preview-{dark,light}.png
 // (the rename sheet's live preview) and classify-preview-{dark,light}.png (the classification's preview sheet),
 // and classified.png after that classification; then that classification is undone from Edit > Undo and
-// history-{light,dark}.png show the History window.
+// history-{light,dark}.png show the History window; last FOLDER is opened again and duplicates-{light,dark}.png
+// show its duplicates view, the copies of each group selected (the oldest file kept).
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
 #include "appmanager/ui/AppFileSheet.h"
@@ -226,6 +227,22 @@ int main(int argc, char *argv[])
         controller.ShowHistoryAction();
         controller.historyWindow->table->selectRow(1);
         screenShot(dark ? QStringLiteral("/history-dark.png") : QStringLiteral("/history-light.png"));
+    }
+
+    // The duplicates view of FOLDER, the copies selected, light and dark.
+    controller.historyWindow->close();
+    controller.openFoldersAsDrop({fromNativePath(argv[2])});
+    loop.exec();
+    QEventLoop found;
+    QObject::connect(controller.duplicates(), &DuplicatesView::searchEnded, &found, &QEventLoop::quit);
+    controller.window->findDuplicatesAction->trigger();
+    found.exec();
+    controller.SelectCopiesAction(DuplicatesView::Keep::Oldest);
+    for (const bool dark : {false, true}) {
+        style = dark ? QStringLiteral("Dark") : QString();
+        controller.BMakeModeTimer_hander();
+        settle(500);
+        controller.window->grab().save(out + (dark ? QStringLiteral("/duplicates-dark.png") : QStringLiteral("/duplicates-light.png")));
     }
     return 0;
 }

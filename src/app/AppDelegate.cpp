@@ -166,6 +166,7 @@ void AppDelegate::awakeFromNib()
 
     window->buildMenus();
     connectCommands();
+    m_duplicates = new DuplicatesView(*this);
     updateUndoAction();
     // Batches of the command line, or of another window, may have been journaled meanwhile.
     connect(qApp, &QGuiApplication::applicationStateChanged,

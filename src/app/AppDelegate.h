@@ -10,6 +10,7 @@
 #include "appmanager/PRUninstallFileNode.h"
 #include "appmanager/ui/AppBoxPresenter.h"
 #include "appmanager/ui/ApplicationsController.h"
+#include "duplicates/ui/DuplicatesView.h"
 #include "model/FileLists.h"
 #include "platform/DesktopServices.h"
 
@@ -147,6 +148,10 @@ public:
     // the files that still exist.
     void RefreshMainFoldersAction();
     TreeWatcher *watcher() const; // the one following the scanned trees
+    // Selection > Find Duplicates (Ctrl+D) and Select Copies: DuplicatesView does the work.
+    DuplicatesView *duplicates() const { return m_duplicates; }
+    void FindDuplicatesAction() { m_duplicates->toggle(); }
+    void SelectCopiesAction(DuplicatesView::Keep rule, const QByteArray &folder = {}) { m_duplicates->selectCopies(rule, folder); }
     void imageBrowserSelectionDidChange();
     void tableViewSelectionDidChange();
     void imageBrowserCellWasDoubleClickedAtIndex(int index);
@@ -240,6 +245,8 @@ private:
     friend class ShownList;
     friend class StatusLine;
     friend class LiveUpdates;
+    friend class DuplicatesView;
+    DuplicatesView *m_duplicates = nullptr;
     const ItemList *m_shownSource = nullptr; // the list the shown list was last filled from
     BatchRunner *m_batches = nullptr;
     PreferencesController *m_preferences = nullptr;

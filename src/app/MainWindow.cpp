@@ -364,6 +364,11 @@ void MainWindow::buildMenus()
     selectionMenu->addSeparator();
     add(selectionMenu, RenameSelection, tr("&Rename…"), QKeySequence(Qt::Key_F2),
         tr("Rename the selected files from their folders' names or a text"));
+    selectionMenu->addSeparator();
+    findDuplicatesAction = selectionMenu->addAction(tr("Find &Duplicates"));
+    findDuplicatesAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    findDuplicatesAction->setStatusTip(tr("List the files that have the same content, group by group"));
+    selectCopiesMenu = selectionMenu->addMenu(tr("Select &Copies"));
 
     add(showFilesMenu, ShowAllFiles, tr("All Files"));
     add(showFilesMenu, ShowImages, tr("Images"));

@@ -49,6 +49,9 @@ public:
     };
     QAction *action(Command command) const { return m_actions.at(command); }
     QAction *refreshAction = nullptr; // View > Refresh: the main folders scanned again
+    // Selection > Find Duplicates and Select Copies (the duplicates view fills and connects them).
+    QAction *findDuplicatesAction = nullptr;
+    QMenu *selectCopiesMenu = nullptr;
     // The File, Edit, View and Selection menus of the menu bar, the show-files menu and the move-to menu.
     void buildMenus();
     // The Settings and Help menus, which close the menu bar: after every other menu was added.

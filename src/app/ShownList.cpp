@@ -19,6 +19,8 @@ void ShownList::reload(const ItemList &list, bool allFiles)
 {
     d.m_refreshTimer->stop();
     d.m_actionStatus.clear();
+    if (d.m_duplicates)
+        d.m_duplicates->shownListReplaced();
     d.FileListController->setItems(list);
     d.m_shownSource = &list;
     d.m_shownIsAllFiles = allFiles;

@@ -36,6 +36,8 @@ void StatusLine::update()
         text = d.fileCount(files);
     if (!d.m_scanner->isScanning() && (files > 0 || shown > 0))
         text += totalsText();
+    if (const QString groups = d.m_duplicates ? d.m_duplicates->statusText() : QString(); !groups.isEmpty())
+        text = groups + (d.m_duplicates->isShown() ? selectionText() : QString());
     if (!d.m_actionStatus.isEmpty())
         text = d.m_actionStatus + u"  ·  "_s + text;
     d.window->statusLabel->setText(text);
@@ -44,7 +46,12 @@ void StatusLine::update()
 QString StatusLine::totalsText() const
 {
     // ", 3.2 GB" for what is shown, then " · 12 selected, 48 MB" for the selection of the visible view.
-    QString text = u", "_s + sizeText(d.FileListController->shownBytes());
+    return u", "_s + sizeText(d.FileListController->shownBytes()) + selectionText();
+}
+
+QString StatusLine::selectionText() const
+{
+    QString text;
     const QList<int> rows = d.selectedRows();
     if (!rows.isEmpty()) {
         quint64 selectedBytes = 0;

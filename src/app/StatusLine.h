@@ -15,6 +15,7 @@ public:
 
 private:
     QString totalsText() const; // ", SIZE" of the shown files, then the selection's count and size
+    QString selectionText() const; // " · 12 selected, 48 MB"; empty with nothing selected
     void updateKindCounts();    // "Images (1,204)"
 
     AppDelegate &d;

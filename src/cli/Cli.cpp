@@ -189,6 +189,15 @@ constexpr const char *kUsage =
     "                                name holds it (ignoring case and accents); with * or ? it is a\n"
     "                                pattern for the whole name; with / it is matched against the\n"
     "                                path below the scanned folder instead of the name.\n"
+    "  duplicates [--empty] FOLDER...\n"
+    "                                Scan the folders and print every set of files with the same\n"
+    "                                content, one file per line: group number, size in bytes and\n"
+    "                                path, separated by tabs, a blank line between groups. Groups\n"
+    "                                come largest waste first; hard links to one file count once.\n"
+    "                                Empty files count only with --empty. The summary (groups,\n"
+    "                                files, space that could be freed, files unreadable or changed\n"
+    "                                since the scan) goes to standard error. Status 1 when a\n"
+    "                                folder cannot be read.\n"
     "  kind NAME...                  Print the kind a file of each name is given.\n"
     "  size BYTES...                 Print the size text of each byte count.\n"
     "  move (--up N | --to FOLDER | --to-main MAINFOLDER) [--dry-run] FILE...\n"
@@ -289,6 +298,8 @@ int run(int argc, char *argv[])
     }
     if (command == "scan")
         return scanCommand(argc, argv, args);
+    if (command == "duplicates")
+        return duplicatesCommand(argc, argv, args);
     if (command == "kind")
         return kindCommand(args);
     if (command == "size")

@@ -81,6 +81,8 @@ int runPlanCommand(const Plan &plan, bool dryRun, const QString &operation);
 
 // The commands.
 int scanCommand(int argc, char *argv[], const Args &args);
+// duplicates [--empty] FOLDER...: the sets of files with one content among the scanned files.
+int duplicatesCommand(int argc, char *argv[], const Args &args);
 int kindCommand(const Args &args);
 int sizeCommand(const Args &args);
 int moveCommand(const Args &args);

@@ -332,7 +332,10 @@ QList<std::pair<QByteArray, QByteArray>> trashFolders(const QByteArray &path)
 
 QByteArray findTrashedEntry(const QByteArray &originalPath, quint64 inode)
 {
+    // The Trash numbers a taken name before its first dot ("x.tar.gz" becomes "x.2.tar.gz"): only the part
+    // before it is sure to start the entry's name. Path= below tells the entries apart.
     const QByteArray name = lastPathComponent(originalPath);
+    const QByteArray stem = name.left(name.indexOf('.') < 0 ? name.size() : name.indexOf('.'));
     QByteArray best, bestDate;
     for (const auto &[folder, top] : trashFolders(originalPath)) {
         const QByteArray infoFolder = folder + "/info";
@@ -341,8 +344,7 @@ QByteArray findTrashedEntry(const QByteArray &originalPath, quint64 inode)
             continue;
         while (const dirent *entry = ::readdir(dir)) {
             const QByteArray infoName(entry->d_name);
-            // The Trash names an entry after its own name, numbered when taken ("x.2.trashinfo").
-            if (!infoName.startsWith(name) || !infoName.endsWith(".trashinfo"))
+            if (!infoName.startsWith(stem) || !infoName.endsWith(".trashinfo"))
                 continue;
             QFile file(QFile::decodeName(infoFolder + '/' + infoName));
             if (!file.open(QIODevice::ReadOnly))

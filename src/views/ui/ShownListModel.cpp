@@ -4,6 +4,9 @@
 #include "platform/NativePath.h"
 #include "views/ui/FileMime.h"
 
+#include <QColor>
+#include <QGuiApplication>
+#include <QPalette>
 #include <QPixmap>
 
 #include <algorithm>
@@ -47,14 +50,40 @@ int ShownListModel::columnForIdentifier(const QString &identifier)
     return -1;
 }
 
-int ShownListModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : ColumnCount; }
+int ShownListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount + (m_groups.isEmpty() ? 0 : 1);
+}
+
+void ShownListModel::setGroups(QHash<const IKImageItem *, int> groups)
+{
+    beginResetModel(); // the column count changes
+    m_groups = std::move(groups);
+    endResetModel();
+}
 
 QVariant ShownListModel::data(const QModelIndex &index, int role) const
 {
-    const IKImageItem *row = index.isValid() && index.column() < ColumnCount ? rowItem(index.row()) : nullptr;
+    const IKImageItem *row = index.isValid() && index.column() < columnCount() ? rowItem(index.row()) : nullptr;
     if (!row)
         return {};
     const IKImageItem &item = *row;
+    if (const int group = m_groups.value(&item); group > 0) {
+        if (role == GroupRole || (role == Qt::DisplayRole && index.column() == GroupColumn))
+            return group;
+        if (role == Qt::BackgroundRole && group % 2 == 0) {
+            // The ground tinted with the accent, from the look's palette: it follows dark and light.
+            const QPalette palette = QGuiApplication::palette();
+            const QColor ground = palette.color(QPalette::Base), accent = palette.color(QPalette::Highlight);
+            const auto mix = [](int a, int b) { return (a * 85 + b * 15) / 100; };
+            return QColor(mix(ground.red(), accent.red()), mix(ground.green(), accent.green()),
+                          mix(ground.blue(), accent.blue()));
+        }
+        if (role == Qt::TextAlignmentRole && index.column() == GroupColumn)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+    } else if (role == GroupRole) {
+        return 0;
+    }
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {
@@ -93,8 +122,10 @@ QVariant ShownListModel::data(const QModelIndex &index, int role) const
 
 QVariant ShownListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount())
         return QAbstractTableModel::headerData(section, orientation, role);
+    if (section == GroupColumn && (role == IdentifierRole || role == Qt::DisplayRole))
+        return role == IdentifierRole ? u"Group"_s : tr("Group");
     if (role == IdentifierRole)
         return columnIdentifier(section);
     if (role == Qt::DisplayRole) {
@@ -401,7 +432,7 @@ void ShownListModel::itemsChanged()
     m_rowBytes.reset();
     forgetIndex();
     if (const int rows = rowCount(); rows > 0)
-        Q_EMIT dataChanged(index(0, 0), index(rows - 1, ColumnCount - 1));
+        Q_EMIT dataChanged(index(0, 0), index(rows - 1, columnCount() - 1));
 }
 
 } // namespace vellumry

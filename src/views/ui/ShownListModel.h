@@ -20,9 +20,12 @@ class ShownListModel : public QAbstractTableModel
 public:
     // The list table's columns, known by their identifiers "Name", "Path", "Size", "Type", "Date".
     enum Column { NameColumn, PathColumn, SizeColumn, TypeColumn, DateColumn, ColumnCount };
+    // Shown after the others, and only while the rows are grouped (see setGroups()): "Group".
+    enum { GroupColumn = ColumnCount };
     enum Role {
         ThumbnailRole = Qt::UserRole + 1, // the grid's picture of a row (column 0)
         IdentifierRole,                   // header data: the column identifier
+        GroupRole,                        // the row's group number (from 1), 0 when the rows are not grouped
     };
 
     using ThumbnailSource = std::function<QPixmap(const IKImageItem &)>;
@@ -83,6 +86,12 @@ public:
 
     void setThumbnailSource(ThumbnailSource source) { m_thumbnails = std::move(source); }
 
+    // Rows in groups (sets of copies): each item's group number, from 1. While set, the table has the
+    // Group column and every other group is shaded; empty: a flat list again. Items not in the map are
+    // shown ungrouped. The keys are only compared, never followed.
+    void setGroups(QHash<const IKImageItem *, int> groups);
+    bool isGrouped() const { return !m_groups.isEmpty(); }
+
 Q_SIGNALS:
     void filterApplied();
 
@@ -114,6 +123,7 @@ private:
     NameMatcher m_filter;
     QByteArrayList m_mainFolders;
     ThumbnailSource m_thumbnails;
+    QHash<const IKImageItem *, int> m_groups;
 };
 
 } // namespace vellumry

@@ -1,0 +1,232 @@
+// The duplicate search against a plain reference that hashes every whole file, over trees made to trip
+// each shortcut the engine takes (ends, sizes, links, files that change under it); then the command.
+#include "duplicates/DuplicateFinder.h"
+#include "support/TempDir.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QMap>
+#include <QProcess>
+#include <QTest>
+
+#include <fstream>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace vellumry;
+using namespace vellumry::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Deterministic content: equal for equal (size, seed), with the byte at `flip` (from the end when
+// negative) changed.
+QByteArray content(qint64 size, int seed, qint64 flip)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qint64 i = 0; i < size; ++i)
+        bytes[i] = char((i * 131 + seed * 17 + (i >> 9)) & 0xff);
+    if (flip != LLONG_MIN && size > 0)
+        bytes[flip < 0 ? size + flip : flip] ^= 0x5a;
+    return bytes;
+}
+
+void writeFile(const QByteArray &path, const QByteArray &bytes, std::ios::openmode mode = std::ios::trunc)
+{
+    std::ofstream file(path.constData(), std::ios::binary | mode);
+    QVERIFY(file.write(bytes.constData(), bytes.size()).flush().good());
+}
+
+// Builds the tree a row describes, one entry per word list, and the candidates a scan would give:
+//   f NAME SIZE [FLIP|- [SEED]]  a file       h NAME TARGET  a hard link  l NAME TARGET  a symbolic link
+//   p NAME SIZE  a FIFO  d NAME SIZE  a folder  (both listed as files of SIZE, as if replaced since)
+//   g NAME  the file grows by a byte once listed
+std::vector<DuplicateCandidate> makeTree(const QByteArray &root, const QByteArrayList &entries)
+{
+    std::vector<DuplicateCandidate> candidates;
+    QMap<QByteArray, quint64> sizes;
+    for (const QByteArray &entry : entries) {
+        const QByteArrayList w = entry.split(' ');
+        const QByteArray path = root + '/' + w[1];
+        if (w[0] == "g") {
+            writeFile(path, "+", std::ios::app);
+            continue;
+        }
+        quint64 size = w.size() > 2 ? w[2].toULongLong() : 0;
+        if (w[0] == "f")
+            writeFile(path, content(qint64(size), w.value(4).toInt(),
+                                    w.value(3, "-") == "-" ? LLONG_MIN : w[3].toLongLong()));
+        else if (w[0] == "h" || w[0] == "l")
+            size = sizes.value(w[2]);
+        if ((w[0] == "h" && ::link(QByteArray(root + '/' + w[2]).constData(), path.constData()) != 0) ||
+            (w[0] == "l" && ::symlink(w[2].constData(), path.constData()) != 0) ||
+            (w[0] == "p" && ::mkfifo(path.constData(), 0600) != 0) ||
+            (w[0] == "d" && ::mkdir(path.constData(), 0700) != 0))
+            qFatal("cannot make %s", path.constData());
+        sizes.insert(w[1], size);
+        candidates.push_back({path, size});
+    }
+    return candidates;
+}
+
+struct Reference
+{
+    QList<QByteArrayList> groups;
+    int unreadable = 0, changed = 0;
+};
+
+// The slow, obvious answer: every file sharing its listed size with another is read whole; of the paths
+// to one inode the first is kept.
+Reference reference(const std::vector<DuplicateCandidate> &candidates, bool includeEmpty)
+{
+    QMap<quint64, int> sizeCount;
+    QMap<QByteArray, quint64> sizeOf;
+    for (const DuplicateCandidate &c : candidates)
+        ++sizeCount[sizeOf[c.path] = c.size];
+    Reference ref;
+    QMap<QPair<dev_t, ino_t>, QByteArray> firstPath;
+    QMap<QPair<quint64, QByteArray>, QByteArrayList> byContent;
+    for (const DuplicateCandidate &c : candidates) {
+        struct stat st;
+        std::ifstream file;
+        if (sizeCount[c.size] < 2 || (c.size == 0 && !includeEmpty))
+            continue;
+        if (::lstat(c.path.constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
+            !(file = std::ifstream(c.path.constData(), std::ios::binary)))
+            ++ref.unreadable;
+        else if (quint64(st.st_size) != c.size)
+            ++ref.changed;
+        else if (QByteArray &first = firstPath[{st.st_dev, st.st_ino}]; first.isEmpty() || c.path < first)
+            first = c.path;
+        QByteArray bytes(qsizetype(c.size), Qt::Uninitialized);
+        if (file.is_open() && quint64(st.st_size) == c.size && file.read(bytes.data(), bytes.size()))
+            byContent[{c.size, QCryptographicHash::hash(bytes, QCryptographicHash::Sha256)}].append(c.path);
+    }
+    const QByteArrayList kept = firstPath.values();
+    for (auto it = byContent.cbegin(); it != byContent.cend(); ++it) {
+        QByteArrayList paths = it.value();
+        paths.removeIf([&](const QByteArray &p) { return !kept.contains(p); });
+        std::sort(paths.begin(), paths.end());
+        if (paths.size() >= 2)
+            ref.groups.append(paths);
+    }
+    const auto waste = [&](const QByteArrayList &g) {
+        return QFileInfo(QFile::decodeName(g[0])).size() * (g.size() - 1);
+    };
+    std::sort(ref.groups.begin(), ref.groups.end(), [&](const QByteArrayList &a, const QByteArrayList &b) {
+        return waste(a) != waste(b) ? waste(a) > waste(b) : a[0] < b[0];
+    });
+    return ref;
+}
+
+} // namespace
+
+class TestDuplicateFinder : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void findsWhatWholeHashesFind_data()
+    {
+        QTest::addColumn<QByteArray>("tree"); // entries as makeTree reads them, split by ";"
+        QTest::addColumn<bool>("includeEmpty");
+        using B = QByteArray;
+        QTest::addColumn<int>("groups");  // how many the reference finds: the row really sets its trap
+        QTest::addColumn<int>("skipped"); // unreadable and changed, as the reference counts them
+        QTest::newRow("middle byte, small and large")
+            << B("f a 5000;f b 5000 2500;f c 5000;f d 100000;f e 100000 50000;f g 100000") << false << 2 << 0;
+        QTest::newRow("last byte past the read buffer")
+            << B("f a 3145735;f b 3145735 -1;f c 3145735;f d 3145735 -4097") << false << 1 << 0;
+        QTest::newRow("first byte") << B("f a 9000;f b 9000 0;f c 9000;f d 9000 0") << false << 2 << 0;
+        QTest::newRow("whole-read limit, seeds, order by waste then path")
+            << B("f a 8192 - 1;f b 8192 - 1;f c 8193 - 1;f d 8193 - 1;f e 8193 - 2;f k 10 - 4;f l 10 - 4;f m "
+                 "10 - 3;f n 10 - 3;f o 1000 - 5;f p 1000 - 5;f q 1000 - 5")
+            << false << 5 << 0;
+        QTest::newRow("hard links count once, under the first path")
+            << B("f m 20000;h a m;h z m;f q 20000;f x 500;h y x") << false << 1 << 0;
+        QTest::newRow("symbolic links are not followed") << B("f a 700;f c 700;l b a") << false << 1 << 1;
+        QTest::newRow("empty files left out") << B("f a 0;f b 0;f c 1;f d 1 0") << false << 0 << 0;
+        QTest::newRow("empty files asked for") << B("f a 0;f b 0;f c 1;f d 1") << true << 2 << 0;
+        QTest::newRow("names that are not UTF-8")
+            << B("f \xff\xfe 300;f r\xe9 300;f a 300 1") << false << 1 << 0;
+        // Root reads files whatever their permissions, so unreadable entries here are a FIFO and a folder
+        // where the candidate list says files were.
+        QTest::newRow("unreadable") << B("f a 400;f b 400;p c 400;d e 400") << false << 1 << 2;
+        QTest::newRow("changed since listed")
+            << B("f a 12000;f b 12000;f c 12000;f s 10;f t 10;f u 10 3;g c;g t") << false << 1 << 2;
+    }
+
+    void findsWhatWholeHashesFind()
+    {
+        QFETCH(QByteArray, tree);
+        QFETCH(bool, includeEmpty);
+        TempDir dir;
+        const std::vector<DuplicateCandidate> candidates = makeTree(dir.path(), tree.split(';'));
+        const Reference ref = reference(candidates, includeEmpty);
+        QTEST(int(ref.groups.size()), "groups");
+        QTEST(ref.unreadable + ref.changed, "skipped");
+        for (int threads : {1, 4}) {
+            std::atomic<quint64> hashed = 1, toHash = 0; // as the last report (on this thread) says
+            const std::atomic_bool cancelled{false};
+            const DuplicateResult result = findDuplicates(
+                candidates, {includeEmpty, threads}, cancelled,
+                [&](const DuplicateProgress &p) { hashed = p.bytesHashed, toHash = p.bytesToHash; });
+            QList<QByteArrayList> found;
+            for (const DuplicateGroup &group : result.groups) {
+                found.append(QByteArrayList());
+                for (std::size_t member : group.members) {
+                    found.last().append(candidates[member].path);
+                    QCOMPARE(group.size, candidates[member].size);
+                }
+            }
+            QCOMPARE(found, ref.groups);
+            QCOMPARE(result.unreadable, ref.unreadable);
+            QCOMPARE(result.changed, ref.changed);
+            QVERIFY(!result.cancelled && hashed == toHash);
+        }
+        const std::atomic_bool cancelled{true};
+        const DuplicateResult stopped = findDuplicates(candidates, {includeEmpty, 2}, cancelled);
+        QVERIFY(stopped.cancelled && stopped.groups.empty());
+    }
+
+    // The command: lines, blank lines between groups, escapes, the summary and the exit status.
+    void command_data()
+    {
+        QTest::addColumn<QByteArray>("tree");   // entries as makeTree reads them, split by ";"
+        QTest::addColumn<QString>("arguments"); // "@" is the tree
+        QTest::addColumn<QByteArray>("output");
+        QTest::addColumn<QByteArray>("summary");
+        QTest::addColumn<int>("status");
+        using B = QByteArray;
+        QTest::newRow("groups") << B("f a\tb 5;f c 5;f d 7 - 1;f e 7 - 1;f n 7;f z 3 0") << u"duplicates @"_s
+                                << B("1\t7\t@/d\n1\t7\t@/e\n\n2\t5\t@/a\\tb\n2\t5\t@/c\n")
+                                << B("2 groups, 4 files, 12 bytes could be freed\n") << 0;
+        QTest::newRow("none") << B("f a 0;f b 0") << u"duplicates @"_s << B()
+                              << B("0 groups, 0 files, 0 bytes could be freed\n") << 0;
+        QTest::newRow("empty") << B("f a 0;f b 0") << u"duplicates --empty @"_s << B("1\t0\t@/a\n1\t0\t@/b\n")
+                               << B("1 group, 2 files, 0 bytes could be freed\n") << 0;
+        QTest::newRow("missing folder")
+            << B("f a 1") << u"duplicates @ @/gone"_s << B()
+            << B("vellumry-cli: cannot scan @/gone: No such file or directory\n") << 1;
+    }
+
+    void command()
+    {
+        QFETCH(QByteArray, tree);
+        QFETCH(QString, arguments);
+        QFETCH(QByteArray, output);
+        QFETCH(QByteArray, summary);
+        TempDir dir;
+        makeTree(dir.path(), tree.split(';'));
+        QProcess cli;
+        cli.start(QFile::decodeName(qgetenv("VELLUMRY_CLI")),
+                  arguments.replace(u"@"_s, QFile::decodeName(dir.path())).split(u' '));
+        QVERIFY(cli.waitForFinished(30000));
+        QCOMPARE(cli.readAllStandardOutput(), output.replace('@', dir.path()));
+        QCOMPARE(cli.readAllStandardError(), summary.replace('@', dir.path()));
+        QTEST(cli.exitCode(), "status");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDuplicateFinder)
+#include "tst_duplicatefinder.moc"
