@@ -5,8 +5,9 @@
 // Writes OUTDIR/start.png, main-light.png, main-dark.png, list.png, filter-light.png and filter-dark.png (the
 // first NAME's first three letters typed into the filter) and preview-<NAME>.png for every file
 // NAME (a file name inside FOLDER's tree) selected in turn; then applications.png (this desktop's default
-// applications), app-files.png (the extension sheet of the first one, its first row ticked) and app-box.png (the
-// box of favourite applications over the window); then, for a small tree of its own, rename-preview-{dark,light}.png
+// applications), app-files.png (the extension sheet of the first one, its first row ticked),
+// applications-{default,installed}-{light,dark}.png and app-files-{light,dark}.png (the sheet over the window) and
+// app-box.png (the box of favourite applications over the window); then, for a small tree of its own, rename-preview-{dark,light}.png
 // (the rename sheet's live preview) and classify-preview-{dark,light}.png (the classification's preview sheet),
 // and classified.png after that classification; then that classification is undone from Edit > Undo and
 // history-{light,dark}.png show the History window.
@@ -168,6 +169,33 @@ int main(int argc, char *argv[])
         controller.AppFileWindow->grab().save(out + QStringLiteral("/app-files.png"));
         controller.CloseAppFileWindow();
     }
+    // The Applications tab in both looks: the default applications, the extension sheet of the first over the
+    // window, then the installed applications with the names and icons of the desktop's menus.
+    for (const bool dark : {false, true}) {
+        const QString suffix = dark ? QStringLiteral("-dark.png") : QStringLiteral("-light.png");
+        style = dark ? QStringLiteral("Dark") : QString();
+        controller.BMakeModeTimer_hander();
+        controller.CheckDarkTimer_hander();
+        controller.StartScanAppInformation();
+        apps.exec();
+        settle(500);
+        controller.window->grab().save(out + QStringLiteral("/applications-default") + suffix);
+        if (controller.appController->rowCount() > 0) {
+            QEventLoop rows;
+            QObject::connect(&controller, &AppDelegate::appFileRowsFinished, &rows, &QEventLoop::quit);
+            controller.appsPage->cellAt(0)->relatedBtn()->click();
+            rows.exec();
+            screenShot(QStringLiteral("/app-files") + suffix);
+            controller.CloseAppFileWindow();
+        }
+        controller.scanAllApplicationFolder();
+        apps.exec();
+        settle(800);
+        controller.window->grab().save(out + QStringLiteral("/applications-installed") + suffix);
+    }
+    style.clear();
+    controller.BMakeModeTimer_hander();
+    controller.CheckDarkTimer_hander();
     // The box of favourite applications, popped up from the main window's button.
     controller.appTabs->setCurrentIndex(0);
     controller.ClickStateBanner(controller.window->appBoxBtn);

@@ -17,6 +17,8 @@
 #include "views/ui/PRButton.h"
 
 #include <QAbstractItemModelTester>
+#include <QAction>
+#include <QBrush>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -273,6 +275,7 @@ private Q_SLOTS:
         DesktopFixture::writeEntry(apps + u"/b.desktop"_s, u"b"_s, "Icon=" + iconFile.toUtf8());
         DesktopFixture::writeEntry(apps + u"/a.desktop"_s, u"a"_s);
         DesktopFixture::writeEntry(apps + u"/_z.desktop"_s, u"z"_s, "Icon=no-such-icon-anywhere");
+        DesktopFixture::writeEntry(apps + u"/helper.desktop"_s, u"Helper"_s, "NoDisplay=true");
         AppDelegate &app = run.launch();
         // The window's box button and the tray item show the box as a popover that a click elsewhere closes;
         // the banner brings the detached box forward.
@@ -307,8 +310,18 @@ private Q_SLOTS:
         QVERIFY(run.refreshed([&] { app.appTabs->setCurrentWidget(app.appsPage); }));
         QCOMPARE(shownNames(app), (QStringList{u"apple"_s, u"_Tool"_s, u"Zebra"_s}));
 
-        QVERIFY(run.refreshed([&] { app.appsPage->inventoryButton->click(); }));
-        QCOMPARE(shownNames(app), (QStringList{u"_z.desktop"_s, u"a.desktop"_s, u"b.desktop"_s}));
+        // Installed Applications asked for during a refresh runs once it has ended; menus' names are shown,
+        // the NoDisplay entry only when hidden entries are asked for.
+        QVERIFY(run.refreshed([&] {
+            app.StartScanAppInformation();
+            app.scanAllApplicationFolder();
+        }));
+        QCOMPARE(shownNames(app), (QStringList{u"z"_s, u"a"_s, u"b"_s}));
+        app.applications->showHiddenAction->trigger();
+        QCOMPARE(shownNames(app), (QStringList{u"z"_s, u"a"_s, u"b"_s, u"Helper"_s}));
+        QCOMPARE(app.appController->index(3, 0).data(Qt::ForegroundRole).value<QBrush>().color(),
+                 QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text));
+        app.applications->showHiddenAction->trigger();
         const auto data = [&](int row, int column, int role) { return app.appController->index(row, column).data(role); };
         QVERIFY(data(0, AppTableModel::MDateColumn, Qt::ToolTipRole).toString().startsWith(u"Used 0 times, last "_s));
         QVERIFY(!app.scanProgressor->isVisibleTo(app.window) && app.SortButton->isVisibleTo(app.window));
@@ -388,6 +401,39 @@ private Q_SLOTS:
         QVERIFY(f.box->gridModel->rowCount() == 4 && AppBoxStore::storedPaths(f.settings).size() == 4);
         // The closed panel goes (saving its state) while the test's home is still there.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // The context menu's Remove takes the record right-clicked, even when a search result replaced the grid
+    // between the click and the choice: never the one now at that row.
+    void removalTakesTheClickedRecord_data()
+    {
+        QTest::addColumn<int>("clicked");
+        QTest::addColumn<QString>("search");
+        QTest::addColumn<int>("shownAfter");
+        QTest::newRow("no search") << 1 << QString() << 2;
+        QTest::newRow("search leaves another at the row") << 0 << u"edit"_s << 1;
+        QTest::newRow("search moves the record up") << 2 << u"tool"_s << 0;
+        QTest::newRow("search drops the record") << 0 << u"tool"_s << 1;
+    }
+    void removalTakesTheClickedRecord()
+    {
+        QFETCH(int, clicked);
+        QFETCH(QString, search);
+        QFETCH(int, shownAfter);
+        Fixture f;
+        f.select(clicked); // as the right click does
+        f.box->imageBrowserCellWasRightClickedAtIndex(clicked, f.box->mapToGlobal(QPoint(10, 10)));
+        QTRY_VERIFY(f.box->AppMenu->isVisible());
+        f.box->thesearchField->setText(search);
+        if (!search.isEmpty())
+            QTRY_COMPARE(f.box->gridModel->rowCount(), 1);
+        QAction *remove = f.box->AppMenu->actions().at(2);
+        QTest::mouseClick(f.box->AppMenu, Qt::LeftButton, {}, f.box->AppMenu->actionGeometry(remove).center());
+        QTRY_VERIFY(!f.box->AppMenu->isVisible());
+        QStringList kept = f.paths;
+        kept.removeAt(clicked);
+        QCOMPARE(AppBoxStore::storedPaths(f.settings), kept);
+        QCOMPARE(f.box->gridModel->rowCount(), shownAfter);
     }
 
     // The manage table shows the desktop's record of the last use, not the file date; the narrowing orders

@@ -14,6 +14,7 @@ class QTableView;
 
 namespace vellumry {
 
+class BackgroundImageView;
 class SHTableCellView;
 
 // The sheet's rows (its array controller).
@@ -63,7 +64,10 @@ public:
     // Says which application the rows belong to.
     void setApplicationName(const QString &name);
     void showMessage(const QString &text); // empty hides it
+    // The sheet's ground for the light or dark look, as the other sheets have it.
+    void applyLook(bool dark);
 
+    BackgroundImageView *imageView;
     QTableView *appFileTableview;
     AppFileListModel *appFileController;
     QProgressBar *scanAppFileProgressor;
