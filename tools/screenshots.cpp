@@ -13,6 +13,7 @@
 // history-{light,dark}.png show the History window.
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
+#include "appmanager/AppInventory.h"
 #include "appmanager/ui/AppFileSheet.h"
 #include "appmanager/ui/AppTableModel.h"
 #include "appmanager/ui/ApplicationsPage.h"
@@ -170,7 +171,24 @@ int main(int argc, char *argv[])
         controller.CloseAppFileWindow();
     }
     // The Applications tab in both looks: the default applications, the extension sheet of the first over the
-    // window, then the installed applications with the names and icons of the desktop's menus.
+    // window, then the installed applications with the names and icons of the desktop's menus. A desktop that
+    // names no default application gets two of its menus' applications as defaults in this tool's own home.
+    if (controller.appController->rowCount() == 0) {
+        QByteArrayList ids;
+        for (const QString &path : installedDesktopEntries()) {
+            const std::optional<DesktopEntry> entry = loadDesktopEntry(path);
+            if (ids.size() < 2 && entry && !entry->noDisplay && desktopEntryLoadsInGio(path))
+                ids.append(QFile::encodeName(QFileInfo(path).fileName()));
+        }
+        QFile list(home.path() + QStringLiteral("/mimeapps.list"));
+        if (!ids.isEmpty() && !list.exists() && list.open(QIODevice::WriteOnly))
+            list.write("[Default Applications]\ntext/plain=" + ids.first() + "\nimage/png=" + ids.first() +
+                       "\nimage/jpeg=" + ids.first() + "\napplication/pdf=" + ids.last() +
+                       "\napplication/zip=" + ids.last() + "\n");
+        list.close();
+        settle(500);
+        settings.setValue(QStringLiteral("KestrowUserData"), home.path()); // as if granted before
+    }
     for (const bool dark : {false, true}) {
         const QString suffix = dark ? QStringLiteral("-dark.png") : QStringLiteral("-light.png");
         style = dark ? QStringLiteral("Dark") : QString();

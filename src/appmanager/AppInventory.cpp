@@ -361,6 +361,18 @@ std::optional<PMAppNodeRef> applicationRecord(const QString &appPath, const Rece
     return node;
 }
 
+void addMenuNameAndIcon(PMAppNode &node)
+{
+    if (!node.appPath().endsWith(u".desktop"_s))
+        return;
+    const std::optional<DesktopEntry> entry = loadDesktopEntry(node.appPath());
+    if (!entry)
+        return;
+    node.setMenuName(entry->localizedName.trimmed());
+    if (node.appImage().isEmpty())
+        node.setAppImage(entry->icon);
+}
+
 int scanAllApplicationFolder(PMAppNodeList &fileNadeArray, const InventoryHandBacks &handBacks,
                              const std::atomic<bool> *cancelled)
 {

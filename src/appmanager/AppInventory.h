@@ -114,6 +114,10 @@ QString applicationVersion(const QString &appPath, const DesktopEntry &entry);
 // the entry out (NoDisplay, or a program GIO cannot find), empty when they show it.
 std::optional<PMAppNodeRef> applicationRecord(const QString &appPath, const RecentUseStore &uses);
 
+// Gives a record of a desktop entry (its appPath) the entry's menu name and, when it has none yet, its
+// icon. Records of anything else, and entries that cannot be loaded, stay as they are.
+void addMenuNameAndIcon(PMAppNode &node);
+
 // The hand-backs of an inventory; each may be empty.
 struct InventoryHandBacks
 {

@@ -131,7 +131,13 @@ class TestAppPage : public QObject
         static_cast<QDialog *>(panel())->accept(); // as the panel's Choose button does
     }
     // The table's row of an application, -1 when it has none.
-    int rowOf(const QString &name) const { return shownNames(*shared).indexOf(name); }
+    int rowOf(const QString &fileName) const
+    {
+        for (int row = 0; row < shared->appController->rowCount(); ++row)
+            if (shared->appController->nodeAt(row)->appName() == fileName)
+                return row;
+        return -1;
+    }
     QStringList shownExtensions(const QString &name) const
     {
         const int row = rowOf(name);

@@ -187,6 +187,8 @@ void ApplicationsController::startAppListThread(bool inventory)
         AppListResult result;
         if (source) {
             result.records = source();
+            for (const PMAppNodeRef &node : std::as_const(result.records))
+                addMenuNameAndIcon(*node); // the names and icons of the desktop's menus
             result.loaded = result.finished = true;
             return result;
         }
@@ -333,7 +335,7 @@ void ApplicationsController::showAppFileWindowAndScan()
     AppFileWindow->showMessage({});
     // The rows are built from copies taken here: the record itself stays on this thread.
     const QStringList extensions = currentNode ? currentNode->fileChildren() : QStringList();
-    const QString name = currentNode ? currentNode->appName() : QString();
+    const QString name = currentNode ? currentNode->shownName() : QString();
     runInBackground(
         this, [extensions, name](const Cancellation &) { return extensionRows(extensions, name); },
         [this, build = ++m_sheetBuild](const PRUninstallFileNodeList &rows) {
