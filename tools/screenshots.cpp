@@ -6,7 +6,7 @@
 // first NAME's first three letters typed into the filter) and preview-<NAME>.png for every file
 // NAME (a file name inside FOLDER's tree) selected in turn; then applications.png (this desktop's default
 // applications), app-files.png (the extension sheet of the first one, its first row ticked),
-// applications-{default,installed}-{light,dark}.png and app-files-{light,dark}.png (the sheet over the window) and
+// applications-{default,installed,hidden}-{light,dark}.png and app-files-{light,dark}.png (the sheet over the window) and
 // app-box.png (the box of favourite applications over the window); then, for a small tree of its own, rename-preview-{dark,light}.png
 // (the rename sheet's live preview) and classify-preview-{dark,light}.png (the classification's preview sheet),
 // and classified.png after that classification; then that classification is undone from Edit > Undo and
@@ -210,6 +210,10 @@ int main(int argc, char *argv[])
         apps.exec();
         settle(800);
         controller.window->grab().save(out + QStringLiteral("/applications-installed") + suffix);
+        controller.applications->setShowHiddenEntries(true); // the entries the menus leave out, greyed
+        settle(300);
+        controller.window->grab().save(out + QStringLiteral("/applications-hidden") + suffix);
+        controller.applications->setShowHiddenEntries(false);
     }
     style.clear();
     controller.BMakeModeTimer_hander();

@@ -93,9 +93,15 @@ AppFileSheet::AppFileSheet(QWidget *parent) : QDialog(parent)
     applyLook(false);
     auto *layout = new QVBoxLayout(imageView);
     layout->setContentsMargins(20, 18, 20, 14);
+    auto *title = new QHBoxLayout;
+    title->setSpacing(12);
+    iconLabel = new QLabel(this);
+    iconLabel->setFixedSize(32, 32);
     titleLabel = new QLabel(this);
     titleLabel->setWordWrap(true);
-    layout->addWidget(titleLabel);
+    title->addWidget(iconLabel);
+    title->addWidget(titleLabel, 1);
+    layout->addLayout(title);
 
     appFileController = new AppFileListModel(this);
     appFileTableview = new QTableView(this);
@@ -138,8 +144,10 @@ AppFileSheet::AppFileSheet(QWidget *parent) : QDialog(parent)
     layout->addLayout(buttons);
 }
 
-void AppFileSheet::setApplicationName(const QString &name)
+void AppFileSheet::setApplicationName(const QString &name, const QIcon &icon)
 {
+    iconLabel->setPixmap(icon.pixmap(32, 32));
+    iconLabel->setVisible(!icon.isNull());
     titleLabel->setText(tr("The file extensions that %1 opens. Tick those it should no longer open, then "
                            "choose the application that opens them from now on.")
                             .arg(name));

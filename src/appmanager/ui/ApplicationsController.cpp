@@ -330,7 +330,7 @@ void ApplicationsController::StartScanApplicationHandle(const PMAppNodeRef &node
 void ApplicationsController::showAppFileWindowAndScan()
 {
     if (currentNode)
-        AppFileWindow->setApplicationName(currentNode->shownName());
+        AppFileWindow->setApplicationName(currentNode->shownName(), appNodeIcon(*currentNode));
     AppFileWindow->applyLook(isDark());
     AppFileWindow->showMessage({});
     // The rows are built from copies taken here: the record itself stays on this thread.
