@@ -176,6 +176,8 @@ void ApplicationsController::scanAllApplicationFolder()
 void ApplicationsController::startAppListThread(bool inventory)
 {
     m_listRunning = true;
+    m_inventoryShown = inventory;
+    appsPage->setEmptyHint({});
     if (!inventory)
         Q_EMIT refreshStarted(); // also when it was queued: the box reloads with it
     appsPage->scanButton->setEnabled(false);
@@ -221,6 +223,7 @@ void ApplicationsController::appListThreadEnded()
     scanProgressor->hide();
     appsPage->scanButton->setEnabled(true);
     appsPage->inventoryButton->setEnabled(true);
+    updateEmptyHint();
     Q_EMIT appScanFinished();
 }
 
@@ -245,6 +248,21 @@ void ApplicationsController::showRecords()
     appController->setContent(shownRecords());
     appTableview->clearSelection();
     appTableview->viewport()->update();
+    if (!m_listRunning)
+        updateEmptyHint();
+}
+
+void ApplicationsController::updateEmptyHint()
+{
+    QString hint;
+    if (appController->rowCount() == 0 && !m_inventoryShown)
+        hint = tr("No application opens a file extension by default on this desktop.\n"
+                  "Installed Applications (Shift+F5) lists every installed application.");
+    else if (appController->rowCount() == 0 && !fileNadeArray.isEmpty())
+        hint = tr("Every installed entry is one the desktop's menus leave out.\nSort > Show hidden entries lists them.");
+    else if (appController->rowCount() == 0)
+        hint = tr("No installed application was found.");
+    appsPage->setEmptyHint(hint);
 }
 
 void ApplicationsController::setShowHiddenEntries(bool show)

@@ -128,6 +128,7 @@ private:
     // fileNadeArray as the table shows it: in the chosen order, the hidden entries left out unless asked for.
     PMAppNodeList shownRecords() const;
     void showRecords(); // the table shows shownRecords() afresh
+    void updateEmptyHint(); // what an empty table says in place of rows
     void applyLook(bool force);
     bool isDark() const;
 
@@ -139,6 +140,7 @@ private:
     std::optional<bool> m_pendingList; // asked for during a run: true the inventory, false the refresh
     std::optional<AppSortOrder> m_sortOrder; // chosen since the list was last filled
     bool m_showHidden = false;
+    bool m_inventoryShown = false; // the table's list is the installed applications
     bool m_appsScannedOnce = false;
     Cancellation m_listCancellation;
     quint64 m_sheetBuild = 0; // moved on by every new or closed sheet: older rows are dropped

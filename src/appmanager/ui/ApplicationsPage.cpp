@@ -93,6 +93,13 @@ ApplicationsPage::ApplicationsPage(NotificationCenter *nc, QWidget *parent) : QW
     appTableview->verticalHeader()->setDefaultSectionSize(34);
     appTableview->horizontalHeader()->setHighlightSections(false);
     layout->addWidget(appTableview, 1);
+    emptyHintlab = new QLabel(appTableview->viewport());
+    emptyHintlab->setAlignment(Qt::AlignCenter);
+    emptyHintlab->setWordWrap(true);
+    emptyHintlab->setEnabled(false);
+    auto *hintLayout = new QVBoxLayout(appTableview->viewport());
+    hintLayout->addWidget(emptyHintlab);
+    emptyHintlab->hide();
 
     scanProgressor->hide();
     SortButton->hide(); // shown from the first finished scan on
@@ -102,6 +109,12 @@ void ApplicationsPage::applyLook(bool dark)
 {
     barImageView->setImageNamed(dark ? u"blackground.png"_s : u"grayimage.png"_s);
     barImageView->setStyleSheet(barStyleSheet(dark ? kDarkButtons : kLightButtons));
+}
+
+void ApplicationsPage::setEmptyHint(const QString &text)
+{
+    emptyHintlab->setText(text);
+    emptyHintlab->setVisible(!text.isEmpty());
 }
 
 void ApplicationsPage::setModel(AppTableModel *model)

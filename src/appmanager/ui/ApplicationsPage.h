@@ -28,6 +28,8 @@ public:
     PSTableCellView *cellAt(int row) const;
     // The light or dark look: the bar's ground and its buttons, drawn as the Files tab's tool-bar buttons.
     void applyLook(bool dark);
+    // What the empty table says in place of rows; empty text: nothing.
+    void setEmptyHint(const QString &text);
 
     QTableView *appTableview;
     QProgressBar *scanProgressor;
@@ -36,6 +38,7 @@ public:
     QPushButton *scanButton;      // the refresh: default applications and their extensions
     QPushButton *inventoryButton; // the inventory of the installed applications
     QLabel *countLabel;
+    QLabel *emptyHintlab;
     BackgroundImageView *barImageView; // the bar's ground, as the Files tab's tool bar
 
 private:
