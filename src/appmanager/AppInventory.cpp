@@ -347,9 +347,9 @@ std::optional<PMAppNodeRef> applicationRecord(const QString &appPath, const Rece
     node->setAppImage(entry->icon);
     node->setMenuName(entry->localizedName.trimmed());
     if (entry->noDisplay)
-        node->setHiddenReason(u"marked NoDisplay: the desktop's menus leave it out"_s);
+        node->setHiddenReason(u"marked NoDisplay, so the desktop's menus leave it out"_s);
     else if (!desktopEntryLoadsInGio(appPath))
-        node->setHiddenReason(u"its program is missing: the desktop cannot start it"_s);
+        node->setHiddenReason(u"its program is missing, so the desktop cannot start it"_s);
     const QString executable = entryExecutable(*entry);
     node->setB64bit(!executable.isEmpty() && is64bitExecutable(executable));
     node->setAppVersion(applicationVersion(appPath, *entry));
