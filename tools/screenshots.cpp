@@ -6,8 +6,9 @@
 // first NAME's first three letters typed into the filter) and preview-<NAME>.png for every file
 // NAME (a file name inside FOLDER's tree) selected in turn; then applications.png (this desktop's default
 // applications), app-files.png (the extension sheet of the first one, its first row ticked),
-// applications-{default,installed,hidden}-{light,dark}.png and app-files-{light,dark}.png (the sheet over the window) and
-// app-box.png (the box of favourite applications over the window); then, for a small tree of its own, rename-preview-{dark,light}.png
+// applications-{default,installed,hidden}-{light,dark}.png, app-files-{light,dark}.png and
+// app-grant-{light,dark}.png (the extension and the folder-grant sheets over the window) and app-box.png (the
+// box of favourite applications over the window); then, for a small tree of its own, rename-preview-{dark,light}.png
 // (the rename sheet's live preview) and classify-preview-{dark,light}.png (the classification's preview sheet),
 // and classified.png after that classification; then that classification is undone from Edit > Undo and
 // history-{light,dark}.png show the History window.
@@ -19,6 +20,7 @@
 #include "appmanager/ui/ApplicationsPage.h"
 #include "appmanager/ui/PSTableCellView.h"
 #include "appmanager/ui/SHTableCellView.h"
+#include "defaultapps/ui/ConnectUserSheet.h"
 #include "platform/DesktopServices.h"
 #include "platform/NativePath.h"
 #include "platform/NotificationCenter.h"
@@ -206,6 +208,9 @@ int main(int argc, char *argv[])
             screenShot(QStringLiteral("/app-files") + suffix);
             controller.CloseAppFileWindow();
         }
+        controller.askForUserFolderGrant(); // the sheet that asks for a folder before the first change
+        screenShot(QStringLiteral("/app-grant") + suffix);
+        controller.connectUserWindow->reject();
         controller.scanAllApplicationFolder();
         apps.exec();
         settle(800);

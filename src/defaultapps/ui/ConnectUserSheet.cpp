@@ -39,7 +39,7 @@ ConnectUserSheet::ConnectUserSheet(QWidget *parent) : QDialog(parent)
     layout->setContentsMargins(20, 18, 20, 14);
     layout->addWidget(text);
     layout->addLayout(buttons);
-    resize(420, 150);
+    setMinimumWidth(440);
 }
 
 void ConnectUserSheet::applyLook(bool dark)
