@@ -5,7 +5,9 @@
 // Writes OUTDIR/start.png, main-light.png, main-dark.png, list.png, filter-light.png and filter-dark.png (the
 // first NAME's first three letters typed into the filter) and preview-<NAME>.png for every file
 // NAME (a file name inside FOLDER's tree) selected in turn; then applications.png (this desktop's default
-// applications), app-files.png (the extension sheet of the first one, its first row ticked) and app-box.png (the
+// applications), app-files.png (the extension sheet of the first one, its first row ticked),
+// applications-{default,installed,hidden}-{light,dark}.png, app-files-{light,dark}.png and
+// app-grant-{light,dark}.png (the extension and the folder-grant sheets over the window) and app-box.png (the
 // box of favourite applications over the window); then, for a small tree of its own, rename-preview-{dark,light}.png
 // (the rename sheet's live preview) and classify-preview-{dark,light}.png (the classification's preview sheet),
 // and classified.png after that classification; then that classification is undone from Edit > Undo and
@@ -13,11 +15,13 @@
 // show its duplicates view, the copies of each group selected (the oldest file kept).
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
+#include "appmanager/AppInventory.h"
 #include "appmanager/ui/AppFileSheet.h"
 #include "appmanager/ui/AppTableModel.h"
 #include "appmanager/ui/ApplicationsPage.h"
 #include "appmanager/ui/PSTableCellView.h"
 #include "appmanager/ui/SHTableCellView.h"
+#include "defaultapps/ui/ConnectUserSheet.h"
 #include "platform/DesktopServices.h"
 #include "platform/NativePath.h"
 #include "platform/NotificationCenter.h"
@@ -169,6 +173,57 @@ int main(int argc, char *argv[])
         controller.AppFileWindow->grab().save(out + QStringLiteral("/app-files.png"));
         controller.CloseAppFileWindow();
     }
+    // The Applications tab in both looks: the default applications, the extension sheet of the first over the
+    // window, then the installed applications with the names and icons of the desktop's menus. A desktop that
+    // names no default application gets two of its menus' applications as defaults in this tool's own home.
+    if (controller.appController->rowCount() == 0) {
+        QByteArrayList ids;
+        for (const QString &path : installedDesktopEntries()) {
+            const std::optional<DesktopEntry> entry = loadDesktopEntry(path);
+            if (ids.size() < 2 && entry && !entry->noDisplay && desktopEntryLoadsInGio(path))
+                ids.append(QFile::encodeName(QFileInfo(path).fileName()));
+        }
+        QFile list(home.path() + QStringLiteral("/mimeapps.list"));
+        if (!ids.isEmpty() && !list.exists() && list.open(QIODevice::WriteOnly))
+            list.write("[Default Applications]\ntext/plain=" + ids.first() + "\nimage/png=" + ids.first() +
+                       "\nimage/jpeg=" + ids.first() + "\napplication/pdf=" + ids.last() +
+                       "\napplication/zip=" + ids.last() + "\n");
+        list.close();
+        settle(500);
+        settings.setValue(QStringLiteral("KestrowUserData"), home.path()); // as if granted before
+    }
+    for (const bool dark : {false, true}) {
+        const QString suffix = dark ? QStringLiteral("-dark.png") : QStringLiteral("-light.png");
+        style = dark ? QStringLiteral("Dark") : QString();
+        controller.BMakeModeTimer_hander();
+        controller.CheckDarkTimer_hander();
+        controller.StartScanAppInformation();
+        apps.exec();
+        settle(500);
+        controller.window->grab().save(out + QStringLiteral("/applications-default") + suffix);
+        if (controller.appController->rowCount() > 0) {
+            QEventLoop rows;
+            QObject::connect(&controller, &AppDelegate::appFileRowsFinished, &rows, &QEventLoop::quit);
+            controller.appsPage->cellAt(0)->relatedBtn()->click();
+            rows.exec();
+            screenShot(QStringLiteral("/app-files") + suffix);
+            controller.CloseAppFileWindow();
+        }
+        controller.askForUserFolderGrant(); // the sheet that asks for a folder before the first change
+        screenShot(QStringLiteral("/app-grant") + suffix);
+        controller.connectUserWindow->reject();
+        controller.scanAllApplicationFolder();
+        apps.exec();
+        settle(800);
+        controller.window->grab().save(out + QStringLiteral("/applications-installed") + suffix);
+        controller.applications->setShowHiddenEntries(true); // the entries the menus leave out, greyed
+        settle(300);
+        controller.window->grab().save(out + QStringLiteral("/applications-hidden") + suffix);
+        controller.applications->setShowHiddenEntries(false);
+    }
+    style.clear();
+    controller.BMakeModeTimer_hander();
+    controller.CheckDarkTimer_hander();
     // The box of favourite applications, popped up from the main window's button.
     controller.appTabs->setCurrentIndex(0);
     controller.ClickStateBanner(controller.window->appBoxBtn);

@@ -90,14 +90,13 @@ void AppBox::AddAppItemArray(const PMAppNodeRef &node)
     m_backupArray.append(node);
 }
 
-PMAppNodeRef AppBox::removeShownAt(int index)
+bool AppBox::removeShown(const PMAppNodeRef &node)
 {
     PMAppNodeList shown = getAppItemArray();
-    if (index < 0 || index >= shown.size())
-        return {};
-    const PMAppNodeRef node = shown.takeAt(index);
+    if (!node || !shown.removeOne(node))
+        return false;
     replaceShown(shown);
-    return node;
+    return true;
 }
 
 void AppBox::ArrageArrayByUsedCount(int threshold)

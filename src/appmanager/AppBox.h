@@ -55,9 +55,9 @@ public:
 
     // Appends a record to both lists.
     void AddAppItemArray(const PMAppNodeRef &node);
-    // Takes the shown record at `index` off the grid (it stays among every application); null when the
-    // index is out of range.
-    PMAppNodeRef removeShownAt(int index);
+    // Takes `node` itself off the grid (it stays among every application), wherever the shown list has
+    // put it since the user picked it; false when it is not shown.
+    bool removeShown(const PMAppNodeRef &node);
 
     void ArrageArrayByUsedCount(int threshold);
     void ArrageArrayByDate(const QDateTime &now = QDateTime::currentDateTimeUtc());

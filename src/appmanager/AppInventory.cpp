@@ -14,6 +14,7 @@
 #include <QStandardPaths>
 #include <QTimeZone>
 
+#include <gio/gdesktopappinfo.h>
 #include <glib.h>
 
 #include <algorithm>
@@ -85,11 +86,15 @@ std::optional<DesktopEntry> loadDesktopEntry(const QString &path)
     DesktopEntry entry;
     entry.type = keyString(file.get(), "Type");
     entry.name = keyString(file.get(), "Name");
+    // The locale's Name[xx] as GLib picks it from LANGUAGE, LC_ALL, LC_MESSAGES and LANG.
+    const GCharPtr localized(g_key_file_get_locale_string(file.get(), kGroup, "Name", nullptr, nullptr));
+    entry.localizedName = localized ? QString::fromUtf8(localized.get()) : entry.name;
     entry.exec = keyString(file.get(), "Exec");
     entry.tryExec = keyString(file.get(), "TryExec");
     entry.icon = keyString(file.get(), "Icon").trimmed();
     entry.appImageVersion = keyString(file.get(), "X-AppImage-Version").trimmed();
     entry.hidden = g_key_file_get_boolean(file.get(), kGroup, "Hidden", nullptr);
+    entry.noDisplay = g_key_file_get_boolean(file.get(), kGroup, "NoDisplay", nullptr);
     return entry;
 }
 
@@ -108,6 +113,18 @@ QString entryExecutable(const DesktopEntry &entry)
     const QString path = fromNativePath(found.get());
     const QFileInfo info(path);
     return info.isFile() && info.isExecutable() ? path : QString();
+}
+
+bool desktopEntryLoadsInGio(const QString &path)
+{
+    const QByteArray native = toNativePath(path);
+    if (!isRegularFile(native)) // GIO would wait for ever on a FIFO
+        return false;
+    GDesktopAppInfo *info = g_desktop_app_info_new_from_filename(native.constData());
+    if (!info)
+        return false;
+    g_object_unref(info);
+    return true;
 }
 
 QString entryProgramName(const DesktopEntry &entry)
@@ -328,6 +345,11 @@ std::optional<PMAppNodeRef> applicationRecord(const QString &appPath, const Rece
     node->setAppName(baseName(appPath));
     node->setAppPath(appPath);
     node->setAppImage(entry->icon);
+    node->setMenuName(entry->localizedName.trimmed());
+    if (entry->noDisplay)
+        node->setHiddenReason(u"marked NoDisplay, so the desktop's menus leave it out"_s);
+    else if (!desktopEntryLoadsInGio(appPath))
+        node->setHiddenReason(u"its program is missing, so the desktop cannot start it"_s);
     const QString executable = entryExecutable(*entry);
     node->setB64bit(!executable.isEmpty() && is64bitExecutable(executable));
     node->setAppVersion(applicationVersion(appPath, *entry));
@@ -337,6 +359,18 @@ std::optional<PMAppNodeRef> applicationRecord(const QString &appPath, const Rece
     node->setLastOpenDate(use.lastUsed.isValid() ? use.lastUsed : modified);
     node->setUsedCount(use.count);
     return node;
+}
+
+void addMenuNameAndIcon(PMAppNode &node)
+{
+    if (!node.appPath().endsWith(u".desktop"_s))
+        return;
+    const std::optional<DesktopEntry> entry = loadDesktopEntry(node.appPath());
+    if (!entry)
+        return;
+    node.setMenuName(entry->localizedName.trimmed());
+    if (node.appImage().isEmpty())
+        node.setAppImage(entry->icon);
 }
 
 int scanAllApplicationFolder(PMAppNodeList &fileNadeArray, const InventoryHandBacks &handBacks,

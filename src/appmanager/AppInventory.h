@@ -20,11 +20,13 @@ struct DesktopEntry
 {
     QString type;       // "Application", "Link", ...
     QString name;       // Name, unlocalised
+    QString localizedName; // Name in the user's language (Name[xx] by the locale), else Name
     QString exec;       // Exec
     QString tryExec;    // TryExec
     QString icon;       // Icon: a theme icon name or an image file
     QString appImageVersion; // X-AppImage-Version
     bool hidden = false;     // Hidden=true: the entry counts as deleted
+    bool noDisplay = false;  // NoDisplay=true: installed, but kept out of the desktop's menus
 };
 
 // Reads a desktop entry file. Nothing when the file cannot be read or has no [Desktop Entry] group; a
@@ -34,6 +36,10 @@ std::optional<DesktopEntry> loadDesktopEntry(const QString &path);
 // The program an entry runs: the first word of TryExec, else of Exec, looked up in PATH when it is not
 // an absolute path. Empty when there is none or it is not an executable file.
 QString entryExecutable(const DesktopEntry &entry);
+// Whether GIO loads the entry as an application, as the desktop's menus do: it refuses one whose TryExec
+// or Exec program cannot be found. Never opens anything but a regular file.
+bool desktopEntryLoadsInGio(const QString &path);
+
 // The bare program name an entry runs (first word of Exec, without its folder), for matching records of use.
 QString entryProgramName(const DesktopEntry &entry);
 
@@ -104,7 +110,13 @@ QString applicationVersion(const QString &appPath, const DesktopEntry &entry);
 
 // One record for the desktop entry at `appPath`, or nothing when the entry cannot be loaded.
 // lastOpenDate is the last use, or the entry file's modification date when it was never used.
+// menuName is the entry's Name in the user's language; hiddenReason says why the desktop's menus leave
+// the entry out (NoDisplay, or a program GIO cannot find), empty when they show it.
 std::optional<PMAppNodeRef> applicationRecord(const QString &appPath, const RecentUseStore &uses);
+
+// Gives a record of a desktop entry (its appPath) the entry's menu name and, when it has none yet, its
+// icon. Records of anything else, and entries that cannot be loaded, stay as they are.
+void addMenuNameAndIcon(PMAppNode &node);
 
 // The hand-backs of an inventory; each may be empty.
 struct InventoryHandBacks

@@ -44,6 +44,11 @@ int compareAppsByName(const PMAppNode &a, const PMAppNode &b)
     return compareTextKeys(a.appName(), b.appName());
 }
 
+int compareAppsByShownName(const PMAppNode &a, const PMAppNode &b)
+{
+    return compareTextKeys(a.shownName(), b.shownName());
+}
+
 PMAppNodeList sortedApps(const PMAppNodeList &apps, AppSortOrder order)
 {
     int (*compare)(const PMAppNode &, const PMAppNode &) = nullptr;
@@ -59,6 +64,9 @@ PMAppNodeList sortedApps(const PMAppNodeList &apps, AppSortOrder order)
         break;
     case AppSortOrder::Name:
         compare = compareAppsByName;
+        break;
+    case AppSortOrder::ShownName:
+        compare = compareAppsByShownName;
         break;
     }
     PMAppNodeList sorted = apps;

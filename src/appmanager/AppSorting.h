@@ -13,7 +13,8 @@ enum class AppSortOrder
     Architecture, // not 64-bit first, then 64-bit
     UsedCount,    // most used first; a count that could not be read (-1) last
     LastUsedDate, // most recent first; never used last
-    Name          // names beginning with punctuation first, then ignoring case and accents
+    Name,         // names beginning with punctuation first, then ignoring case and accents
+    ShownName     // the same on the names the user sees (the menus' names)
 };
 
 // The order named on the command line: "arch", "count", "date" or "name".
@@ -24,6 +25,7 @@ int compareAppsByArchitecture(const PMAppNode &a, const PMAppNode &b);
 int compareAppsByUsedCount(const PMAppNode &a, const PMAppNode &b);
 int compareAppsByLastUsedDate(const PMAppNode &a, const PMAppNode &b);
 int compareAppsByName(const PMAppNode &a, const PMAppNode &b);
+int compareAppsByShownName(const PMAppNode &a, const PMAppNode &b);
 
 // A sorted copy of the list. Records of the same rank keep their relative order.
 PMAppNodeList sortedApps(const PMAppNodeList &apps, AppSortOrder order);

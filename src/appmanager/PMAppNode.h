@@ -17,6 +17,14 @@ public:
     // The name shown: the desktop entry's file name (or the added file's name).
     QString appName() const { return m_appName; }
     void setAppName(const QString &name) { m_appName = name; }
+    // The name the desktop's menus show, in the user's language ("Image Viewer"); empty when unknown.
+    QString menuName() const { return m_menuName; }
+    void setMenuName(const QString &name) { m_menuName = name; }
+    // The name shown to the user: the menu name, else appName.
+    QString shownName() const { return m_menuName.isEmpty() ? m_appName : m_menuName; }
+    // Why the desktop's menus leave the application out (NoDisplay, its program missing); empty: shown.
+    QString hiddenReason() const { return m_hiddenReason; }
+    void setHiddenReason(const QString &reason) { m_hiddenReason = reason; }
     // The desktop entry (or the executable or file the user added to the box).
     QString appPath() const { return m_appPath; }
     void setAppPath(const QString &path) { m_appPath = path; }
@@ -62,6 +70,8 @@ public:
 
 private:
     QString m_appName;
+    QString m_menuName;
+    QString m_hiddenReason;
     QString m_appPath;
     QString m_appImage;
     QDateTime m_lastOpenDate;

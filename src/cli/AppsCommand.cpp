@@ -47,6 +47,8 @@ int appsCommand(const Args &args)
         line += '\t';
         if (app->lastOpenDate().isValid())
             line += app->lastOpenDate().toTimeZone(QTimeZone::utc()).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString();
+        line += '\t';
+        line += escaped(app->shownName().toUtf8()); // the name the desktop's menus show
         line += '\n';
         wroteAll = writeOut(line) && wroteAll;
     }

@@ -129,7 +129,13 @@ class TestAppPage : public QObject
         static_cast<QDialog *>(panel())->accept(); // as the panel's Choose button does
     }
     // The table's row of an application, -1 when it has none.
-    int rowOf(const QString &name) const { return shownNames(*shared).indexOf(name); }
+    int rowOf(const QString &fileName) const
+    {
+        for (int row = 0; row < shared->appController->rowCount(); ++row)
+            if (shared->appController->nodeAt(row)->appName() == fileName)
+                return row;
+        return -1;
+    }
     QStringList shownExtensions(const QString &name) const
     {
         const int row = rowOf(name);
@@ -273,6 +279,7 @@ private Q_SLOTS:
         DesktopFixture::writeEntry(apps + u"/b.desktop"_s, u"b"_s, "Icon=" + iconFile.toUtf8());
         DesktopFixture::writeEntry(apps + u"/a.desktop"_s, u"a"_s);
         DesktopFixture::writeEntry(apps + u"/_z.desktop"_s, u"z"_s, "Icon=no-such-icon-anywhere");
+        DesktopFixture::writeEntry(apps + u"/helper.desktop"_s, u"Helper"_s, "NoDisplay=true");
         AppDelegate &app = run.launch();
         // The window's box button and the tray item show the box as a popover that a click elsewhere closes;
         // the banner brings the detached box forward.
@@ -307,8 +314,16 @@ private Q_SLOTS:
         QVERIFY(run.refreshed([&] { app.appTabs->setCurrentWidget(app.appsPage); }));
         QCOMPARE(shownNames(app), (QStringList{u"apple"_s, u"_Tool"_s, u"Zebra"_s}));
 
-        QVERIFY(run.refreshed([&] { app.appsPage->inventoryButton->click(); }));
-        QCOMPARE(shownNames(app), (QStringList{u"_z.desktop"_s, u"a.desktop"_s, u"b.desktop"_s}));
+        // Installed Applications asked for during a refresh runs once it has ended; menus' names are shown,
+        // the NoDisplay entry only when hidden entries are asked for.
+        QVERIFY(run.refreshed([&] {
+            app.StartScanAppInformation();
+            app.scanAllApplicationFolder();
+        }));
+        QCOMPARE(shownNames(app), (QStringList{u"z"_s, u"a"_s, u"b"_s}));
+        app.applications->showHiddenAction->trigger();
+        QCOMPARE(shownNames(app), (QStringList{u"z"_s, u"a"_s, u"b"_s, u"Helper"_s}));
+        app.applications->showHiddenAction->trigger();
         const auto data = [&](int row, int column, int role) { return app.appController->index(row, column).data(role); };
         QVERIFY(data(0, AppTableModel::MDateColumn, Qt::ToolTipRole).toString().startsWith(u"Used 0 times, last "_s));
         QVERIFY(!app.scanProgressor->isVisibleTo(app.window) && app.SortButton->isVisibleTo(app.window));
@@ -319,12 +334,13 @@ private Q_SLOTS:
         for (int row = 0; row < 3; ++row)
             QCOMPARE(app.appsPage->cellAt(row)->appNode(), app.appController->nodeAt(row));
 
-        // Two refreshes asked for at once give one list, not two appended.
+        // Two refreshes asked for at once give one list, not two appended; the box reloads with each.
+        QSignalSpy started(app.applications, &ApplicationsController::refreshStarted);
         QVERIFY(run.refreshed([&] {
             app.StartScanAppInformation();
             app.StartScanAppInformation();
         }));
-        QVERIFY(app.appController->rowCount() == 3 && app.fileNadeArray.size() == 3);
+        QVERIFY(app.appController->rowCount() == 3 && app.fileNadeArray.size() == 3 && started.size() == 2);
         const PMAppNodeList scanned = app.fileNadeArray;
         const std::pair<void (AppDelegate::*)(), QStringList> sorts[] = {
             {&AppDelegate::SortAllAppArrayAppNameAction, {u"_Tool"_s, u"apple"_s, u"Zebra"_s}},
@@ -388,6 +404,32 @@ private Q_SLOTS:
         QVERIFY(f.box->gridModel->rowCount() == 4 && AppBoxStore::storedPaths(f.settings).size() == 4);
         // The closed panel goes (saving its state) while the test's home is still there.
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // The context menu's Remove takes the record right-clicked, even when a search result replaced the grid
+    // between the click and the choice: never the one now at that row.
+    void removalTakesTheClickedRecord_data()
+    {
+        QTest::addColumn<int>("clicked");
+        QTest::addColumn<QString>("search");
+        QTest::newRow("another now at the row") << 0 << u"edit"_s;
+        QTest::newRow("the record moved up") << 2 << u"tool"_s;
+        QTest::newRow("the record no longer shown") << 0 << u"tool"_s;
+    }
+    void removalTakesTheClickedRecord()
+    {
+        QFETCH(int, clicked);
+        QFETCH(QString, search);
+        Fixture f;
+        f.select(clicked); // as the right click does
+        f.box->imageBrowserCellWasRightClickedAtIndex(clicked, f.box->mapToGlobal(QPoint(10, 10)));
+        QTRY_VERIFY(f.box->AppMenu->isVisible());
+        f.box->thesearchField->setText(search);
+        QTRY_COMPARE(f.box->gridModel->rowCount(), 1); // the search's result reached the grid
+        QMenu *menu = f.box->AppMenu;
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions().at(2)).center()); // Remove
+        QCOMPARE(AppBoxStore::storedPaths(f.settings), f.paths.mid(0, clicked) + f.paths.mid(clicked + 1));
+        QCOMPARE(f.box->gridModel->rowCount(), f.paths[clicked].contains(search) ? 0 : 1);
     }
 
     // The manage table shows the desktop's record of the last use, not the file date; the narrowing orders

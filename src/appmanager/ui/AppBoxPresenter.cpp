@@ -60,13 +60,14 @@ void AppBoxPresenter::setUp(Settings &settings, NotificationCenter *nc, DesktopS
     services.settings = &settings;
     services.nc = nc;
     services.usedCountThreshold = std::move(usedCountThreshold);
-    // The box's use counts and last uses come from the desktop's record of recent use, read afresh; a
-    // record never used keeps the date it was given (its file's modification time).
-    services.usage = [](const PMAppNode &node) {
-        const RecentUseStore::Use use = recentUseOf(node.appPath(), RecentUseStore::load());
+    // The box's use counts and last uses come from the desktop's record of recent use as the box's last
+    // refresh read it; a record never used keeps the date it was given (its file's modification time).
+    reloadRecentUse();
+    services.usage = [this](const PMAppNode &node) {
+        const RecentUseStore::Use use = useOf(node.appPath());
         return AppUsage{use.count, use.lastUsed.isValid() ? use.lastUsed : node.lastOpenDate()};
     };
-    services.lastUsed = [](const QString &path) { return recentUseOf(path, RecentUseStore::load()).lastUsed; };
+    services.lastUsed = [this](const QString &path) { return useOf(path).lastUsed; };
     thePopViewController = new PPopoverviewConterller(services, desktop);
     thePopViewController->restoreFromDefaults();
     connect(thePopViewController, &PPopoverviewConterller::detachRequested, this, &AppBoxPresenter::detachPopover);
@@ -81,8 +82,23 @@ void AppBoxPresenter::setUp(Settings &settings, NotificationCenter *nc, DesktopS
     connect(boxButton, &QPushButton::clicked, this, [this, boxButton] { ClickStateBanner(boxButton); });
 }
 
+void AppBoxPresenter::reloadRecentUse()
+{
+    m_uses = RecentUseStore::load();
+    m_usesByPath.clear();
+}
+
+RecentUseStore::Use AppBoxPresenter::useOf(const QString &appPath)
+{
+    auto found = m_usesByPath.constFind(appPath);
+    if (found == m_usesByPath.cend())
+        found = m_usesByPath.insert(appPath, recentUseOf(appPath, m_uses));
+    return *found;
+}
+
 void AppBoxPresenter::freshView()
 {
+    reloadRecentUse();
     if (thePopViewController)
         thePopViewController->freshView();
 }
@@ -105,7 +121,7 @@ void AppBoxPresenter::ClickStateBanner(QWidget *sender)
         return;
     }
     createPopover();
-    thePopViewController->freshView();
+    freshView();
     // The size the popover will have once shown: its layout settled first, or it grows past the screen.
     thePopover->ensurePolished();
     if (thePopover->layout())

@@ -2,6 +2,9 @@
 // and the window the box can be detached into.
 #pragma once
 
+#include "appmanager/AppInventory.h"
+
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 
@@ -39,11 +42,21 @@ public:
     void popoverDidClose();
     QWidget *detachableWindowForPopover() const { return popAttachWindow; }
     void detachPopover(); // moves the box from the popover into popAttachWindow
-    void freshView();     // reloads the box's grid, once it exists
+    // A refresh of the box: reads the desktop's record of recent use once, then reloads the grid.
+    void freshView();
+    // Reads the record of recent use afresh; every use the box asks for until the next reload comes from
+    // this one reading.
+    void reloadRecentUse();
 
     PPopoverviewConterller *thePopViewController = nullptr;
     QPointer<QWidget> thePopover; // exists while shown
     QWidget *popAttachWindow = nullptr;
+
+private:
+    RecentUseStore::Use useOf(const QString &appPath);
+
+    RecentUseStore m_uses;
+    QHash<QString, RecentUseStore::Use> m_usesByPath; // of m_uses, by the box entry's path
 };
 
 } // namespace vellumry

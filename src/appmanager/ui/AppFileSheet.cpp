@@ -2,6 +2,7 @@
 #include "appmanager/ui/AppFileSheet.h"
 
 #include "appmanager/ui/SHTableCellView.h"
+#include "views/ui/BackgroundImageView.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -85,10 +86,22 @@ AppFileSheet::AppFileSheet(QWidget *parent) : QDialog(parent)
     setWindowTitle(tr("File Extensions"));
     setWindowModality(Qt::WindowModal);
     setMinimumSize(480, 380);
-    auto *layout = new QVBoxLayout(this);
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    imageView = new BackgroundImageView(this);
+    outer->addWidget(imageView);
+    applyLook(false);
+    auto *layout = new QVBoxLayout(imageView);
+    layout->setContentsMargins(20, 18, 20, 14);
+    auto *title = new QHBoxLayout;
+    title->setSpacing(12);
+    iconLabel = new QLabel(this);
+    iconLabel->setFixedSize(32, 32);
     titleLabel = new QLabel(this);
     titleLabel->setWordWrap(true);
-    layout->addWidget(titleLabel);
+    title->addWidget(iconLabel);
+    title->addWidget(titleLabel, 1);
+    layout->addLayout(title);
 
     appFileController = new AppFileListModel(this);
     appFileTableview = new QTableView(this);
@@ -131,11 +144,18 @@ AppFileSheet::AppFileSheet(QWidget *parent) : QDialog(parent)
     layout->addLayout(buttons);
 }
 
-void AppFileSheet::setApplicationName(const QString &name)
+void AppFileSheet::setApplicationName(const QString &name, const QIcon &icon)
 {
+    iconLabel->setPixmap(icon.pixmap(32, 32));
+    iconLabel->setVisible(!icon.isNull());
     titleLabel->setText(tr("The file extensions that %1 opens. Tick those it should no longer open, then "
                            "choose the application that opens them from now on.")
                             .arg(name));
+}
+
+void AppFileSheet::applyLook(bool dark)
+{
+    imageView->setImageNamed(dark ? u"blackground.png"_s : u"grayimage.png"_s);
 }
 
 void AppFileSheet::showMessage(const QString &text)

@@ -6,6 +6,7 @@
 
 #include <QAbstractTableModel>
 #include <QDialog>
+#include <QIcon>
 
 class QLabel;
 class QProgressBar;
@@ -14,6 +15,7 @@ class QTableView;
 
 namespace vellumry {
 
+class BackgroundImageView;
 class SHTableCellView;
 
 // The sheet's rows (its array controller).
@@ -60,13 +62,17 @@ public:
     // The cell view of a row in the "Name" or "Location" column, made when it does not exist yet; null
     // for a row beyond the rows or another column. A "Name" cell shows its row's tick.
     SHTableCellView *cellAt(int row, int column);
-    // Says which application the rows belong to.
-    void setApplicationName(const QString &name);
+    // Says which application the rows belong to, by its name and icon.
+    void setApplicationName(const QString &name, const QIcon &icon = {});
     void showMessage(const QString &text); // empty hides it
+    // The sheet's ground for the light or dark look, as the other sheets have it.
+    void applyLook(bool dark);
 
+    BackgroundImageView *imageView;
     QTableView *appFileTableview;
     AppFileListModel *appFileController;
     QProgressBar *scanAppFileProgressor;
+    QLabel *iconLabel;
     QLabel *titleLabel;
     QLabel *messageLabel;
     // Hands the ticked extensions to another application.

@@ -2,10 +2,13 @@
 #include "appmanager/ui/AppTableModel.h"
 
 #include "appmanager/AppInventory.h"
+#include "views/ui/FileIcons.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMimeDatabase>
+#include <QPalette>
 #include <QTimeZone>
 
 namespace vellumry {
@@ -35,6 +38,7 @@ QString lastComponent(const QString &path)
 
 QIcon appNodeIcon(const PMAppNode &node)
 {
+    ensureIconTheme();
     QString icon = node.appImage();
     if (icon.isEmpty() && node.appPath().endsWith(u".desktop"_s))
         if (const std::optional<DesktopEntry> entry = loadDesktopEntry(node.appPath()))
@@ -73,7 +77,7 @@ QString appUsageText(const PMAppNode &node)
                                            : AppTableModel::tr("Used %1 times").arg(node.usedCount());
     if (node.lastOpenDate().isValid())
         text += AppTableModel::tr(", last %1")
-                    .arg(node.lastOpenDate().toTimeZone(QTimeZone::utc()).toString(u"yyyy-MM-dd HH:mm:ss"_s));
+                    .arg(node.lastOpenDate().toLocalTime().toString(u"yyyy-MM-dd HH:mm:ss"_s)); // the user's zone
     return text;
 }
 
@@ -116,9 +120,12 @@ QVariant AppTableModel::data(const QModelIndex &index, int role) const
     switch (index.column()) {
     case NameColumn:
         if (role == Qt::DisplayRole)
-            return node->appName().isEmpty() ? lastComponent(node->appPath()) : node->appName();
-        if (role == Qt::ToolTipRole)
-            return node->appPath();
+            return node->shownName().isEmpty() ? lastComponent(node->appPath()) : node->shownName();
+        if (role == Qt::ToolTipRole) // the entry's file, which names it for good, and why menus leave it out
+            return node->hiddenReason().isEmpty() ? node->appPath()
+                                                  : tr("%1\nHidden: %2").arg(node->appPath(), node->hiddenReason());
+        if (role == Qt::ForegroundRole && !node->hiddenReason().isEmpty())
+            return QGuiApplication::palette().brush(QPalette::Disabled, QPalette::Text);
         if (role == Qt::DecorationRole) {
             const QString key = node->appPath() + u'\n' + node->appImage();
             auto it = m_icons.constFind(key);

@@ -13,6 +13,7 @@
 #include "platform/NotificationCenter.h"
 #include "platform/Settings.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -88,6 +89,12 @@ void ApplicationsController::setUp(QMainWindow *window, Settings &settings, Noti
     sortAppToolMenu->addAction(tr("Last Used (most recent first)"), this,
                                &ApplicationsController::SortAllAppArrayLastUsedDateAction);
     sortAppToolMenu->addAction(tr("Name"), this, &ApplicationsController::SortAllAppArrayAppNameAction);
+    sortAppToolMenu->addSeparator();
+    showHiddenAction = sortAppToolMenu->addAction(tr("Show hidden entries"));
+    showHiddenAction->setCheckable(true);
+    showHiddenAction->setToolTip(tr("Also list the installed entries the desktop's menus leave out (marked NoDisplay, "
+                                    "or whose program is missing), greyed"));
+    connect(showHiddenAction, &QAction::toggled, this, &ApplicationsController::setShowHiddenEntries);
     connect(SortButton, &QPushButton::clicked, this, &ApplicationsController::SortAppAction);
     connect(appsPage->scanButton, &QPushButton::clicked, this, &ApplicationsController::StartScanAppInformation);
     connect(appsPage->inventoryButton, &QPushButton::clicked, this,
@@ -130,41 +137,49 @@ void ApplicationsController::setUp(QMainWindow *window, Settings &settings, Noti
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
         _statusItem = new QSystemTrayIcon(QIcon(u":/images/"_s + m_statusItemImage), this);
         _statusItem->setToolTip(tr("Vellumry"));
-        connect(_statusItem, &QSystemTrayIcon::activated, this, [this] { Q_EMIT statusItemActivated(); });
+        connect(_statusItem, &QSystemTrayIcon::activated, this, [this] {
+            applyLook(true); // the image of the look the desktop has now, not a second later
+            Q_EMIT statusItemActivated();
+        });
         _statusItem->show();
     }
     checkDarkTimer = new QTimer(this);
     checkDarkTimer->setInterval(1000);
     connect(checkDarkTimer, &QTimer::timeout, this, &ApplicationsController::CheckDarkTimer_hander);
     checkDarkTimer->start();
+    applyLook(true);
 }
 
 void ApplicationsController::StartScanAppInformation()
 {
-    statusImageDarkMode = false; // the next check applies the tray image afresh
     scanProgressor->show();
     if (isAppScanRunning()) {
-        // One refresh at a time replaces the list: run again once this one has ended.
-        m_appRescanPending = true;
+        // One list at a time replaces the table's: the one asked for last runs once this one has ended.
+        m_pendingList = false;
         return;
     }
     startAppListThread(false);
-    Q_EMIT refreshStarted();
     if (!checkDarkTimer->isActive())
         checkDarkTimer->start();
 }
 
 void ApplicationsController::scanAllApplicationFolder()
 {
-    if (isAppScanRunning())
-        return;
     scanProgressor->show();
+    if (isAppScanRunning()) {
+        m_pendingList = true;
+        return;
+    }
     startAppListThread(true);
 }
 
 void ApplicationsController::startAppListThread(bool inventory)
 {
     m_listRunning = true;
+    m_inventoryShown = inventory;
+    appsPage->setEmptyHint({});
+    if (!inventory)
+        Q_EMIT refreshStarted(); // also when it was queued: the box reloads with it
     appsPage->scanButton->setEnabled(false);
     appsPage->inventoryButton->setEnabled(false);
     // Either list replaces what the table showed: the default applications with their extensions, or
@@ -174,6 +189,8 @@ void ApplicationsController::startAppListThread(bool inventory)
         AppListResult result;
         if (source) {
             result.records = source();
+            for (const PMAppNodeRef &node : std::as_const(result.records))
+                addMenuNameAndIcon(*node); // the names and icons of the desktop's menus
             result.loaded = result.finished = true;
             return result;
         }
@@ -185,6 +202,7 @@ void ApplicationsController::startAppListThread(bool inventory)
     };
     m_listCancellation = runInBackground(this, std::move(work), [this](const AppListResult &result) {
         fileNadeArray = result.records;
+        m_sortOrder.reset(); // a new list comes in its own order
         if (result.loaded)
             LoadTableViewOnMainThread();
         if (result.finished)
@@ -197,23 +215,64 @@ void ApplicationsController::appListThreadEnded()
 {
     m_listRunning = false;
     m_appsScannedOnce = true;
-    if (m_appRescanPending) {
-        m_appRescanPending = false;
-        startAppListThread(false);
+    if (const std::optional<bool> next = std::exchange(m_pendingList, std::nullopt)) {
+        startAppListThread(*next);
         return;
     }
     // An inventory that found nothing hands nothing back: the indicator must not spin on.
     scanProgressor->hide();
     appsPage->scanButton->setEnabled(true);
     appsPage->inventoryButton->setEnabled(true);
+    updateEmptyHint();
     Q_EMIT appScanFinished();
 }
 
 void ApplicationsController::LoadTableViewOnMainThread()
 {
-    appController->setContent(fileNadeArray);
+    appController->setContent(shownRecords());
     appTableview->clearSelection();
     appTableview->viewport()->update();
+}
+
+PMAppNodeList ApplicationsController::shownRecords() const
+{
+    PMAppNodeList shown = m_sortOrder ? sortedApps(fileNadeArray, *m_sortOrder) : fileNadeArray;
+    if (!m_showHidden)
+        shown.removeIf([](const PMAppNodeRef &node) { return !node->hiddenReason().isEmpty(); });
+    return shown;
+}
+
+void ApplicationsController::showRecords()
+{
+    appController->setContent({});
+    appController->setContent(shownRecords());
+    appTableview->clearSelection();
+    appTableview->viewport()->update();
+    if (!m_listRunning)
+        updateEmptyHint();
+}
+
+void ApplicationsController::updateEmptyHint()
+{
+    QString hint;
+    if (appController->rowCount() == 0 && !m_inventoryShown)
+        hint = tr("No application opens a file extension by default on this desktop.\n"
+                  "Installed Applications (Shift+F5) lists every installed application.");
+    else if (appController->rowCount() == 0 && !fileNadeArray.isEmpty())
+        hint = tr("Every installed entry is one the desktop's menus leave out.\nSort > Show hidden entries lists them.");
+    else if (appController->rowCount() == 0)
+        hint = tr("No installed application was found.");
+    appsPage->setEmptyHint(hint);
+}
+
+void ApplicationsController::setShowHiddenEntries(bool show)
+{
+    if (showHiddenAction->isChecked() != show)
+        showHiddenAction->setChecked(show); // comes back here through toggled
+    if (m_showHidden == show)
+        return;
+    m_showHidden = show;
+    showRecords();
 }
 
 void ApplicationsController::ScanFinsihOnMainThread()
@@ -224,13 +283,27 @@ void ApplicationsController::ScanFinsihOnMainThread()
 
 void ApplicationsController::CheckDarkTimer_hander()
 {
-    const bool dark = m_desktop->interfaceStyle() == u"Dark"_s;
-    if (dark == statusImageDarkMode)
+    applyLook(false);
+}
+
+bool ApplicationsController::isDark() const
+{
+    return m_desktop->interfaceStyle() == u"Dark"_s;
+}
+
+void ApplicationsController::applyLook(bool force)
+{
+    const bool dark = isDark();
+    if (dark == statusImageDarkMode && !force)
         return;
     m_statusItemImage = dark ? u"darkbannerIcon.png"_s : u"bannerIcon.png"_s;
     if (_statusItem)
         _statusItem->setIcon(QIcon(u":/images/"_s + m_statusItemImage));
     statusImageDarkMode = dark;
+    appsPage->applyLook(dark);
+    AppFileWindow->applyLook(dark);
+    if (connectUserWindow)
+        connectUserWindow->applyLook(dark);
 }
 
 QPoint ApplicationsController::sortMenuPoint() const
@@ -245,11 +318,8 @@ void ApplicationsController::SortAppAction()
 
 void ApplicationsController::sortApps(AppSortOrder order)
 {
-    const PMAppNodeList sorted = sortedApps(appController->content(), order);
-    appController->setContent({});
-    appController->setContent(sorted);
-    appTableview->clearSelection();
-    appTableview->viewport()->update();
+    m_sortOrder = order;
+    showRecords();
 }
 
 void ApplicationsController::StartScanApplicationHandle(QObject *note)
@@ -278,11 +348,12 @@ void ApplicationsController::StartScanApplicationHandle(const PMAppNodeRef &node
 void ApplicationsController::showAppFileWindowAndScan()
 {
     if (currentNode)
-        AppFileWindow->setApplicationName(currentNode->appName());
+        AppFileWindow->setApplicationName(currentNode->shownName(), appNodeIcon(*currentNode));
+    AppFileWindow->applyLook(isDark());
     AppFileWindow->showMessage({});
     // The rows are built from copies taken here: the record itself stays on this thread.
     const QStringList extensions = currentNode ? currentNode->fileChildren() : QStringList();
-    const QString name = currentNode ? currentNode->appName() : QString();
+    const QString name = currentNode ? currentNode->shownName() : QString();
     runInBackground(
         this, [extensions, name](const Cancellation &) { return extensionRows(extensions, name); },
         [this, build = ++m_sheetBuild](const PRUninstallFileNodeList &rows) {
@@ -326,6 +397,7 @@ void ApplicationsController::askForUserFolderGrant()
         connect(connectUserWindow->connectButton, &QPushButton::clicked, this,
                 &ApplicationsController::clickConnectUserDataAction);
     }
+    connectUserWindow->applyLook(isDark());
     connectUserWindow->show();
     m_placeSheet(connectUserWindow);
 }

@@ -11,7 +11,9 @@
 #include <QPointer>
 
 #include <functional>
+#include <optional>
 
+class QAction;
 class QFileDialog;
 class QMainWindow;
 class QMenu;
@@ -35,7 +37,7 @@ class Settings;
 
 // GUI thread only. The lists are built on the background pool into lists of their own and handed over
 // here: fileNadeArray and fileExtenNadeArray change on this thread only. One refresh or inventory runs at
-// a time; a refresh asked for meanwhile runs once it has ended.
+// a time; the list asked for last meanwhile (F5 or Shift+F5) runs once it has ended.
 class ApplicationsController : public QObject
 {
     Q_OBJECT
@@ -56,13 +58,17 @@ public:
     bool isAppScanRunning() const { return m_listRunning; }
     void LoadTableViewOnMainThread();
     void ScanFinsihOnMainThread();
-    void CheckDarkTimer_hander();
+    void CheckDarkTimer_hander(); // applies the look to the tray image, the page and the sheets when it changed
     void SortAppAction();
     QPoint sortMenuPoint() const; // where the sort menu pops up, in screen coordinates
     void SortAllAppArrayFrom32to64Action() { sortApps(AppSortOrder::Architecture); }
     void SortAllAppArrayRecentUsedCountAction() { sortApps(AppSortOrder::UsedCount); }
     void SortAllAppArrayLastUsedDateAction() { sortApps(AppSortOrder::LastUsedDate); }
-    void SortAllAppArrayAppNameAction() { sortApps(AppSortOrder::Name); }
+    void SortAllAppArrayAppNameAction() { sortApps(AppSortOrder::ShownName); }
+    // "Show hidden entries": the entries the desktop's menus leave out (NoDisplay, program missing) are
+    // listed too, greyed, their reason in the tool tip.
+    void setShowHiddenEntries(bool show);
+    bool showsHiddenEntries() const { return m_showHidden; }
     QString statusItemImageName() const { return m_statusItemImage; }
 
     // The application file sheet: the rows of one application's extensions, built off the GUI thread.
@@ -92,6 +98,7 @@ public:
     QProgressBar *scanProgressor = nullptr;
     QPushButton *SortButton = nullptr;
     QMenu *sortAppToolMenu = nullptr;
+    QAction *showHiddenAction = nullptr;
     AppFileSheet *AppFileWindow = nullptr;
     QTableView *appFileTableview = nullptr;
     AppFileListModel *appFileController = nullptr;
@@ -118,13 +125,22 @@ private:
     void startAppListThread(bool inventory);
     void appListThreadEnded();
     void sortApps(AppSortOrder order);
+    // fileNadeArray as the table shows it: in the chosen order, the hidden entries left out unless asked for.
+    PMAppNodeList shownRecords() const;
+    void showRecords(); // the table shows shownRecords() afresh
+    void updateEmptyHint(); // what an empty table says in place of rows
+    void applyLook(bool force);
+    bool isDark() const;
 
     QMainWindow *m_window = nullptr;
     Settings *m_settings = nullptr;
     DesktopServices *m_desktop = nullptr;
     std::function<void(QWidget *)> m_placeSheet;
     bool m_listRunning = false;
-    bool m_appRescanPending = false;
+    std::optional<bool> m_pendingList; // asked for during a run: true the inventory, false the refresh
+    std::optional<AppSortOrder> m_sortOrder; // chosen since the list was last filled
+    bool m_showHidden = false;
+    bool m_inventoryShown = false; // the table's list is the installed applications
     bool m_appsScannedOnce = false;
     Cancellation m_listCancellation;
     quint64 m_sheetBuild = 0; // moved on by every new or closed sheet: older rows are dropped

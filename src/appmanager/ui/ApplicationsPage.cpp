@@ -3,6 +3,7 @@
 
 #include "appmanager/ui/AppTableModel.h"
 #include "appmanager/ui/PSTableCellView.h"
+#include "views/ui/BackgroundImageView.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -15,13 +16,42 @@
 
 namespace vellumry {
 
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The colours of the tool-bar button images of the Files tab (resources/make_images.py), light and dark.
+struct ButtonColours
+{
+    const char *border, *top, *bottom, *text, *hover;
+};
+constexpr ButtonColours kLightButtons{"#ced6e0", "#ffffff", "#f8fafc", "#1f2937", "#eef2f6"};
+constexpr ButtonColours kDarkButtons{"#42464b", "#303235", "#2a2c2f", "#e6e9ed", "#3a3d41"};
+
+QString barStyleSheet(const ButtonColours &c)
+{
+    return uR"(QPushButton { border: 1px solid %1; border-radius: 7px; padding: 0 14px; min-height: 30px;
+        background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 %2, stop:1 %3); color: %4; font-size: 12px; }
+QPushButton:hover { background: %5; }
+QPushButton:pressed { background: %3; border-color: %4; }
+QPushButton:disabled { color: %1; }
+QPushButton:focus { border-color: #1a767c; }
+QLabel { color: %4; })"_s
+        .arg(QLatin1StringView(c.border), QLatin1StringView(c.top), QLatin1StringView(c.bottom),
+             QLatin1StringView(c.text), QLatin1StringView(c.hover));
+}
+
+} // namespace
+
 ApplicationsPage::ApplicationsPage(NotificationCenter *nc, QWidget *parent) : QWidget(parent), m_nc(nc)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    auto *bar = new QHBoxLayout;
+    barImageView = new BackgroundImageView(this);
+    barImageView->setFixedHeight(56);
+    auto *bar = new QHBoxLayout(barImageView);
     bar->setContentsMargins(14, 8, 14, 8);
     bar->setSpacing(8);
     scanButton = new QPushButton(tr("Default Applications"), this);
@@ -44,7 +74,10 @@ ApplicationsPage::ApplicationsPage(NotificationCenter *nc, QWidget *parent) : QW
     bar->addStretch(1);
     bar->addWidget(countLabel);
     bar->addWidget(scanProgressor);
-    layout->addLayout(bar);
+    for (QPushButton *button : {scanButton, inventoryButton, SortButton})
+        button->setCursor(Qt::PointingHandCursor);
+    layout->addWidget(barImageView);
+    applyLook(false);
 
     appTableview = new QTableView(this);
     appTableview->setFrameShape(QFrame::NoFrame);
@@ -60,9 +93,28 @@ ApplicationsPage::ApplicationsPage(NotificationCenter *nc, QWidget *parent) : QW
     appTableview->verticalHeader()->setDefaultSectionSize(34);
     appTableview->horizontalHeader()->setHighlightSections(false);
     layout->addWidget(appTableview, 1);
+    emptyHintlab = new QLabel(appTableview->viewport());
+    emptyHintlab->setAlignment(Qt::AlignCenter);
+    emptyHintlab->setWordWrap(true);
+    emptyHintlab->setEnabled(false);
+    auto *hintLayout = new QVBoxLayout(appTableview->viewport());
+    hintLayout->addWidget(emptyHintlab);
+    emptyHintlab->hide();
 
     scanProgressor->hide();
     SortButton->hide(); // shown from the first finished scan on
+}
+
+void ApplicationsPage::applyLook(bool dark)
+{
+    barImageView->setImageNamed(dark ? u"blackground.png"_s : u"grayimage.png"_s);
+    barImageView->setStyleSheet(barStyleSheet(dark ? kDarkButtons : kLightButtons));
+}
+
+void ApplicationsPage::setEmptyHint(const QString &text)
+{
+    emptyHintlab->setText(text);
+    emptyHintlab->setVisible(!text.isEmpty());
 }
 
 void ApplicationsPage::setModel(AppTableModel *model)

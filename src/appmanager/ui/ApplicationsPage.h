@@ -12,6 +12,7 @@ class QTableView;
 namespace vellumry {
 
 class AppTableModel;
+class BackgroundImageView;
 class NotificationCenter;
 class PSTableCellView;
 
@@ -25,6 +26,10 @@ public:
     void setModel(AppTableModel *model);
     // The use cell of a row (null when the row has none).
     PSTableCellView *cellAt(int row) const;
+    // The light or dark look: the bar's ground and its buttons, drawn as the Files tab's tool-bar buttons.
+    void applyLook(bool dark);
+    // What the empty table says in place of rows; empty text: nothing.
+    void setEmptyHint(const QString &text);
 
     QTableView *appTableview;
     QProgressBar *scanProgressor;
@@ -33,6 +38,8 @@ public:
     QPushButton *scanButton;      // the refresh: default applications and their extensions
     QPushButton *inventoryButton; // the inventory of the installed applications
     QLabel *countLabel;
+    QLabel *emptyHintlab;
+    BackgroundImageView *barImageView; // the bar's ground, as the Files tab's tool bar
 
 private:
     void makeCells(int first, int last);

@@ -276,6 +276,9 @@ PPopoverviewConterller::PPopoverviewConterller(Services services, DesktopService
     connect(findAction, &QAction::triggered, thesearchField, [this] { thesearchField->setFocus(); });
     addAction(findAction);
 
+    // The menu's actions run after it hides: the clicked record is let go once they have.
+    connect(AppMenu, &QMenu::aboutToHide, this,
+            [this] { QMetaObject::invokeMethod(this, [this] { m_menuRecord.reset(); }, Qt::QueuedConnection); });
     connect(box, &AppBox::initFilterViewThreadHandle, this, &PPopoverviewConterller::freshView);
     connect(thesearchField, &QLineEdit::textChanged, this, [this] { controlTextDidChange(thesearchField); });
     connect(addAppBtn, &QPushButton::clicked, this, &PPopoverviewConterller::AddMoreAppsAction);
@@ -427,6 +430,11 @@ void PPopoverviewConterller::addChosenApplications(const QStringList &paths)
     setStatus(status);
 }
 
+PMAppNodeRef PPopoverviewConterller::targetRecord() const
+{
+    return m_menuRecord ? m_menuRecord : firstSelectedRecord();
+}
+
 PMAppNodeRef PPopoverviewConterller::firstSelectedRecord() const
 {
     const int index = firstSelectedIndex();
@@ -445,7 +453,7 @@ int PPopoverviewConterller::firstSelectedIndex() const
 
 void PPopoverviewConterller::OpenAppsAction()
 {
-    const PMAppNodeRef node = firstSelectedRecord();
+    const PMAppNodeRef node = targetRecord();
     if (!node)
         return;
     // Only what the box would still accept is started: an entry gone or no longer runnable is refused.
@@ -458,7 +466,7 @@ void PPopoverviewConterller::OpenAppsAction()
 
 void PPopoverviewConterller::ShowAppsInFinderAction()
 {
-    const PMAppNodeRef node = firstSelectedRecord();
+    const PMAppNodeRef node = targetRecord();
     if (!node)
         return;
     const ActionResult result = m_desktop.reveal(toNativePath(node->appPath()));
@@ -467,12 +475,13 @@ void PPopoverviewConterller::ShowAppsInFinderAction()
 
 void PPopoverviewConterller::RemoveitemFromViewAction()
 {
-    const int index = firstSelectedIndex();
-    if (index < 0)
-        return;
-    const PMAppNodeRef node = box->removeShownAt(index);
+    // The record the user picked, wherever a search has moved it since (or whether it is still shown at all):
+    // it leaves the box and the stored list.
+    const PMAppNodeRef node = targetRecord();
+    m_menuRecord.reset();
     if (!node)
         return;
+    box->removeShown(node);
     const int removed = AppBoxStore::removeEveryEntry(*m_services.settings, node->appPath());
     setStatus(removed < 0
                   ? tr("The box could not be saved; %1 comes back at the next start.").arg(node->imageTitle())
@@ -515,11 +524,12 @@ void PPopoverviewConterller::controlTextDidChange(QObject *sender)
     box->controlTextDidChange(thesearchField->text());
 }
 
-void PPopoverviewConterller::imageBrowserCellWasRightClickedAtIndex(int, const QPoint &globalPos)
+void PPopoverviewConterller::imageBrowserCellWasRightClickedAtIndex(int index, const QPoint &globalPos)
 {
-    const PMAppNodeRef node = firstSelectedRecord();
+    const PMAppNodeRef node = gridModel->records().value(index);
     if (!node || node->appName() == u"Add Apps"_s)
         return;
+    m_menuRecord = node;
     AppMenu->popup(globalPos);
 }
 

@@ -161,11 +161,15 @@ Q_SIGNALS:
 private:
     void reloadManageTable();
     PMAppNodeRef firstSelectedRecord() const;
+    // What the grid's actions act on: the record right-clicked for the open context menu, else the
+    // selected one. Held as the record, so a search that replaces the grid meanwhile cannot shift it.
+    PMAppNodeRef targetRecord() const;
     void setStatus(const QString &text);
     QDateTime now() const;
 
     Services m_services;
     DesktopServices &m_desktop;
+    PMAppNodeRef m_menuRecord; // the record the context menu was opened on, while it is open
 };
 
 } // namespace vellumry

@@ -30,7 +30,7 @@ void PSTableCellView::setAppNode(const PMAppNodeRef &node)
 {
     m_appNode = node;
     m_usagelab->setText(node ? appUsageText(*node) : QString());
-    m_relatedBtn->setAccessibleName(node ? tr("Extensions of %1").arg(node->appName()) : QString());
+    m_relatedBtn->setAccessibleName(node ? tr("Extensions of %1").arg(node->shownName()) : QString());
 }
 
 void PSTableCellView::ClicktheRelatedApplication()

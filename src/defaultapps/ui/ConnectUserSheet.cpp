@@ -1,12 +1,16 @@
 // The request for the one-time grant of a folder.
 #include "defaultapps/ui/ConnectUserSheet.h"
 
+#include "views/ui/BackgroundImageView.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace vellumry {
+
+using namespace Qt::StringLiterals;
 
 ConnectUserSheet::ConnectUserSheet(QWidget *parent) : QDialog(parent)
 {
@@ -26,10 +30,21 @@ ConnectUserSheet::ConnectUserSheet(QWidget *parent) : QDialog(parent)
     buttons->addStretch();
     buttons->addWidget(cancelButton);
     buttons->addWidget(connectButton);
-    auto *layout = new QVBoxLayout(this);
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    imageView = new BackgroundImageView(this);
+    outer->addWidget(imageView);
+    applyLook(false);
+    auto *layout = new QVBoxLayout(imageView);
+    layout->setContentsMargins(20, 18, 20, 14);
     layout->addWidget(text);
     layout->addLayout(buttons);
-    resize(420, 150);
+    setMinimumWidth(440);
+}
+
+void ConnectUserSheet::applyLook(bool dark)
+{
+    imageView->setImageNamed(dark ? u"blackground.png"_s : u"grayimage.png"_s);
 }
 
 } // namespace vellumry

@@ -7,12 +7,18 @@ class QPushButton;
 
 namespace vellumry {
 
+class BackgroundImageView;
+
 class ConnectUserSheet : public QDialog
 {
     Q_OBJECT
 public:
     explicit ConnectUserSheet(QWidget *parent = nullptr);
 
+    // The sheet's ground for the light or dark look, as the other sheets have it.
+    void applyLook(bool dark);
+
+    BackgroundImageView *imageView;
     QPushButton *connectButton;
     QPushButton *cancelButton;
 };
