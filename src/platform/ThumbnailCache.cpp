@@ -28,12 +28,12 @@ QByteArray md5Name(const QByteArray &uri)
     return QCryptographicHash::hash(uri, QCryptographicHash::Md5).toHex() + ".png";
 }
 
-// Makes each missing folder from `base` down to `base/relative` with mode 0700.
+// Makes each missing folder down to `base/relative` with mode 0700.
 int makeFolders(const QByteArray &base, const QByteArray &relative)
 {
+    if (const int error = makeThumbnailCacheFolder())
+        return error;
     QByteArray path = base;
-    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
-        return errno;
     for (const QByteArray &part : relative.split('/')) {
         path += '/' + part;
         if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
@@ -111,6 +111,18 @@ QByteArray thumbnailCacheFolder()
 {
     const QByteArray xdg = qgetenv("XDG_CACHE_HOME");
     return (xdg.startsWith('/') ? xdg : QByteArray(qgetenv("HOME") + "/.cache")) + "/thumbnails";
+}
+
+int makeThumbnailCacheFolder()
+{
+    const QByteArray folder = thumbnailCacheFolder();
+    for (qsizetype slash = folder.indexOf('/', 1); ; slash = folder.indexOf('/', slash + 1)) {
+        const QByteArray part = slash < 0 ? folder : folder.left(slash);
+        if (::mkdir(part.constData(), 0700) != 0 && errno != EEXIST)
+            return errno;
+        if (slash < 0)
+            return 0;
+    }
 }
 
 QByteArray thumbnailCacheFile(const QByteArray &uri, ThumbnailSize size)

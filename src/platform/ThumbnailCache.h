@@ -35,6 +35,8 @@ std::optional<ThumbnailKey> thumbnailKeyOf(const QByteArray &nativePath, QString
 
 // $XDG_CACHE_HOME/thumbnails (~/.cache/thumbnails without it), read from the environment on each call.
 QByteArray thumbnailCacheFolder();
+// Makes the cache folder, and the folders above it that are missing, with mode 0700. 0 or the errno.
+int makeThumbnailCacheFolder();
 // <cache>/normal|large/<md5 of the URI in hex>.png
 QByteArray thumbnailCacheFile(const QByteArray &uri, ThumbnailSize size);
 // <cache>/fail/vellumry-<version>/<md5 of the URI in hex>.png: this program could not make one.

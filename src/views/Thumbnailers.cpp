@@ -271,7 +271,7 @@ ThumbnailResult ThumbnailMaker::runThumbnailer(const Thumbnailer &thumbnailer, c
 {
     ThumbnailResult result;
     const QByteArray folder = thumbnailCacheFolder();
-    ::mkdir(folder.constData(), 0700);
+    makeThumbnailCacheFolder();
     // The thumbnailer writes to a name of our own beside the cache; the entry itself is written by us,
     // with the chunks the convention asks for.
     QByteArray output = folder + "/.vellumry-XXXXXX.png";
