@@ -9,7 +9,8 @@
 // box of favourite applications over the window); then, for a small tree of its own, rename-preview-{dark,light}.png
 // (the rename sheet's live preview) and classify-preview-{dark,light}.png (the classification's preview sheet),
 // and classified.png after that classification; then that classification is undone from Edit > Undo and
-// history-{light,dark}.png show the History window.
+// history-{light,dark}.png show the History window. Last, videos-{light,dark}.png: a folder of short videos made
+// with ffmpeg, their frames in the grid (through the desktop's thumbnailer) and the first one previewed.
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
 #include "appmanager/ui/AppFileSheet.h"
@@ -18,6 +19,7 @@
 #include "appmanager/ui/PSTableCellView.h"
 #include "appmanager/ui/SHTableCellView.h"
 #include "platform/DesktopServices.h"
+#include "platform/ChildProcess.h"
 #include "platform/NativePath.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Settings.h"
@@ -64,6 +66,7 @@ int main(int argc, char *argv[])
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
     qputenv("XDG_DATA_HOME", QFile::encodeName(home.path())); // the journal of the classification below
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(home.path())); // thumbnails made here are thrown away
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QStringLiteral("hicolor"))
@@ -226,6 +229,30 @@ int main(int argc, char *argv[])
         controller.ShowHistoryAction();
         controller.historyWindow->table->selectRow(1);
         screenShot(dark ? QStringLiteral("/history-dark.png") : QStringLiteral("/history-light.png"));
+    }
+    controller.historyWindow->close();
+
+    // Videos of three shapes: the grid shows their frames, the preview pane the first one's, both looks.
+    const QByteArray films = QFile::encodeName(home.path()) + "/Films";
+    QDir().mkpath(QString::fromUtf8(films));
+    const char *const videos[][2] = {{"beach.mp4", "testsrc2=duration=2:size=640x360:rate=25"},
+                                     {"phone.mp4", "mandelbrot=size=360x640:rate=25"},
+                                     {"bars.mkv", "smptebars=duration=2:size=640x480:rate=25"}};
+    for (const auto &video : videos)
+        runProcess("/usr/bin/ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", video[1], "-t", "2", "-pix_fmt",
+                                       "yuv420p", films + '/' + video[0]});
+    controller.openFoldersAsDrop({fromNativePath(films)});
+    loop.exec();
+    settle(3000); // the thumbnailer's frames
+    for (const bool dark : {false, true}) {
+        style = dark ? QStringLiteral("Dark") : QString();
+        controller.BMakeModeTimer_hander();
+        for (int row = 0; row < model->rowCount(); ++row)
+            if (model->itemAt(row)->fileName() == QStringLiteral("beach.mp4"))
+                grid->selectionModel()->select(model->index(row, 0), QItemSelectionModel::ClearAndSelect |
+                                                                          QItemSelectionModel::Rows);
+        settle(2000);
+        controller.window->grab().save(out + (dark ? QStringLiteral("/videos-dark.png") : QStringLiteral("/videos-light.png")));
     }
     return 0;
 }
