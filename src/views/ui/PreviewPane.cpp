@@ -126,10 +126,16 @@ void PreviewImageView::paintEvent(QPaintEvent *)
 class PreviewAspectBox : public QWidget
 {
 public:
-    PreviewAspectBox(QWidget *child, QWidget *parent) : QWidget(parent), m_child(child)
+    explicit PreviewAspectBox(QWidget *parent) : QWidget(parent)
     {
-        child->setParent(this);
         setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    }
+    void setChild(QWidget *child)
+    {
+        m_child = child;
+        child->setParent(this);
+        place();
+        child->show();
     }
     void setAspect(QSize aspect)
     {
@@ -145,12 +151,14 @@ protected:
 private:
     void place()
     {
+        if (!m_child)
+            return;
         QRect area(QPoint(), m_aspect.isEmpty() ? size() : m_aspect.scaled(size(), Qt::KeepAspectRatio));
         area.moveCenter(rect().center());
         m_child->setGeometry(area);
     }
 
-    QWidget *m_child;
+    QWidget *m_child = nullptr;
     QSize m_aspect;
 };
 
@@ -178,11 +186,9 @@ QIcon posterPlayIcon()
 
 PreviewPlayerView::PreviewPlayerView(QWidget *parent)
     : QWidget(parent), m_poster(new PreviewImageView(this)), m_posterPlay(new QToolButton(m_poster)),
-      m_video(new QVideoWidget(this)), m_playButton(new QToolButton(this)),
+      m_videoBox(new PreviewAspectBox(this)), m_playButton(new QToolButton(this)),
       m_seek(new QSlider(Qt::Horizontal, this)), m_time(new QLabel(this))
 {
-    m_videoBox = new PreviewAspectBox(m_video, this);
-    m_video->setAspectRatioMode(Qt::KeepAspectRatio);
     m_posterPlay->setIcon(posterPlayIcon());
     m_posterPlay->setIconSize(QSize(64, 64));
     m_posterPlay->setAutoRaise(true);
@@ -228,9 +234,6 @@ PreviewPlayerView::PreviewPlayerView(QWidget *parent)
         if (m_player)
             m_player->setPosition(ms);
     });
-    // The video's own size, once it is decoded, sets the surface's shape.
-    connect(m_video->videoSink(), &QVideoSink::videoSizeChanged, this,
-            [this] { m_videoBox->setAspect(m_video->videoSink()->videoSize()); });
     updateButton();
 }
 
@@ -240,6 +243,15 @@ void PreviewPlayerView::setPlayer(QMediaPlayer *player)
         m_player->disconnect(this);
     m_player = player;
     m_seek->setRange(0, 0);
+    if (player && !m_video) {
+        // Made with the first player: a video surface starts the media back end.
+        m_video = new QVideoWidget;
+        m_video->setAspectRatioMode(Qt::KeepAspectRatio);
+        m_videoBox->setChild(m_video);
+        // The video's own size, once it is decoded, sets the surface's shape.
+        connect(m_video->videoSink(), &QVideoSink::videoSizeChanged, this,
+                [this] { m_videoBox->setAspect(m_video->videoSink()->videoSize()); });
+    }
     if (player) {
         connect(player, &QMediaPlayer::durationChanged, this, [this](qint64 ms) {
             m_seek->setRange(0, int(qMin<qint64>(ms, std::numeric_limits<int>::max())));
@@ -538,8 +550,8 @@ void PreviewPane::attachPlayer(const QString &filePath)
     detachPlayer();
     m_player = new QMediaPlayer(this);
     m_player->setAudioOutput(new QAudioOutput(m_player));
+    m_playerView->setPlayer(m_player); // makes the video surface the first time
     m_player->setVideoOutput(m_playerView->videoWidget());
-    m_playerView->setPlayer(m_player);
     m_player->setSource(fileUrl(toNativePath(filePath)));
 }
 

@@ -76,6 +76,7 @@ public:
     void setPosterFrame(const QImage &frame);
     void setPosterIcon(const QIcon &icon, int size);
 
+    // The video surface: made with the first player, nullptr before.
     QVideoWidget *videoWidget() const { return m_video; }
     PreviewImageView *posterView() const { return m_poster; }
     QToolButton *posterPlayButton() const { return m_posterPlay; }
@@ -97,7 +98,7 @@ private:
     PreviewImageView *m_poster;
     QToolButton *m_posterPlay;
     PreviewAspectBox *m_videoBox;
-    QVideoWidget *m_video;
+    QVideoWidget *m_video = nullptr;
     QToolButton *m_playButton;
     QSlider *m_seek;
     QLabel *m_time;
