@@ -10,7 +10,8 @@
 // (the rename sheet's live preview) and classify-preview-{dark,light}.png (the classification's preview sheet),
 // and classified.png after that classification; then that classification is undone from Edit > Undo and
 // history-{light,dark}.png show the History window. Last, videos-{light,dark}.png: a folder of short videos made
-// with ffmpeg, their frames in the grid (through the desktop's thumbnailer) and the first one previewed.
+// with ffmpeg, their frames in the grid (through the desktop's thumbnailer) and the first one previewed, and
+// video-playing.png once it is played.
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
 #include "appmanager/ui/AppFileSheet.h"
@@ -28,6 +29,7 @@
 #include "reorganise/ui/PlanPreviewSheet.h"
 #include "reorganise/ui/RenameSheet.h"
 #include "views/ui/NSDragImageBrowserView.h"
+#include "views/ui/PreviewPane.h"
 #include "views/ui/ShownListModel.h"
 
 #include <QApplication>
@@ -41,6 +43,7 @@
 #include <QStyleFactory>
 #include <QTableView>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QTemporaryDir>
 
 using namespace vellumry;
@@ -235,11 +238,11 @@ int main(int argc, char *argv[])
     // Videos of three shapes: the grid shows their frames, the preview pane the first one's, both looks.
     const QByteArray films = QFile::encodeName(home.path()) + "/Films";
     QDir().mkpath(QString::fromUtf8(films));
-    const char *const videos[][2] = {{"beach.mp4", "testsrc2=duration=2:size=640x360:rate=25"},
-                                     {"phone.mp4", "mandelbrot=size=360x640:rate=25"},
+    const char *const videos[][2] = {{"beach.mp4", "testsrc2=duration=20:size=640x360:rate=25"},
+                                     {"phone.mp4", "testsrc=duration=2:size=360x640:rate=25"},
                                      {"bars.mkv", "smptebars=duration=2:size=640x480:rate=25"}};
     for (const auto &video : videos)
-        runProcess("/usr/bin/ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", video[1], "-t", "2", "-pix_fmt",
+        runProcess("/usr/bin/ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", video[1], "-pix_fmt",
                                        "yuv420p", films + '/' + video[0]});
     controller.openFoldersAsDrop({fromNativePath(films)});
     loop.exec();
@@ -254,5 +257,9 @@ int main(int argc, char *argv[])
         settle(2000);
         controller.window->grab().save(out + (dark ? QStringLiteral("/videos-dark.png") : QStringLiteral("/videos-light.png")));
     }
+    // Played: the player takes the video's shape.
+    controller.window->previewPane->previewPlayerView()->posterPlayButton()->click();
+    settle(2600);
+    screenShot(QStringLiteral("/video-playing.png")); // the surface is a window of its own: the screen shows it
     return 0;
 }

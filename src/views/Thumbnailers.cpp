@@ -285,14 +285,15 @@ ThumbnailResult ThumbnailMaker::runThumbnailer(const Thumbnailer &thumbnailer, c
     const int pixels = thumbnailPixels(size);
     const auto arguments = thumbnailerArguments(thumbnailer.exec, key.nativePath, key.uri, output, pixels);
     ProcessResult run;
-    const auto started = std::chrono::steady_clock::now();
+    auto took = std::chrono::steady_clock::duration::zero();
     if (arguments) {
         static QSemaphore running(kMaxRunning);
         running.acquire();
         const QSemaphoreReleaser release(running);
+        const auto started = std::chrono::steady_clock::now(); // the limit counts from the start, not the wait
         run = runProcess(thumbnailer.program, arguments->mid(1), m_timeoutMs);
+        took = std::chrono::steady_clock::now() - started;
     }
-    const auto took = std::chrono::steady_clock::now() - started;
     QFile written;
     if (run.succeeded() && openForReading(written, output)) {
         QImageReader reader(&written); // whatever format the thumbnailer chose

@@ -248,9 +248,11 @@ void PreviewPlayerView::setPlayer(QMediaPlayer *player)
         m_video = new QVideoWidget;
         m_video->setAspectRatioMode(Qt::KeepAspectRatio);
         m_videoBox->setChild(m_video);
-        // The video's own size, once it is decoded, sets the surface's shape.
-        connect(m_video->videoSink(), &QVideoSink::videoSizeChanged, this,
-                [this] { m_videoBox->setAspect(m_video->videoSink()->videoSize()); });
+        // The video's own size, once it is decoded, sets the surface's shape. Queued: the sink reports
+        // the change while it holds the lock that videoSize() takes.
+        connect(
+            m_video->videoSink(), &QVideoSink::videoSizeChanged, this,
+            [this] { m_videoBox->setAspect(m_video->videoSink()->videoSize()); }, Qt::QueuedConnection);
     }
     if (player) {
         connect(player, &QMediaPlayer::durationChanged, this, [this](qint64 ms) {
