@@ -44,9 +44,9 @@ int main(int argc, char *argv[])
         paths.append(path);
         if (QFile::exists(QString::fromUtf8(path)))
             continue;
-        const ProcessResult made = runProcess(
-            "/usr/bin/ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
-                                "testsrc=duration=2:size=640x360:rate=25", "-pix_fmt", "yuv420p", path});
+        const ProcessResult made = runProcess("/usr/bin/ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
+                                                                  "testsrc=duration=2:size=640x360:rate=25",
+                                                                  "-pix_fmt", "yuv420p", path});
         if (!made.succeeded()) {
             std::fprintf(stderr, "thumbnail_bench: ffmpeg could not make %s\n", path.constData());
             return 1;
@@ -61,7 +61,8 @@ int main(int argc, char *argv[])
         QElapsedTimer clock;
         clock.start();
         QtConcurrent::blockingMap(&pool, paths, [&](const QByteArray &path) {
-            if (maker->make(path, ThumbnailSize::Normal, ThumbnailMaker::Sources::ThumbnailersOnly).succeeded())
+            if (maker->make(path, ThumbnailSize::Normal, ThumbnailMaker::Sources::ThumbnailersOnly)
+                    .succeeded())
                 ++count;
         });
         made = count;
@@ -72,6 +73,7 @@ int main(int argc, char *argv[])
     const double second = pass(found);
     std::printf("videos:                      %d (640x360, 2 s, H.264)\n", videos);
     std::printf("thumbnails made:             %d in %.2f s: %.1f per second\n", made, first, made / first);
-    std::printf("found again in the cache:    %d in %.3f s: %.0f per second\n", found, second, found / second);
+    std::printf("found again in the cache:    %d in %.3f s: %.0f per second\n", found, second,
+                found / second);
     return 0;
 }

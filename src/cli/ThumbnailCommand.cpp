@@ -21,10 +21,11 @@ int thumbnailCommand(int argc, char *argv[], const Args &args)
 {
     bool large = false;
     std::vector<std::string_view> files;
-    const std::string error = readArguments(args, 0, {{"--large"}}, files, [&large](std::string_view, std::string_view) {
-        large = true;
-        return std::string();
-    });
+    const std::string error =
+        readArguments(args, 0, {{"--large"}}, files, [&large](std::string_view, std::string_view) {
+            large = true;
+            return std::string();
+        });
     if (!error.empty())
         return usageError(error);
     if (files.empty())

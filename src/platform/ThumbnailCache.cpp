@@ -116,7 +116,7 @@ QByteArray thumbnailCacheFolder()
 int makeThumbnailCacheFolder()
 {
     const QByteArray folder = thumbnailCacheFolder();
-    for (qsizetype slash = folder.indexOf('/', 1); ; slash = folder.indexOf('/', slash + 1)) {
+    for (qsizetype slash = folder.indexOf('/', 1);; slash = folder.indexOf('/', slash + 1)) {
         const QByteArray part = slash < 0 ? folder : folder.left(slash);
         if (::mkdir(part.constData(), 0700) != 0 && errno != EEXIST)
             return errno;

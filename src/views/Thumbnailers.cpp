@@ -48,7 +48,8 @@ QByteArray findProgram(const QByteArray &name)
 QList<QByteArray> dataFolders()
 {
     const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
-    QList<QByteArray> folders{dataHome.startsWith('/') ? dataHome : QByteArray(qgetenv("HOME") + "/.local/share")};
+    QList<QByteArray> folders{dataHome.startsWith('/') ? dataHome
+                                                       : QByteArray(qgetenv("HOME") + "/.local/share")};
     QByteArray dirs = qgetenv("XDG_DATA_DIRS");
     if (dirs.isEmpty())
         dirs = "/usr/local/share:/usr/share";
@@ -77,7 +78,8 @@ QList<QByteArray> thumbnailerFiles(const QByteArray &folder)
 std::optional<Thumbnailer> readThumbnailer(const QByteArray &path, const QMimeDatabase &mimes)
 {
     GKeyFilePtr keys(g_key_file_new());
-    if (!isRegularFile(path) || !g_key_file_load_from_file(keys.get(), path.constData(), G_KEY_FILE_NONE, nullptr))
+    if (!isRegularFile(path) ||
+        !g_key_file_load_from_file(keys.get(), path.constData(), G_KEY_FILE_NONE, nullptr))
         return std::nullopt;
     const char *group = "Thumbnailer Entry";
     const GCharPtr tryExec(g_key_file_get_string(keys.get(), group, "TryExec", nullptr));
@@ -144,7 +146,8 @@ void appendText(QByteArray &word, QStringView text)
 } // namespace
 
 std::optional<QList<QByteArray>> thumbnailerArguments(const QString &exec, const QByteArray &input,
-                                                      const QByteArray &uri, const QByteArray &output, int size)
+                                                      const QByteArray &uri, const QByteArray &output,
+                                                      int size)
 {
     QList<QByteArray> words;
     QByteArray word;
@@ -166,12 +169,23 @@ std::optional<QList<QByteArray>> thumbnailerArguments(const QString &exec, const
             appendText(word, QStringView(exec).mid(++i, 1));
         } else if (c == u'%' && i + 1 < exec.size()) {
             switch (exec.at(++i).unicode()) {
-            case u'i': word += input; break;
-            case u'u': word += uri; break;
-            case u'o': word += output; break;
-            case u's': word += QByteArray::number(size); break;
-            case u'%': word += '%'; break;
-            default: break; // a code thumbnailers do not use: dropped
+            case u'i':
+                word += input;
+                break;
+            case u'u':
+                word += uri;
+                break;
+            case u'o':
+                word += output;
+                break;
+            case u's':
+                word += QByteArray::number(size);
+                break;
+            case u'%':
+                word += '%';
+                break;
+            default:
+                break; // a code thumbnailers do not use: dropped
             }
         } else {
             appendText(word, QStringView(exec).mid(i, 1));
@@ -229,8 +243,7 @@ const Thumbnailer *ThumbnailerRegistry::forMimeType(const QString &mimeType) con
 
 ThumbnailMaker::ThumbnailMaker(ThumbnailerRegistry registry, int timeoutMs)
     : m_registry(std::move(registry)), m_timeoutMs(timeoutMs)
-{
-}
+{}
 
 ThumbnailResult ThumbnailMaker::make(const QByteArray &nativePath, ThumbnailSize size, Sources sources) const
 {
@@ -290,7 +303,8 @@ ThumbnailResult ThumbnailMaker::runThumbnailer(const Thumbnailer &thumbnailer, c
         static QSemaphore running(kMaxRunning);
         running.acquire();
         const QSemaphoreReleaser release(running);
-        const auto started = std::chrono::steady_clock::now(); // the limit counts from the start, not the wait
+        const auto started =
+            std::chrono::steady_clock::now(); // the limit counts from the start, not the wait
         run = runProcess(thumbnailer.program, arguments->mid(1), m_timeoutMs);
         took = std::chrono::steady_clock::now() - started;
     }

@@ -49,7 +49,8 @@ private:
 // URI, %o the output path, %s the size in pixels, %% a percent sign; other codes are dropped. The first
 // word is the program. Nothing for an unterminated quote or an empty line. The paths go in as bytes.
 std::optional<QList<QByteArray>> thumbnailerArguments(const QString &exec, const QByteArray &input,
-                                                      const QByteArray &uri, const QByteArray &output, int size);
+                                                      const QByteArray &uri, const QByteArray &output,
+                                                      int size);
 
 // The MIME type of the file, from its name and, when the name says nothing sure, its first bytes.
 QString mimeTypeOfFile(const QByteArray &nativePath);

@@ -2,9 +2,9 @@
 // real child processes, and the shared cache read back as other desktop programs read it.
 #include "platform/NativePath.h"
 #include "platform/ThumbnailCache.h"
-#include "views/Thumbnailers.h"
 #include "support/TempHome.h"
 #include "support/TreeBuilder.h"
+#include "views/Thumbnailers.h"
 
 #include <QCryptographicHash>
 #include <QElapsedTimer>
@@ -52,7 +52,8 @@ class TestThumbnailers : public QObject
     std::optional<TempHome> m_home;
     QByteArray m_root, m_frame, m_log;
 
-    // Registers one thumbnailer for MP4 videos: a script that logs its arguments, one a line, then runs `body`.
+    // Registers one thumbnailer for MP4 videos: a script that logs its arguments, one a line, then runs
+    // `body`.
     ThumbnailMaker maker(const QByteArray &body, int timeoutMs = 5000)
     {
         const QByteArray script = m_root + "/thumb.sh";
@@ -88,8 +89,8 @@ private Q_SLOTS:
         QTest::newRow("writes a picture") << "cp " + m_frame + " \"$4\"" << QString();
         QTest::newRow("fails") << QByteArray("exit 3") << u"the thumbnailer failed (exit status 3)"_s;
         QTest::newRow("hangs") << QByteArray("exec sleep 30") << u"the thumbnailer took longer than 1 s"_s;
-        QTest::newRow("writes no picture") << QByteArray("echo nothing > \"$4\"")
-                                           << u"the thumbnailer made no picture"_s;
+        QTest::newRow("writes no picture")
+            << QByteArray("echo nothing > \"$4\"") << u"the thumbnailer made no picture"_s;
     }
     void outcomes()
     {
@@ -103,7 +104,8 @@ private Q_SLOTS:
 
         QElapsedTimer clock;
         clock.start();
-        const ThumbnailResult result = thumbnails.make(video, ThumbnailSize::Normal, ThumbnailMaker::Sources::ThumbnailersOnly);
+        const ThumbnailResult result =
+            thumbnails.make(video, ThumbnailSize::Normal, ThumbnailMaker::Sources::ThumbnailersOnly);
         QVERIFY(clock.elapsed() < 4000); // a hanging thumbnailer is killed at its limit
         QCOMPARE(result.failure, failure);
         // The field codes, each one whole argument whatever the name holds.
@@ -113,7 +115,8 @@ private Q_SLOTS:
 
         const QByteArray entry = toNativePath(m_home->cacheHome()) + "/thumbnails/normal/" + md5 + ".png";
         const QByteArray record = thumbnailFailFile(uri);
-        QVERIFY(record.startsWith(QByteArray(toNativePath(m_home->cacheHome()) + "/thumbnails/fail/vellumry-")));
+        QVERIFY(
+            record.startsWith(QByteArray(toNativePath(m_home->cacheHome()) + "/thumbnails/fail/vellumry-")));
         QVERIFY(record.endsWith(QByteArray('/' + md5 + ".png")));
         const QByteArray kept = failure.isEmpty() ? entry : record;
         QCOMPARE(result.cacheFile, failure.isEmpty() ? entry : QByteArray());
@@ -125,18 +128,25 @@ private Q_SLOTS:
         QCOMPARE(stored.size(), failure.isEmpty() ? QSize(128, 72) : QSize(1, 1));
         QCOMPARE(modeOf(kept), mode_t(0600));
         QCOMPARE(modeOf(removingLastPathComponent(kept)), mode_t(0700));
-        QCOMPARE(QDir(QString::fromUtf8(removingLastPathComponent(kept))).entryList(QDir::Files | QDir::Hidden).size(), 1);
-        QVERIFY(!QDir(m_home->cacheHome() + u"/thumbnails"_s).entryList({u".vellumry-*"_s}, QDir::Files | QDir::Hidden).size());
+        QCOMPARE(QDir(QString::fromUtf8(removingLastPathComponent(kept)))
+                     .entryList(QDir::Files | QDir::Hidden)
+                     .size(),
+                 1);
+        QVERIFY(!QDir(m_home->cacheHome() + u"/thumbnails"_s)
+                     .entryList({u".vellumry-*"_s}, QDir::Files | QDir::Hidden)
+                     .size());
 
         // Asked again: served from the cache, or refused by the record, without running the thumbnailer.
-        const ThumbnailResult again = thumbnails.make(video, ThumbnailSize::Normal, ThumbnailMaker::Sources::ThumbnailersOnly);
+        const ThumbnailResult again =
+            thumbnails.make(video, ThumbnailSize::Normal, ThumbnailMaker::Sources::ThumbnailersOnly);
         QCOMPARE(runs(), 1);
         QCOMPARE(again.failure, failure.isEmpty() ? QString() : u"an earlier attempt failed"_s);
 
         // Once the file changes, both the entry and the record are stale: the thumbnailer runs again.
         const timeval times[2] = {{1700000000, 0}, {1700000000, 0}};
         QCOMPARE(::utimes(video.constData(), times), 0);
-        const ThumbnailResult remade = thumbnails.make(video, ThumbnailSize::Normal, ThumbnailMaker::Sources::ThumbnailersOnly);
+        const ThumbnailResult remade =
+            thumbnails.make(video, ThumbnailSize::Normal, ThumbnailMaker::Sources::ThumbnailersOnly);
         QCOMPARE(runs(), 2);
         QCOMPARE(remade.failure, failure);
         QCOMPARE(QImage(QString::fromUtf8(kept)).text(u"Thumb::MTime"_s), u"1700000000"_s);
@@ -153,11 +163,15 @@ private Q_SLOTS:
         QTest::addColumn<QString>("chosen"); // "home", "system" or empty for none
         const QByteArray plain = "Exec=/bin/true %i %o\nMimeType=text/plain;";
         QTest::newRow("home wins") << plain << plain << u"text/plain"_s << u"home"_s;
-        QTest::newRow("missing TryExec") << "TryExec=no-such-program-here\n" + plain << plain << u"text/plain"_s << u"system"_s;
-        QTest::newRow("missing program") << QByteArray("Exec=/no/such/program %i\nMimeType=text/plain;") << plain << u"text/plain"_s << u"system"_s;
+        QTest::newRow("missing TryExec")
+            << "TryExec=no-such-program-here\n" + plain << plain << u"text/plain"_s << u"system"_s;
+        QTest::newRow("missing program") << QByteArray("Exec=/no/such/program %i\nMimeType=text/plain;")
+                                         << plain << u"text/plain"_s << u"system"_s;
         QTest::newRow("parent type") << QByteArray() << plain << u"text/x-csrc"_s << u"system"_s;
-        QTest::newRow("alias listed") << QByteArray("Exec=true\nMimeType=text/x-c;") << QByteArray() << u"text/x-csrc"_s << u"home"_s;
-        QTest::newRow("none") << QByteArray("Exec=true\nMimeType=image/png;") << QByteArray() << u"text/plain"_s << QString();
+        QTest::newRow("alias listed")
+            << QByteArray("Exec=true\nMimeType=text/x-c;") << QByteArray() << u"text/x-csrc"_s << u"home"_s;
+        QTest::newRow("none") << QByteArray("Exec=true\nMimeType=image/png;") << QByteArray()
+                              << u"text/plain"_s << QString();
     }
     void registry()
     {
@@ -183,9 +197,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("exec");
         QTest::addColumn<QList<QByteArray>>("words"); // empty: refused
-        QTest::newRow("codes") << u"t -s %s %u %i %o"_s << QList<QByteArray>{"t", "-s", "64", "file:///a%20b", "/a b", "/o.png"};
-        QTest::newRow("quoted") << u"\"/my tools/t\" \"-x %i\""_s << QList<QByteArray>{"/my tools/t", "-x /a b"};
-        QTest::newRow("escapes") << u"t \"a\\\"b\\\\c\\$\" 100%% %f"_s << QList<QByteArray>{"t", "a\"b\\c$", "100%"};
+        QTest::newRow("codes") << u"t -s %s %u %i %o"_s
+                               << QList<QByteArray>{"t", "-s", "64", "file:///a%20b", "/a b", "/o.png"};
+        QTest::newRow("quoted") << u"\"/my tools/t\" \"-x %i\""_s
+                                << QList<QByteArray>{"/my tools/t", "-x /a b"};
+        QTest::newRow("escapes") << u"t \"a\\\"b\\\\c\\$\" 100%% %f"_s
+                                 << QList<QByteArray>{"t", "a\"b\\c$", "100%"};
         QTest::newRow("unterminated") << u"t \"%i"_s << QList<QByteArray>{};
         QTest::newRow("blank") << u"  "_s << QList<QByteArray>{};
     }

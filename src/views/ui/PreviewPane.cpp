@@ -10,6 +10,7 @@
 #include <QAudioOutput>
 #include <QFile>
 #include <QFutureWatcher>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMediaPlayer>
 #include <QPainter>
@@ -22,7 +23,6 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <QGridLayout>
 #include <QVideoSink>
 #include <QVideoWidget>
 #include <QtConcurrent/QtConcurrentRun>
@@ -177,7 +177,8 @@ QIcon posterPlayIcon()
     painter.drawEllipse(QRectF(2, 2, side - 4, side - 4));
     painter.setPen(Qt::NoPen);
     painter.setBrush(Qt::white);
-    const QPointF triangle[3] = {{side * 0.40, side * 0.30}, {side * 0.40, side * 0.70}, {side * 0.72, side * 0.50}};
+    const QPointF triangle[3] = {
+        {side * 0.40, side * 0.30}, {side * 0.40, side * 0.70}, {side * 0.72, side * 0.50}};
     painter.drawPolygon(triangle, 3);
     return QIcon(pixmap);
 }

@@ -32,7 +32,8 @@ constexpr int kCacheEntries = 3000;
 QImage readEitherCachedSize(const ThumbnailKey &key, int pixelSize)
 {
     const ThumbnailSize preferred = thumbnailSizeFor(pixelSize);
-    const ThumbnailSize other = preferred == ThumbnailSize::Large ? ThumbnailSize::Normal : ThumbnailSize::Large;
+    const ThumbnailSize other =
+        preferred == ThumbnailSize::Large ? ThumbnailSize::Normal : ThumbnailSize::Large;
     for (const ThumbnailSize size : {preferred, other}) {
         const QImage image = readCachedThumbnail(key, size);
         if (!image.isNull())
