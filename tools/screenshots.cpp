@@ -12,7 +12,9 @@
 // (the rename sheet's live preview) and classify-preview-{dark,light}.png (the classification's preview sheet),
 // and classified.png after that classification; then that classification is undone from Edit > Undo and
 // history-{light,dark}.png show the History window; last FOLDER is opened again and duplicates-{light,dark}.png
-// show its duplicates view, the copies of each group selected (the oldest file kept).
+// show its duplicates view, the copies of each group selected (the oldest file kept). Last, videos-{light,dark}.png:
+// a folder of short videos made with ffmpeg, their frames in the grid (through the desktop's thumbnailer) and the
+// first one previewed, and video-playing.png once it is played.
 #include "app/AppDelegate.h"
 #include "app/MainWindow.h"
 #include "appmanager/AppInventory.h"
@@ -23,6 +25,7 @@
 #include "appmanager/ui/SHTableCellView.h"
 #include "defaultapps/ui/ConnectUserSheet.h"
 #include "platform/DesktopServices.h"
+#include "platform/ChildProcess.h"
 #include "platform/NativePath.h"
 #include "platform/NotificationCenter.h"
 #include "platform/Settings.h"
@@ -31,6 +34,7 @@
 #include "reorganise/ui/PlanPreviewSheet.h"
 #include "reorganise/ui/RenameSheet.h"
 #include "views/ui/NSDragImageBrowserView.h"
+#include "views/ui/PreviewPane.h"
 #include "views/ui/ShownListModel.h"
 
 #include <QApplication>
@@ -44,6 +48,7 @@
 #include <QStyleFactory>
 #include <QTableView>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QTemporaryDir>
 
 using namespace vellumry;
@@ -69,6 +74,7 @@ int main(int argc, char *argv[])
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
     qputenv("XDG_DATA_HOME", QFile::encodeName(home.path())); // the journal of the classification below
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(home.path())); // thumbnails made here are thrown away
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == QStringLiteral("hicolor"))
@@ -299,5 +305,32 @@ int main(int argc, char *argv[])
         settle(500);
         controller.window->grab().save(out + (dark ? QStringLiteral("/duplicates-dark.png") : QStringLiteral("/duplicates-light.png")));
     }
+
+    // Videos of three shapes: the grid shows their frames, the preview pane the first one's, both looks.
+    const QByteArray films = QFile::encodeName(home.path()) + "/Films";
+    QDir().mkpath(QString::fromUtf8(films));
+    const char *const videos[][2] = {{"beach.mp4", "testsrc2=duration=20:size=640x360:rate=25"},
+                                     {"phone.mp4", "testsrc=duration=2:size=360x640:rate=25"},
+                                     {"bars.mkv", "smptebars=duration=2:size=640x480:rate=25"}};
+    for (const auto &video : videos)
+        runProcess("/usr/bin/ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", video[1], "-pix_fmt",
+                                       "yuv420p", films + '/' + video[0]});
+    controller.openFoldersAsDrop({fromNativePath(films)});
+    loop.exec();
+    settle(3000); // the thumbnailer's frames
+    for (const bool dark : {false, true}) {
+        style = dark ? QStringLiteral("Dark") : QString();
+        controller.BMakeModeTimer_hander();
+        for (int row = 0; row < model->rowCount(); ++row)
+            if (model->itemAt(row)->fileName() == QStringLiteral("beach.mp4"))
+                grid->selectionModel()->select(model->index(row, 0), QItemSelectionModel::ClearAndSelect |
+                                                                          QItemSelectionModel::Rows);
+        settle(2000);
+        controller.window->grab().save(out + (dark ? QStringLiteral("/videos-dark.png") : QStringLiteral("/videos-light.png")));
+    }
+    // Played: the player takes the video's shape.
+    controller.window->previewPane->previewPlayerView()->posterPlayButton()->click();
+    settle(2600);
+    screenShot(QStringLiteral("/video-playing.png")); // the surface is a window of its own: the screen shows it
     return 0;
 }

@@ -288,10 +288,6 @@ void AppDelegate::applicationDidFinishLaunching(bool foldersNamed)
     m_look->start();
     detectTimer = m_look->timer();
 
-    // The media back end takes a few hundred milliseconds to start: start it now, while nothing else happens,
-    // rather than at the first song or film previewed in the middle of a scan.
-    QTimer::singleShot(0, window->previewPane, &PreviewPane::warmUpPlayer);
-
     QWidget *front = window->isVisible() ? static_cast<QWidget *>(window) : openFolderWindow;
     front->raise();
     front->activateWindow();

@@ -256,6 +256,11 @@ constexpr const char *kUsage =
     "                                These three print one line per path, in order: trashed,\n"
     "                                opened or revealed, a tab and the path; or failed, a tab,\n"
     "                                the path, a tab and the reason. Any failure gives status 1.\n"
+    "  thumbnail [--large] FILE...   Make (or find) each file's thumbnail in the desktop's shared\n"
+    "                                cache ($XDG_CACHE_HOME/thumbnails, normal or --large): pictures\n"
+    "                                Qt reads itself, other types through the installed thumbnailers.\n"
+    "                                Prints thumbnail, the path and the cache file; or failed, the\n"
+    "                                path and the reason, separated by tabs. Any failure gives status 1.\n"
     "  login add|remove|status       Start Vellumry at login, or no longer, through the desktop's\n"
     "                                autostart folder; print enabled or disabled.\n"
     "  defaults type EXT...          Print the content type of each extension.\n"
@@ -326,6 +331,8 @@ int run(int argc, char *argv[])
         return desktopCommand(argc, argv, args, command);
     if (command == "login")
         return loginCommand(args);
+    if (command == "thumbnail")
+        return thumbnailCommand(argc, argv, args);
     return usageError("unknown command '" + std::string(command) + "'");
 }
 

@@ -98,6 +98,8 @@ int desktopCommand(int argc, char *argv[], const Args &args, std::string_view co
 int appsCommand(const Args &args);
 int loginCommand(const Args &args);
 int defaultsCommand(const Args &args);
+// thumbnail [--large] FILE...: each file's thumbnail in the shared cache.
+int thumbnailCommand(int argc, char *argv[], const Args &args);
 // box list | add PATH... | remove PATH...: the tray box of favourite applications.
 int boxCommand(const Args &args);
 

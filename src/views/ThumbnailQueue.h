@@ -16,14 +16,14 @@ enum class ThumbnailRoute : quint8
 {
     Picture, // decode the file as an image
     Pdf,     // render page 1
-    Icon,    // only the content-type icon
+    Other,   // the desktop's thumbnailer for its type (stored in the shared cache), else its type's icon
 };
 
 struct ThumbnailJob
 {
     QString filePath;      // the item's path, the key the result is reported under
     QByteArray nativePath; // the same path as bytes, for the file system
-    ThumbnailRoute route = ThumbnailRoute::Icon;
+    ThumbnailRoute route = ThumbnailRoute::Other;
 };
 
 // A stack with a cap. The view asks for the cells on screen last, so the newest request is served

@@ -5,12 +5,14 @@
 #include "model/MediaInfo.h"
 #include "model/ScanWalker.h"
 #include "platform/NativePath.h"
+#include "views/Thumbnailers.h"
 #include "views/ui/FileIcons.h"
 #include "views/ui/PictureFiles.h"
 
 #include <QAudioOutput>
 #include <QFile>
 #include <QFutureWatcher>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMediaPlayer>
 #include <QPainter>
@@ -23,7 +25,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <QBuffer>
+#include <QVideoSink>
 #include <QVideoWidget>
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -136,12 +138,83 @@ void PreviewImageView::paintEvent(QPaintEvent *)
 
 // ---- PreviewPlayerView ------------------------------------------------------------------------------
 
+// Lays its one child out at the largest size of the given aspect ratio, centred; the whole box while
+// the ratio is unknown.
+class PreviewAspectBox : public QWidget
+{
+public:
+    explicit PreviewAspectBox(QWidget *parent) : QWidget(parent)
+    {
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    }
+    void setChild(QWidget *child)
+    {
+        m_child = child;
+        child->setParent(this);
+        place();
+        child->show();
+    }
+    void setAspect(QSize aspect)
+    {
+        if (aspect.isEmpty() || aspect == m_aspect)
+            return;
+        m_aspect = aspect;
+        place();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent *) override { place(); }
+
+private:
+    void place()
+    {
+        if (!m_child)
+            return;
+        QRect area(QPoint(), m_aspect.isEmpty() ? size() : m_aspect.scaled(size(), Qt::KeepAspectRatio));
+        area.moveCenter(rect().center());
+        m_child->setGeometry(area);
+    }
+
+    QWidget *m_child = nullptr;
+    QSize m_aspect;
+};
+
+namespace {
+
+// A white triangle on a dark translucent disc: readable over any frame, in both looks.
+QIcon posterPlayIcon()
+{
+    constexpr int side = 64;
+    QPixmap pixmap(side, side);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(255, 255, 255, 200), 2));
+    painter.setBrush(QColor(0, 0, 0, 150));
+    painter.drawEllipse(QRectF(2, 2, side - 4, side - 4));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::white);
+    const QPointF triangle[3] = {
+        {side * 0.40, side * 0.30}, {side * 0.40, side * 0.70}, {side * 0.72, side * 0.50}};
+    painter.drawPolygon(triangle, 3);
+    return QIcon(pixmap);
+}
+
+} // namespace
+
 PreviewPlayerView::PreviewPlayerView(QWidget *parent)
-    : QWidget(parent), m_video(new QVideoWidget(this)), m_playButton(new QToolButton(this)),
+    : QWidget(parent), m_poster(new PreviewImageView(this)), m_posterPlay(new QToolButton(m_poster)),
+      m_videoBox(new PreviewAspectBox(this)), m_playButton(new QToolButton(this)),
       m_seek(new QSlider(Qt::Horizontal, this)), m_time(new QLabel(this))
 {
-    m_video->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    m_video->setAspectRatioMode(Qt::KeepAspectRatio);
+    m_posterPlay->setIcon(posterPlayIcon());
+    m_posterPlay->setIconSize(QSize(64, 64));
+    m_posterPlay->setAutoRaise(true);
+    m_posterPlay->setCursor(Qt::PointingHandCursor);
+    m_posterPlay->setToolTip(tr("Play"));
+    auto *overPoster = new QGridLayout(m_poster);
+    overPoster->addWidget(m_posterPlay, 0, 0, Qt::AlignCenter);
+
     m_playButton->setAutoRaise(true);
     m_playButton->setToolTip(tr("Play or pause"));
     m_seek->setRange(0, 0);
@@ -154,20 +227,27 @@ PreviewPlayerView::PreviewPlayerView(QWidget *parent)
     controls->addWidget(m_playButton);
     controls->addWidget(m_seek, 1);
     controls->addWidget(m_time);
+    m_screen = new QStackedLayout;
+    m_screen->addWidget(m_poster);
+    m_screen->addWidget(m_videoBox);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
-    layout->addWidget(m_video, 1);
+    layout->addLayout(m_screen, 1);
     layout->addLayout(controls);
 
-    connect(m_playButton, &QToolButton::clicked, this, [this] {
-        if (!m_player)
+    const auto playOrPause = [this] {
+        if (!m_player) {
+            Q_EMIT playRequested();
             return;
+        }
         if (m_player->playbackState() == QMediaPlayer::PlayingState)
             m_player->pause();
         else
             m_player->play();
-    });
+    };
+    connect(m_playButton, &QToolButton::clicked, this, playOrPause);
+    connect(m_posterPlay, &QToolButton::clicked, this, playOrPause);
     connect(m_seek, &QSlider::sliderMoved, this, [this](int ms) {
         if (m_player)
             m_player->setPosition(ms);
@@ -181,6 +261,17 @@ void PreviewPlayerView::setPlayer(QMediaPlayer *player)
         m_player->disconnect(this);
     m_player = player;
     m_seek->setRange(0, 0);
+    if (player && !m_video) {
+        // Made with the first player: a video surface starts the media back end.
+        m_video = new QVideoWidget;
+        m_video->setAspectRatioMode(Qt::KeepAspectRatio);
+        m_videoBox->setChild(m_video);
+        // The video's own size, once it is decoded, sets the surface's shape. Queued: the sink reports
+        // the change while it holds the lock that videoSize() takes.
+        connect(
+            m_video->videoSink(), &QVideoSink::videoSizeChanged, this,
+            [this] { m_videoBox->setAspect(m_video->videoSink()->videoSize()); }, Qt::QueuedConnection);
+    }
     if (player) {
         connect(player, &QMediaPlayer::durationChanged, this, [this](qint64 ms) {
             m_seek->setRange(0, int(qMin<qint64>(ms, std::numeric_limits<int>::max())));
@@ -194,9 +285,31 @@ void PreviewPlayerView::setPlayer(QMediaPlayer *player)
         connect(player, &QMediaPlayer::playbackStateChanged, this, &PreviewPlayerView::updateButton);
         connect(player, &QMediaPlayer::errorOccurred, this,
                 [this] { m_time->setText(tr("Cannot play this file")); });
+        // A sound keeps its poster; a video's pictures replace it.
+        connect(player, &QMediaPlayer::hasVideoChanged, this, [this](bool video) {
+            m_screen->setCurrentWidget(video ? static_cast<QWidget *>(m_videoBox) : m_poster);
+        });
+    } else {
+        m_screen->setCurrentWidget(m_poster);
     }
     updateTime();
     updateButton();
+}
+
+void PreviewPlayerView::setPosterFrame(const QImage &frame)
+{
+    m_poster->setPicture(frame);
+    m_videoBox->setAspect(frame.size());
+}
+
+void PreviewPlayerView::setPosterIcon(const QIcon &icon, int size)
+{
+    m_poster->setIcon(icon, size);
+}
+
+bool PreviewPlayerView::showsPoster() const
+{
+    return m_screen->currentWidget() == m_poster;
 }
 
 void PreviewPlayerView::updateTime()
@@ -210,7 +323,7 @@ void PreviewPlayerView::updateButton()
 {
     const bool playing = m_player && m_player->playbackState() == QMediaPlayer::PlayingState;
     m_playButton->setIcon(style()->standardIcon(playing ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
-    m_playButton->setEnabled(m_player != nullptr);
+    m_posterPlay->setVisible(!m_player);
 }
 
 // ---- ElidedLabel ------------------------------------------------------------------------------------
@@ -238,6 +351,12 @@ PreviewPane::PreviewPane(QWidget *parent)
       m_createdLabel(new QLabel(this)), m_modifiedLabel(new QLabel(this)), m_infoLabel(new QLabel(this)),
       m_detailsLabel(new QLabel(this))
 {
+    connect(m_playerView, &PreviewPlayerView::playRequested, this, [this] {
+        if (m_mediaPath.isEmpty())
+            return;
+        attachPlayer(m_mediaPath);
+        m_player->play();
+    });
     m_picturePool.setMaxThreadCount(1);
     m_picturePool.setObjectName(u"PreviewPictures"_s);
 
@@ -363,8 +482,13 @@ void PreviewPane::previewItem(const IKImageItem &item)
         showViewer(Viewer::Image);
         loadPicture(path);
     } else if (type == u"Video" || type == u"Audio") {
-        attachPlayer(path);
+        // The player is made when the user presses play; until then the poster shows the file.
+        detachPlayer();
+        m_mediaPath = path;
+        m_playerView->setPosterIcon(fileTypeIcon(lastPathComponent(nativePath)), kDocumentIconSize);
         showViewer(Viewer::Player);
+        if (type == u"Video")
+            loadVideoFrame(path);
     } else if (type == u"Document" && hasPdfExtension(path)) {
         openPdf(path);
         showViewer(Viewer::Pdf);
@@ -439,41 +563,25 @@ void PreviewPane::loadPicture(const QString &filePath)
     watcher->setFuture(m_pictureTask);
 }
 
-void PreviewPane::warmUpPlayer()
+void PreviewPane::loadVideoFrame(const QString &filePath)
 {
-    if (m_player)
-        return;
-    QWidget *shown = m_stack->currentWidget();
-    // A tenth of a second of silence as a WAV file in memory: enough to build a whole playing pipeline.
-    QByteArray wav;
-    const quint32 samples = 4410, dataBytes = samples * 2;
-    const auto put32 = [&wav](quint32 v) { wav.append(reinterpret_cast<const char *>(&v), 4); };
-    const auto put16 = [&wav](quint16 v) { wav.append(reinterpret_cast<const char *>(&v), 2); };
-    wav.append("RIFF");
-    put32(36 + dataBytes);
-    wav.append("WAVEfmt ");
-    put32(16);
-    put16(1);         // PCM
-    put16(1);         // mono
-    put32(44100);     // samples per second
-    put32(44100 * 2); // bytes per second
-    put16(2);         // bytes per frame
-    put16(16);        // bits per sample
-    wav.append("data");
-    put32(dataBytes);
-    wav.append(QByteArray(int(dataBytes), '\0'));
-    QBuffer buffer(&wav);
-    buffer.open(QIODevice::ReadOnly);
-    QMediaPlayer warm;
-    QAudioOutput audio;
-    warm.setAudioOutput(&audio);
-    warm.setVideoOutput(m_playerView->videoWidget());
-    warm.setSourceDevice(&buffer, QUrl(QStringLiteral("silence.wav")));
-    m_stack->setCurrentWidget(m_playerView);
-    m_playerView->videoWidget()->repaint();
-    warm.setSource(QUrl());
-    warm.setVideoOutput(nullptr);
-    m_stack->setCurrentWidget(shown);
+    const QByteArray nativePath = toNativePath(filePath);
+    m_pictureTask = QtConcurrent::run(&m_picturePool, [nativePath] {
+        return sharedThumbnailMaker()
+            ->make(nativePath, ThumbnailSize::Large, ThumbnailMaker::Sources::ThumbnailersOnly)
+            .image;
+    });
+    auto *watcher = new QFutureWatcher<QImage>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, filePath] {
+        watcher->deleteLater();
+        if (watcher->isCanceled() || watcher->future().resultCount() < 1)
+            return; // another item was chosen meanwhile
+        const QImage frame = watcher->result();
+        if (!frame.isNull())
+            m_playerView->setPosterFrame(frame);
+        Q_EMIT pictureLoaded(filePath, !frame.isNull());
+    });
+    watcher->setFuture(m_pictureTask);
 }
 
 void PreviewPane::detachPlayer()
@@ -493,9 +601,8 @@ void PreviewPane::attachPlayer(const QString &filePath)
     detachPlayer();
     m_player = new QMediaPlayer(this);
     m_player->setAudioOutput(new QAudioOutput(m_player));
+    m_playerView->setPlayer(m_player); // makes the video surface the first time
     m_player->setVideoOutput(m_playerView->videoWidget());
-    m_playerView->setPlayer(m_player);
-    // Loaded, never started: the user presses play.
     m_player->setSource(fileUrl(toNativePath(filePath)));
 }
 
@@ -548,6 +655,7 @@ void PreviewPane::clearPreview()
     m_pictureTask.cancel();
     readDetails({}, FileKind::Other);
     detachPlayer();
+    m_mediaPath.clear();
     showIcon(QIcon(), kLargeIconSize);
     for (QLabel *label : {m_nameLabel, m_sizeLabel, m_pathLabel, m_createdLabel, m_modifiedLabel}) {
         label->clear();

@@ -58,27 +58,48 @@ private:
     int m_iconSize = 0;
 };
 
-// The video surface with play/pause, a seek slider and "position / duration" text.
+class PreviewAspectBox;
+
+// The video surface with play/pause, a seek slider and "position / duration" text. Until a player is
+// set it shows a poster instead: a video's frame (or the file's icon) with a play control over it, and
+// pressing play asks for a player with playRequested(). The video surface keeps the video's aspect
+// ratio: the frame's until the video itself reports its size.
 class PreviewPlayerView : public QWidget
 {
     Q_OBJECT
 public:
     explicit PreviewPlayerView(QWidget *parent = nullptr);
 
-    // Follows this player (or none); the previous one is no longer followed or drawn into.
+    // Follows this player (or none); the previous one is no longer followed or drawn into. The surface
+    // replaces the poster once the player reports a picture; without a player the poster shows again.
     void setPlayer(QMediaPlayer *player);
+    // What the poster shows: a frame (whose shape the surface takes too) or an icon.
+    void setPosterFrame(const QImage &frame);
+    void setPosterIcon(const QIcon &icon, int size);
 
+    // The video surface: made with the first player, nullptr before.
     QVideoWidget *videoWidget() const { return m_video; }
+    PreviewImageView *posterView() const { return m_poster; }
+    QToolButton *posterPlayButton() const { return m_posterPlay; }
+    bool showsPoster() const;
     QToolButton *playButton() const { return m_playButton; }
     QSlider *seekSlider() const { return m_seek; }
     QLabel *timeLabel() const { return m_time; }
+
+Q_SIGNALS:
+    // Play was pressed while no player was set.
+    void playRequested();
 
 private:
     void updateTime();
     void updateButton();
 
     QPointer<QMediaPlayer> m_player;
-    QVideoWidget *m_video;
+    QStackedLayout *m_screen;
+    PreviewImageView *m_poster;
+    QToolButton *m_posterPlay;
+    PreviewAspectBox *m_videoBox;
+    QVideoWidget *m_video = nullptr;
     QToolButton *m_playButton;
     QSlider *m_seek;
     QLabel *m_time;
@@ -116,13 +137,11 @@ public:
         Pdf
     };
     Viewer visibleViewer() const;
-    // The attached player, or nullptr.
+    // The attached player, or nullptr. A sound or video file gets one only when the user presses play,
+    // so selecting one never waits for the media back end to start.
     QMediaPlayer *player() const { return m_player; }
     // The text colour of the six labels, set by the theme.
     void setLabelColor(const QColor &color);
-    // Starts the media back end and the video output once, so the first song or film the user selects
-    // previews without a pause. Leaves the pane as it was.
-    void warmUpPlayer();
 
     QWidget *previewContentView() const { return m_contentView; }
     PreviewImageView *previewImageView() const { return m_imageView; }
@@ -140,7 +159,8 @@ public:
     QLabel *previewFileDetailslab() const { return m_detailsLabel; }
 
 Q_SIGNALS:
-    // A picture started by previewItem() was decoded (ok) or could not be (the view kept what it showed).
+    // A picture started by previewItem() was decoded (ok) or could not be (the view kept what it showed);
+    // for a video, its frame was made through the thumbnail cache or could not be (its icon stays).
     // Not emitted for a picture whose item was no longer the one previewed when it was ready.
     void pictureLoaded(const QString &filePath, bool ok);
     // The details of the file previewed were read and shown.
@@ -149,6 +169,7 @@ Q_SIGNALS:
 private:
     void showViewer(Viewer viewer);
     void loadPicture(const QString &filePath);
+    void loadVideoFrame(const QString &filePath);
     void attachPlayer(const QString &filePath);
     void detachPlayer();
     void openPdf(const QString &filePath);
@@ -173,6 +194,7 @@ private:
     QLabel *m_detailsLabel;
 
     QMediaPlayer *m_player = nullptr;
+    QString m_mediaPath; // the sound or video file previewed, played when the user asks
     QPdfDocument *m_pdfDocument = nullptr;
     QFuture<QImage> m_pictureTask;
     QThreadPool m_picturePool; // one thread: a newer picture waits for at most one older decode

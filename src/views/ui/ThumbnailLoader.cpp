@@ -1,13 +1,14 @@
-// Thumbnails: freedesktop cache, scaled pictures, PDF pages and content-type icons.
+// Thumbnails: the shared cache, scaled pictures, PDF pages, the desktop's thumbnailers and type icons.
 #include "views/ui/ThumbnailLoader.h"
 
 #include "model/ItemTexts.h"
 #include "platform/NativePath.h"
+#include "platform/ThumbnailCache.h"
 #include "views/ThumbnailQueue.h"
+#include "views/Thumbnailers.h"
 #include "views/ui/FileIcons.h"
 #include "views/ui/PictureFiles.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImageReader>
@@ -26,52 +27,29 @@ namespace {
 
 constexpr qsizetype kQueueCapacity = 400; // a few screens of cells
 constexpr int kCacheEntries = 3000;
-constexpr int kNormalThumbnailSize = 128; // the cache's "normal" folder; "large" holds 256
 
-QByteArray cacheHome()
+// A thumbnail the shared cache holds for the file as it is now: of the size that fits, else the other.
+QImage readEitherCachedSize(const ThumbnailKey &key, int pixelSize)
 {
-    const QByteArray xdg = qgetenv("XDG_CACHE_HOME");
-    if (xdg.startsWith('/'))
-        return xdg;
-    return QByteArray(qgetenv("HOME") + "/.cache");
-}
-
-// A thumbnail another program left in the freedesktop cache, if it is still that of the file as it is.
-QImage readCachedThumbnail(const QByteArray &nativePath, int pixelSize)
-{
-    struct stat st;
-    if (::stat(nativePath.constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return {};
-    const QString mtime = QString::number(qint64(st.st_mtim.tv_sec));
-    const QString uri = QString::fromUtf8(fileUri(absolutePath(nativePath)));
-    const bool preferLarge = pixelSize > kNormalThumbnailSize;
-    for (const bool large : {preferLarge, !preferLarge}) {
-        QFile file;
-        if (!openRegularFile(file, toNativePath(thumbnailCachePath(nativePath, large))))
-            continue;
-        QImageReader reader(&file, "png");
-        const QImage image = reader.read();
-        if (image.isNull())
-            continue;
-        const QString storedMtime = image.text(u"Thumb::MTime"_s).trimmed();
-        const QString storedUri = image.text(u"Thumb::URI"_s);
-        if ((!storedMtime.isEmpty() && storedMtime != mtime) || (!storedUri.isEmpty() && storedUri != uri))
-            continue; // made from an older version of the file, or for another file
-        if (image.width() > pixelSize || image.height() > pixelSize)
-            return image.scaled(pixelSize, pixelSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        return image;
+    const ThumbnailSize preferred = thumbnailSizeFor(pixelSize);
+    const ThumbnailSize other =
+        preferred == ThumbnailSize::Large ? ThumbnailSize::Normal : ThumbnailSize::Large;
+    for (const ThumbnailSize size : {preferred, other}) {
+        const QImage image = readCachedThumbnail(key, size);
+        if (!image.isNull())
+            return image;
     }
     return {};
 }
 
-} // namespace
-
-QString thumbnailCachePath(const QByteArray &nativePath, bool large)
+QImage fitted(const QImage &image, int pixelSize)
 {
-    const QByteArray md5 = QCryptographicHash::hash(fileUri(absolutePath(nativePath)), QCryptographicHash::Md5).toHex();
-    const QByteArray path = cacheHome() + "/thumbnails/" + (large ? "large/" : "normal/") + md5 + ".png";
-    return fromNativePath(path);
+    if (image.width() > pixelSize || image.height() > pixelSize)
+        return image.scaled(pixelSize, pixelSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return image;
 }
+
+} // namespace
 
 // What a worker hands back: a picture, or else the content type whose icon the GUI thread draws.
 struct ThumbnailLoader::Result
@@ -117,7 +95,7 @@ QPixmap ThumbnailLoader::thumbnail(const IKImageItem &item)
     if (m_pending.contains(path))
         return {};
 
-    ThumbnailJob job{path, toNativePath(path), ThumbnailRoute::Icon};
+    ThumbnailJob job{path, toNativePath(path), ThumbnailRoute::Other};
     if (type == u"Image")
         job.route = ThumbnailRoute::Picture;
     else if (type == u"Document" && hasPdfExtension(path))
@@ -134,11 +112,19 @@ QPixmap ThumbnailLoader::thumbnail(const IKImageItem &item)
             return; // dropped or cleared meanwhile
         Result result;
         result.filePath = next->filePath;
-        result.image = readCachedThumbnail(next->nativePath, pixelSize);
+        const std::optional<ThumbnailKey> key = thumbnailKeyOf(next->nativePath);
+        if (key)
+            result.image = fitted(readEitherCachedSize(*key, pixelSize), pixelSize);
         if (result.image.isNull() && next->route == ThumbnailRoute::Picture)
             result.image = readScaledPicture(next->nativePath, QSize(pixelSize, pixelSize));
         else if (result.image.isNull() && next->route == ThumbnailRoute::Pdf)
             result.image = renderPdfFirstPage(next->nativePath, QSize(pixelSize, pixelSize));
+        else if (result.image.isNull() && key && next->route == ThumbnailRoute::Other)
+            result.image = fitted(sharedThumbnailMaker()
+                                      ->make(key->nativePath, thumbnailSizeFor(pixelSize),
+                                             ThumbnailMaker::Sources::ThumbnailersOnly)
+                                      .image,
+                                  pixelSize);
         struct stat st;
         if (result.image.isNull() && ::stat(next->nativePath.constData(), &st) == 0) {
             // A file that is gone keeps the empty content type: the plain file icon.

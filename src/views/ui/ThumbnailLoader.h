@@ -19,14 +19,12 @@ namespace vellumry {
 class ThumbnailQueue;
 struct ContentTypeIcon;
 
-// Where the freedesktop thumbnail cache keeps the thumbnail of a file:
-// $XDG_CACHE_HOME/thumbnails/{normal,large}/<md5 of the file's URI>.png, the URI being "file://" and the
-// percent-encoded absolute path bytes. A relative path is taken from the current folder.
-QString thumbnailCachePath(const QByteArray &nativePath, bool large);
-
 // Asked for an item's thumbnail, answers at once from its cache or queues the item for a worker, which
-// tries in turn the freedesktop thumbnail cache, the picture itself (images), page 1 (PDFs), and the
-// icon of the file's content type. thumbnailReady() then tells the view to ask again.
+// tries in turn the desktop's shared thumbnail cache (a valid entry of the size that fits, then of the
+// other size), the picture itself (images Qt reads), page 1 (PDFs), the desktop's thumbnailer for the
+// file's type (videos and whatever else one is installed for; its result is stored in the shared cache,
+// its failure recorded there), and the icon of the file's content type. thumbnailReady() then tells the
+// view to ask again.
 class ThumbnailLoader : public QObject
 {
     Q_OBJECT
