@@ -242,7 +242,7 @@ private:
         }
         entry.device = st.st_dev;
         entry.inode = st.st_ino;
-        {
+        if (st.st_nlink > 1) {
             // A later path to an inode already claimed is not read again.
             const std::lock_guard lock(m_inodesMutex);
             if (!m_inodes.insert(InodeKey{st.st_dev, st.st_ino}).second) {
@@ -380,11 +380,8 @@ DuplicateResult findDuplicates(const std::vector<DuplicateCandidate> &candidates
         if (candidates[i].size > 0 || search.includeEmpty)
             order.push_back(i);
     }
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        if (candidates[a].size != candidates[b].size)
-            return candidates[a].size > candidates[b].size;
-        return candidates[a].path < candidates[b].path;
-    });
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return candidates[a].size < candidates[b].size; });
     std::vector<Entry> entries;
     for (std::size_t begin = 0; begin < order.size();) {
         std::size_t end = begin + 1;
