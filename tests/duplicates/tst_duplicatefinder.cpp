@@ -126,7 +126,7 @@ private Q_SLOTS:
         QTest::newRow("first byte") << B("f a 9000;f b 9000 0;f c 9000;f d 9000 0") << false << 2 << 0;
         QTest::newRow("whole-read limit, seeds, order by waste then path")
             << B("f a 8192 - 1;f b 8192 - 1;f c 8193 - 1;f d 8193 - 1;f e 8193 - 2;f k 10 - 4;f l 10 - 4;f m "
-                 "10 - 3;f n 10 - 3;f o 1000 - 5;f p 1000 - 5;f q 1000 - 5")
+                 "10 - 3;f n 10 - 3;f o 3000 - 5;f p 3000 - 5;f q 3000 - 5;f r 3000 - 5")
             << false << 5 << 0;
         QTest::newRow("hard links count once, under the first path")
             << B("f m 20000;h a m;h z m;f q 20000;f x 500;h y x") << false << 1 << 0;
