@@ -362,14 +362,20 @@ int main(int argc, char *argv[])
     compare("jdupes", dir + "/jdupes.txt");
     compare("rmlint", dir + "/rmlint.txt");
 
-    std::printf("\n%-40s %9s %12s\n", "warm cache, best of runs", "seconds", "peak RSS KB");
+    std::printf("\n%-40s %9s %12s %8s\n", "warm cache, best of runs", "seconds", "peak RSS KB", "B/file");
+    const auto perFile = [&](long kb) {
+        return candidates > 0 ? double(kb) * 1024.0 / double(candidates) : 0.0;
+    };
     std::printf("(engine readers: %s)\n",
                 threads > 0 ? QByteArray::number(threads).constData() : "one per core, at least 2");
     std::printf("%-40s %9.3f %12s\n", "engine search (from scanned items)", searchSeconds, "");
     std::printf("%-40s %9.3f %12s\n", "engine scan", scanSeconds, "");
-    std::printf("%-40s %9.3f %12ld\n", "engine process (scan + search)", engine.seconds, engine.maxRssKb);
-    std::printf("%-40s %9.3f %12ld\n", "jdupes -r -q", jdupes.seconds, jdupes.maxRssKb);
-    std::printf("%-40s %9.3f %12ld\n", "rmlint -T df -o fdupes:stdout", rmlint.seconds, rmlint.maxRssKb);
+    std::printf("%-40s %9.3f %12ld %8.0f\n", "engine process (scan + search)", engine.seconds,
+                engine.maxRssKb, perFile(engine.maxRssKb));
+    std::printf("%-40s %9.3f %12ld %8.0f\n", "jdupes -r -q", jdupes.seconds, jdupes.maxRssKb,
+                perFile(jdupes.maxRssKb));
+    std::printf("%-40s %9.3f %12ld %8.0f\n", "rmlint -T df -o fdupes:stdout", rmlint.seconds, rmlint.maxRssKb,
+                perFile(rmlint.maxRssKb));
     std::printf("%-40s %9.3f %12s  (%.2f GB)\n", "cat of all same-size files", catSame.seconds, "",
                 engineWords.value(4).toDouble() / 1e9);
     std::printf("%-40s %9.3f %12s  (%.2f GB)\n", "cat of the files in the final groups", catFinal.seconds, "",
