@@ -22,7 +22,10 @@ namespace vellumry {
 namespace {
 
 constexpr std::size_t kEdgeBytes = 4096;            // hashed at each end of a file in the second stage
-constexpr quint64 kWholeReadLimit = 2 * kEdgeBytes; // files up to this size are read whole at once
+constexpr quint64 kWholeReadLimit = 2 * kEdgeBytes; // files up to this size are hashed whole at once
+// Files up to this size are read in one call rather than one for each end: a copy of a few KiB costs
+// less than a second system call.
+constexpr std::size_t kOneReadLimit = 4 * kEdgeBytes;
 constexpr std::size_t kReadBuffer = std::size_t(1) << 20;
 
 enum class State : quint8
@@ -82,16 +85,44 @@ struct FileHandle
     }
 };
 
-// Opens a path for reading without following a final link, without blocking on a FIFO or device and,
-// where the caller may, without touching its access time.
-int openForReading(const QByteArray &path)
+// Opens a file for reading (`name` inside the folder `folder`, or a whole path with AT_FDCWD) without
+// following a final link, without blocking on a FIFO or device and, where the caller may, without
+// touching its access time.
+int openForReading(int folder, const char *name)
 {
     constexpr int flags = O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY;
-    int fd = ::open(path.constData(), flags | O_NOATIME);
+    int fd = ::openat(folder, name, flags | O_NOATIME);
     if (fd < 0 && errno == EPERM)
-        fd = ::open(path.constData(), flags);
+        fd = ::openat(folder, name, flags);
     return fd;
 }
+
+// What one reader keeps between files: its buffer, and the folder of the last file it opened, so that
+// the next file of that folder is opened by name instead of by walking its whole path again.
+struct Reader
+{
+    std::vector<char> buffer;
+    QByteArray folderPath;
+    FileHandle folder;
+
+    // Opens `path`, through the kept folder when it is the same one.
+    int open(const QByteArray &path)
+    {
+        const qsizetype slash = path.lastIndexOf('/');
+        if (slash <= 0)
+            return openForReading(AT_FDCWD, path.constData());
+        const QByteArrayView folderPart(path.constData(), slash);
+        if (folder.fd < 0 || folderPart != folderPath) {
+            if (folder.fd >= 0)
+                ::close(folder.fd);
+            folderPath = folderPart.toByteArray();
+            folder.fd = ::open(folderPath.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            if (folder.fd < 0)
+                return openForReading(AT_FDCWD, path.constData());
+        }
+        return openForReading(folder.fd, path.constData() + slash + 1);
+    }
+};
 
 // Reads exactly `size` bytes at `offset`; false on an error or an early end.
 bool readFully(int fd, char *buffer, std::size_t size, off_t offset)
@@ -153,6 +184,7 @@ public:
     }
 
     int threads() const { return m_threads; }
+    void forgetInodes() { std::unordered_set<InodeKey, InodeKeyHash>().swap(m_inodes); }
 
     void addToHash(quint64 bytes) { m_toHash.fetch_add(bytes, std::memory_order_relaxed); }
     void addHashed(quint64 bytes) { m_hashed.fetch_add(bytes, std::memory_order_relaxed); }
@@ -179,9 +211,9 @@ public:
 
     // Second stage for one entry: opens, checks and hashes the two ends (or everything when small).
     // What is not read after all leaves the bytes to hash.
-    void hashEnds(Entry &entry, char *buffer)
+    void hashEnds(Entry &entry, Reader &reader)
     {
-        readEnds(entry, buffer);
+        readEnds(entry, reader);
         if (entry.state != State::Hashed)
             m_toHash.fetch_sub(std::min<quint64>(m_candidates[entry.candidate].size, kWholeReadLimit));
     }
@@ -194,10 +226,11 @@ public:
     }
 
 private:
-    void readEnds(Entry &entry, char *buffer)
+    void readEnds(Entry &entry, Reader &reader)
     {
         const DuplicateCandidate &candidate = m_candidates[entry.candidate];
-        FileHandle file{openForReading(candidate.path)};
+        FileHandle file{reader.open(candidate.path)};
+        char *buffer = reader.buffer.data();
         struct stat st;
         if (file.fd < 0 || ::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
             entry.state = State::Unreadable;
@@ -209,7 +242,7 @@ private:
         }
         entry.device = st.st_dev;
         entry.inode = st.st_ino;
-        {
+        if (st.st_nlink > 1) {
             // A later path to an inode already claimed is not read again.
             const std::lock_guard lock(m_inodesMutex);
             if (!m_inodes.insert(InodeKey{st.st_dev, st.st_ino}).second) {
@@ -218,26 +251,29 @@ private:
             }
         }
         const std::size_t size = std::size_t(candidate.size);
-        if (candidate.size <= kWholeReadLimit) {
-            // Read one byte more than expected: a file that grew since is seen as changed.
+        if (size <= kOneReadLimit) {
+            // All of it in one read. Asking for a byte more shows a file that grew since; a read that
+            // stops at `size` is its end, so one call is enough.
             std::size_t done = 0;
-            for (;;) {
-                const ssize_t n = ::read(file.fd, buffer + done, kWholeReadLimit + 1 - done);
+            while (done < size) {
+                const ssize_t n = ::pread(file.fd, buffer + done, size + 1 - done, off_t(done));
                 if (n < 0 && errno == EINTR)
                     continue;
-                if (n < 0) {
-                    entry.state = State::Unreadable;
+                if (n <= 0) {
+                    entry.state = n < 0 ? State::Unreadable : State::Changed;
                     return;
                 }
-                if (n == 0 || (done += std::size_t(n)) > size)
-                    break;
+                done += std::size_t(n);
             }
             if (done != size) {
                 entry.state = State::Changed;
                 return;
             }
-            entry.hash = XXH3_128bits(buffer, size);
-            entry.whole = true;
+            // The same bytes the two reads of the ends would give, for files past the whole-read limit.
+            if (size > kWholeReadLimit)
+                std::memmove(buffer + kEdgeBytes, buffer + size - kEdgeBytes, kEdgeBytes);
+            entry.hash = XXH3_128bits(buffer, std::min<std::size_t>(size, kWholeReadLimit));
+            entry.whole = size <= kWholeReadLimit;
         } else {
             if (!readFully(file.fd, buffer, kEdgeBytes, 0) ||
                 !readFully(file.fd, buffer + kEdgeBytes, kEdgeBytes, off_t(size - kEdgeBytes))) {
@@ -254,7 +290,7 @@ private:
     quint64 readWhole(Entry &entry, char *buffer)
     {
         const DuplicateCandidate &candidate = m_candidates[entry.candidate];
-        FileHandle file{openForReading(candidate.path)};
+        FileHandle file{openForReading(AT_FDCWD, candidate.path.constData())};
         struct stat st;
         if (file.fd < 0 || ::fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode)) {
             entry.state = State::Unreadable;
@@ -337,19 +373,15 @@ DuplicateResult findDuplicates(const std::vector<DuplicateCandidate> &candidates
     DuplicateResult result;
     Search run(candidates, search, cancelled, progress);
 
-    // First stage: sizes. Largest first (so the long reads start early and the readers end together),
-    // then by path, which also makes the first path of an inode the one a group keeps.
+    // First stage: sizes.
     std::vector<std::size_t> order;
     order.reserve(candidates.size());
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         if (candidates[i].size > 0 || search.includeEmpty)
             order.push_back(i);
     }
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        if (candidates[a].size != candidates[b].size)
-            return candidates[a].size > candidates[b].size;
-        return candidates[a].path < candidates[b].path;
-    });
+    std::sort(order.begin(), order.end(),
+              [&](std::size_t a, std::size_t b) { return candidates[a].size < candidates[b].size; });
     std::vector<Entry> entries;
     for (std::size_t begin = 0; begin < order.size();) {
         std::size_t end = begin + 1;
@@ -381,21 +413,31 @@ DuplicateResult findDuplicates(const std::vector<DuplicateCandidate> &candidates
         }
     };
 
-    // Second stage: the ends of each file (all of a small one).
-    std::vector<std::vector<char>> buffers(std::size_t(run.threads()));
-    run.runPool(entries.size(), [&](int worker, std::size_t i) {
-        std::vector<char> &buffer = buffers[std::size_t(worker)];
-        if (buffer.empty())
-            buffer.resize(kWholeReadLimit + 1);
-        run.hashEnds(entries[i], buffer.data());
+    // Second stage: the ends of each file (all of a small one), in path order and in runs of files per
+    // reader, so that a reader mostly opens files of the folder it opened last.
+    std::sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) {
+        return candidates[a.candidate].path < candidates[b.candidate].path;
     });
+    std::vector<Reader> readers(std::size_t(run.threads()));
+    constexpr std::size_t kRun = 32;
+    run.runPool((entries.size() + kRun - 1) / kRun, [&](int worker, std::size_t chunk) {
+        Reader &reader = readers[std::size_t(worker)];
+        if (reader.buffer.empty())
+            reader.buffer.resize(kOneReadLimit + 1);
+        for (std::size_t i = chunk * kRun;
+             i < std::min(entries.size(), (chunk + 1) * kRun) && !run.cancelled(); ++i)
+            run.hashEnds(entries[i], reader);
+    });
+    readers.clear();
     if (run.cancelled())
         return finishCancelled();
     countFailures(entries);
 
     // Each inode is kept once, under its first path, with the hash its reader found.
-    {
-        std::unordered_map<InodeKey, std::size_t, InodeKeyHash> first; // inode -> entry kept
+    run.forgetInodes();
+    if (std::any_of(entries.begin(), entries.end(),
+                    [](const Entry &e) { return e.state == State::LinkOf; })) {
+        std::unordered_set<InodeKey, InodeKeyHash> first;
         std::unordered_map<InodeKey, std::size_t, InodeKeyHash> reader;
         for (std::size_t i = 0; i < entries.size(); ++i) {
             if (entries[i].state == State::Hashed)
@@ -411,7 +453,7 @@ DuplicateResult findDuplicates(const std::vector<DuplicateCandidate> &candidates
                 entry.state = State::Dropped; // its reader failed: the inode is counted there
                 continue;
             }
-            if (!first.emplace(key, i).second) {
+            if (!first.insert(key).second) {
                 entry.state = State::Dropped;
                 continue;
             }
@@ -452,8 +494,7 @@ DuplicateResult findDuplicates(const std::vector<DuplicateCandidate> &candidates
         }
     });
     std::vector<Entry>().swap(entries);
-    for (std::vector<char> &buffer : buffers)
-        std::vector<char>().swap(buffer);
+    std::vector<std::vector<char>> buffers(std::size_t(run.threads()));
     run.reportProgress(true);
     run.runPool(toRead.size(), [&](int worker, std::size_t i) {
         std::vector<char> &buffer = buffers[std::size_t(worker)];
