@@ -32,6 +32,20 @@ inline QByteArray ensureTree(long files, const QByteArray &dir, const QByteArray
     return tree;
 }
 
+// A field of /proc/self/status in kilobytes ("VmRSS", "VmHWM"); -1 when it cannot be read.
+inline long statusKilobytes(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray key = QByteArray(field) + ':';
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
 // Scans the tree into `lists` with the engine's blocking scan; answers the seconds it took.
 inline double scanHeadless(const QByteArray &tree, FileLists &lists, int threads = 0)
 {

@@ -11,6 +11,7 @@
 // some same-size files that differ in one byte only (in the middle or at the end). Every tool reads the
 // same tree with a warm cache; each figure is the best of RUNS runs. Every tool's sets are compared with
 // the engine's. The tree is deleted at the end unless --keep is given.
+#include "BenchTrees.h"
 #include "duplicates/DuplicateFinder.h"
 #include "model/FileLists.h"
 #include "model/ScanFolders.h"
@@ -49,20 +50,6 @@ quint64 nextRandom(quint64 &state)
 double uniform(quint64 &state)
 {
     return double(nextRandom(state) >> 11) / double(1ull << 53);
-}
-
-// A field of /proc/self/status in kilobytes ("VmRSS", "VmHWM").
-long statusKilobytes(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray key = QByteArray(field) + ':';
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
 }
 
 bool writeWhole(const QByteArray &path, const char *data, std::size_t size)
@@ -217,14 +204,14 @@ int engineChild(int argc, char *argv[], const QByteArray &tree, const QByteArray
     if (clear.open(QIODevice::WriteOnly))
         clear.write("5");
     clear.close();
-    const long rssBefore = statusKilobytes("VmRSS");
+    const long rssBefore = bench::statusKilobytes("VmRSS");
     timer.restart();
     const std::atomic_bool cancelled{false};
     DuplicateSearch search;
     search.threads = threads;
     const DuplicateResult result = findDuplicates(candidates, search, cancelled);
     const double searchSeconds = double(timer.nsecsElapsed()) / 1e9;
-    const long growth = statusKilobytes("VmHWM") - rssBefore;
+    const long growth = bench::statusKilobytes("VmHWM") - rssBefore;
 
     QByteArray sets, finals, same;
     quint64 finalBytes = 0, sameBytes = 0;

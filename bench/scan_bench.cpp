@@ -23,20 +23,6 @@ using namespace vellumry;
 
 namespace {
 
-// A field of /proc/self/status in kilobytes ("VmRSS", "VmHWM").
-long statusKilobytes(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray key = QByteArray(field) + ':';
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(key.size()).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
-
 qsizetype countFolderItems(const ItemList &list)
 {
     qsizetype n = 0;
@@ -51,12 +37,12 @@ qsizetype countFolderItems(const ItemList &list)
 int measure(int argc, char *argv[], const QByteArray &tree, int threads)
 {
     QCoreApplication app(argc, argv);
-    const long rssBefore = statusKilobytes("VmRSS");
+    const long rssBefore = bench::statusKilobytes("VmRSS");
     FileLists lists;
     const double seconds = bench::scanHeadless(tree, lists, threads);
     const qsizetype entries = lists.filesItemArray.size() + countFolderItems(lists.currentViewItemArray);
     std::printf("%lld %.6f %ld %ld\n", static_cast<long long>(entries), seconds, rssBefore,
-                statusKilobytes("VmHWM"));
+                bench::statusKilobytes("VmHWM"));
     return 0;
 }
 
