@@ -317,6 +317,7 @@ int main(int argc, char *argv[])
                                        "yuv420p", films + '/' + video[0]});
     controller.openFoldersAsDrop({fromNativePath(films)});
     loop.exec();
+    controller.ChangetoIconViewModeAction(); // the duplicates view above left the list shown
     settle(3000); // the thumbnailer's frames
     for (const bool dark : {false, true}) {
         style = dark ? QStringLiteral("Dark") : QString();

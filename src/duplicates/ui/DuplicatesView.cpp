@@ -302,6 +302,10 @@ void DuplicatesView::shownListReplaced()
     m_shown = false;
     m_groups.clear();
     m_members.clear();
+    // The Group column goes back to its own place before it goes, or the table's header would keep
+    // its order and widths for the columns that stay.
+    QHeaderView *header = d.window->fileListTableview->horizontalHeader();
+    header->moveSection(header->visualIndex(ShownListModel::GroupColumn), ShownListModel::GroupColumn);
     d.FileListController->setGroups({});
     d.window->fileListTableview->setAlternatingRowColors(true);
     updateControls();
