@@ -461,24 +461,20 @@ void TreeWatcher::addWatchForScan(const QByteArray &scanned, const QByteArray &f
     if (!isValid())
         return;
     Worker &w = *m_worker;
-    {
+    const bool first = folder == scanned;
+    if (first) {
         std::lock_guard lock(w.mutex);
-        if (folder == scanned)
-            ++w.scans[scanned].walks;
-        const auto scan = w.scans.find(scanned);
-        if (scan == w.scans.end() || w.watchOfPath.contains(folder))
-            return; // a walk begun before clear(), or a folder followed already
-        if (int(w.watchOfPath.size()) >= m_maxWatches.load()) {
-            scan->second.limitMet = true;
-            return;
-        }
+        ++w.scans[scanned].walks;
     }
+    int wd = -1;
+    int error = ENOSPC;
     // Added outside the lock, so that the listing threads wait on the system only. An event that the
     // watch thread reads before the watch is recorded is dropped; it tells of a change made before
-    // the folder is listed, which the listing sees.
-    const uint32_t mask = folder == scanned ? kWatchMask & ~IN_DONT_FOLLOW : kWatchMask;
-    const int wd = ::inotify_add_watch(w.inotifyFd, folder.constData(), mask);
-    const int error = errno;
+    // the folder is listed, which the listing sees. A folder followed already gets its watch back.
+    if (m_watchCount.load(std::memory_order_relaxed) < m_maxWatches.load(std::memory_order_relaxed)) {
+        wd = ::inotify_add_watch(w.inotifyFd, folder.constData(), first ? kWatchMask & ~IN_DONT_FOLLOW : kWatchMask);
+        error = errno;
+    }
     std::lock_guard lock(w.mutex);
     const auto scan = w.scans.find(scanned);
     if (wd < 0) {
@@ -487,14 +483,17 @@ void TreeWatcher::addWatchForScan(const QByteArray &scanned, const QByteArray &f
         return;
     }
     if (w.pathOfWatch.contains(wd))
-        return; // the same folder under another path (a bind mount) keeps its first path
-    if (scan == w.scans.end()) {
-        ::inotify_rm_watch(w.inotifyFd, wd); // cleared meanwhile
+        return; // followed already, maybe under another path (a bind mount): it keeps its first path
+    const bool over = int(w.watchOfPath.size()) >= m_maxWatches.load(); // other listing threads came first
+    if (scan == w.scans.end() || over) {
+        ::inotify_rm_watch(w.inotifyFd, wd); // or a walk begun before clear()
+        if (scan != w.scans.end())
+            scan->second.limitMet = true;
         return;
     }
     w.pathOfWatch.emplace(wd, folder);
     w.watchOfPath.emplace(folder, wd);
-    m_watchCount.store(int(w.watchOfPath.size()));
+    m_watchCount.store(int(w.watchOfPath.size()), std::memory_order_relaxed);
     scan->second.added.push_back(wd);
 }
 

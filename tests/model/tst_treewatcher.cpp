@@ -30,7 +30,8 @@ class TreeWatcherTest : public QObject
 
         // Without `atListing`, the tree is scanned and then watched; with it, watched as a FolderScanner
         // lists it, and `atListing` runs in a shell just before the folder `listed` is listed.
-        explicit Fixture(int maxWatches = 0, const QByteArray &listed = {}, const QString &atListing = {})
+        explicit Fixture(int maxWatches = 0, const QByteArray &listed = {}, const QString &atListing = {},
+                         bool stopped = false)
         {
             tree.file("m/a.txt", 10);
             tree.file("m/sub/b.jpg", 3);
@@ -56,8 +57,12 @@ class TreeWatcherTest : public QObject
                     run(atListing, false); // after the watch, before the listing
             });
             QSignalSpy finished(&scanner, &FolderScanner::scanFinished);
-            QObject::connect(&scanner, &FolderScanner::scanFinished,
-                             [this](const QString &path) { watcher.scanDelivered(toNativePath(path)); });
+            QObject::connect(&scanner, &FolderScanner::scanFinished, [this, stopped](const QString &path) {
+                if (stopped)
+                    watcher.dropUnfinishedScans(); // as if stopped before its items were all in
+                else
+                    watcher.scanDelivered(toNativePath(path));
+            });
             scanner.startScanCurrentFolder(fromNativePath(main()));
             QVERIFY(finished.wait(10000));
             QCOMPARE(batches, 0); // nothing before the scan's items are in
@@ -139,17 +144,21 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("listed");
         QTest::addColumn<QString>("command");
         QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<int>("watches");
+        QTest::addColumn<bool>("stopped");
         const QByteArray deep = "m/sub/deep", rest = "m/sub/b.jpg=3i m/sub/deep/c.mp3=4a";
         QTest::newRow("created where listed") << 0 << deep << u"echo 1 > m/sub/deep/n.txt; sleep 0.3"_s
-                                              << "m/a.txt=10d " + rest + " m/sub/deep/n.txt=2d | a.txt sub/";
+                                              << "m/a.txt=10d " + rest + " m/sub/deep/n.txt=2d | a.txt sub/" << 3 << false;
         QTest::newRow("created, grown, deleted where listed before")
             << 0 << deep << u"echo 1 > m/n.txt; printf 12 >> m/sub/b.jpg; rm m/a.txt"_s
-            << QByteArray("m/n.txt=2d m/sub/b.jpg=5i m/sub/deep/c.mp3=4a | n.txt sub/");
+            << QByteArray("m/n.txt=2d m/sub/b.jpg=5i m/sub/deep/c.mp3=4a | n.txt sub/") << 3 << false;
         QTest::newRow("folder in where listed before") << 0 << deep << u"mv out/newdir m/sub/"_s
-                                                       << "m/a.txt=10d " + rest + " m/sub/newdir/y.png=7i | a.txt sub/";
+                                                       << "m/a.txt=10d " + rest + " m/sub/newdir/y.png=7i | a.txt sub/" << 4 << false;
         QTest::newRow("limit met: the watched rest is followed")
             << 1 << deep << u"echo 1 > m/n.txt; echo 1 > m/sub/deep/d.txt"_s
-            << "m/a.txt=10d m/n.txt=2d " + rest + " m/sub/deep/d.txt=2d | a.txt n.txt sub/";
+            << "m/a.txt=10d m/n.txt=2d " + rest + " m/sub/deep/d.txt=2d | a.txt n.txt sub/" << 1 << false;
+        QTest::newRow("stopped: its watches and changes dropped")
+            << 0 << deep << u"echo 1 > m/n.txt"_s << "m/a.txt=10d " + rest + " | a.txt sub/" << 0 << true;
     }
     void followsChangesDuringTheScan()
     {
@@ -157,14 +166,15 @@ private Q_SLOTS:
         QFETCH(QByteArray, listed);
         QFETCH(QString, command);
         QFETCH(QByteArray, expected);
-        Fixture f(maxWatches, listed, command);
+        QFETCH(int, watches);
+        QFETCH(bool, stopped);
+        Fixture f(maxWatches, listed, command, stopped);
         QSignalSpy limit(&f.watcher, &TreeWatcher::watchLimitReached);
         QTRY_COMPARE_WITH_TIMEOUT(f.state(), expected, 5000);
         QTest::qWait(400);
         QCOMPARE(f.state(), expected); // nothing came twice
         QCOMPARE(limit.size(), maxWatches > 0 ? 1 : 0);
-        if (maxWatches > 0)
-            QCOMPARE(f.watcher.watchCount(), maxWatches);
+        QCOMPARE(f.watcher.watchCount(), watches);
     }
 
     void programMovesAreNotCountedTwice()
