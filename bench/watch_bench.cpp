@@ -13,6 +13,8 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QThread>
 #include <QProcess>
 #include <QTimer>
 
@@ -58,18 +60,17 @@ Cost scanWithScanner(const QByteArray &tree, FileLists &lists, TreeWatcher *watc
                 watcher->addWatchForScan(scanned, folder);
         });
     }
-    bool finished = false;
+    QEventLoop loop; // waits without spinning: the listing threads have every core
     QObject::connect(&scanner, &FolderScanner::scanFinished, [&](const QString &path) {
         if (watcher)
             watcher->scanDelivered(toNativePath(path));
-        finished = true;
+        loop.quit();
     });
     QElapsedTimer timer;
     timer.start();
     const double cpu = cpuSeconds();
     scanner.startScanCurrentFolder(fromNativePath(tree));
-    while (!finished)
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+    loop.exec();
     return {double(timer.nsecsElapsed()) / 1e9, cpuSeconds() - cpu};
 }
 
@@ -81,7 +82,8 @@ double settle(TreeWatcher &watcher)
     int last = -1;
     qint64 stableSince = 0;
     while (timer.elapsed() < 300000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QCoreApplication::processEvents();
+        QThread::msleep(2);
         const int now = watcher.watchCount();
         if (now != last) {
             last = now;
