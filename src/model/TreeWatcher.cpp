@@ -85,21 +85,24 @@ struct TreeWatcher::Worker
         [[maybe_unused]] const ssize_t n = ::write(wakeFd, &one, sizeof one);
     }
 
-    // With the mutex held. Whether the folder is watched now. A followed root may be a link to a folder;
-    // no other link is followed.
-    bool addWatchLocked(const QByteArray &path, bool followLink, bool &limit)
+    // Whether the folder is watched now (unless clear() came since `current`). A followed root may be
+    // a link to a folder; no other link is followed.
+    bool addWatch(const QByteArray &path, bool followLink, quint64 current)
     {
+        std::lock_guard lock(mutex);
+        if (current != generation)
+            return false;
         if (watchOfPath.contains(path))
             return true;
         if (int(watchOfPath.size()) >= owner->m_maxWatches.load()) {
-            limit = true;
+            limitMet = true;
             return false;
         }
         const int wd =
             ::inotify_add_watch(inotifyFd, path.constData(), followLink ? kWatchMask & ~IN_DONT_FOLLOW : kWatchMask);
         if (wd < 0) {
             if (errno == ENOSPC)
-                limit = true;
+                limitMet = true;
             return false;
         }
         // The same folder under another path (a bind mount) keeps one path: the first one.
@@ -109,12 +112,6 @@ struct TreeWatcher::Worker
         watchOfPath.emplace(path, wd);
         owner->m_watchCount.store(int(watchOfPath.size()));
         return true;
-    }
-
-    bool addWatch(const QByteArray &path, bool followLink, quint64 current)
-    {
-        std::lock_guard lock(mutex);
-        return current == generation && addWatchLocked(path, followLink, limitMet);
     }
 
     void removeWatchLocked(int wd)
@@ -127,13 +124,14 @@ struct TreeWatcher::Worker
         pathOfWatch.erase(it);
     }
 
-    const QByteArray *scannedTreeOf(const QByteArray &path) const
+    bool inScannedTree(const QByteArray &path) const
     {
         for (const auto &[root, scan] : scans) {
-            if (path.startsWith(root) && (path.size() == root.size() || path.at(root.size()) == '/'))
-                return &root;
+            if (path.startsWith(root)
+                && (path.size() == root.size() || root.endsWith('/') || path.at(root.size()) == '/'))
+                return true;
         }
-        return nullptr;
+        return false;
     }
 
     // Watches the folder and the folders below it; with `report`, every entry found is a change. With
@@ -250,7 +248,7 @@ struct TreeWatcher::Worker
                 if (event->len == 0 || event->name[0] == '.')
                     continue; // the folder itself (its removal comes from its parent) or a hidden entry
                 QByteArray path = joinNativePath(it->second, QByteArray(event->name));
-                if (scannedTreeOf(path))
+                if (inScannedTree(path))
                     held.insert(std::move(path));
                 else
                     touchLocked(std::move(path));
@@ -272,7 +270,7 @@ struct TreeWatcher::Worker
     void releaseHeldLocked(bool inWatchedFolder)
     {
         for (auto it = held.begin(); it != held.end();) {
-            if (scannedTreeOf(*it)) {
+            if (inScannedTree(*it)) {
                 ++it;
                 continue;
             }
