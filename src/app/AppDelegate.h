@@ -239,7 +239,7 @@ private:
     QStringList m_mainFolders; // asked for since the lists were last emptied, for a rescan
     QByteArrayList m_filterFolders; // the main folders the shown list takes locations below
     Look *m_look = nullptr;
-    LiveUpdates *m_live = nullptr; // follows the scanned trees once their scan ended
+    LiveUpdates *m_live = nullptr; // follows the scanned trees from their scan on
     std::unique_ptr<StatusLine> m_status = std::make_unique<StatusLine>(*this);
     std::unique_ptr<ShownList> m_shown = std::make_unique<ShownList>(*this);
     friend class ShownList;

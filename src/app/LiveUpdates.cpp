@@ -11,7 +11,6 @@
 #include "views/ui/PreviewPane.h"
 #include "views/ui/ShownListModel.h"
 
-#include <QDateTime>
 #include <QItemSelection>
 #include <QScrollBar>
 #include <QTableView>
@@ -26,18 +25,17 @@ using namespace Qt::StringLiterals;
 
 LiveUpdates::LiveUpdates(AppDelegate &owner) : QObject(&owner), d(owner), m_watcher(new TreeWatcher(this))
 {
-    // Live updates: a tree is followed once its scan ended; what changed since the scan started (a
-    // second early, as the file system's clock is coarse) is looked at again once the watches are in.
-    auto scanStarts = std::make_shared<QHash<QString, qint64>>();
-    connect(d.m_scanner, &FolderScanner::scanStarted, this, [scanStarts](const QString &path) {
-        scanStarts->insert(path, QDateTime::currentSecsSinceEpoch() - 1);
+    // Live updates: each folder of a scanned tree is watched just before the scan lists it, so nothing
+    // is walked twice; what changes meanwhile is handed over once the scan's items are all in the lists.
+    // Folders below a followed link are not watched. A stopped scan's watches go with it.
+    d.m_scanner->setListingHook([watcher = m_watcher](const QByteArray &scanned, const QByteArray &folder,
+                                                      bool throughLink) {
+        if (!throughLink)
+            watcher->addWatchForScan(scanned, folder);
     });
-    connect(d.m_scanner, &FolderScanner::scanFinished, this, [this, scanStarts](const QString &path) {
-        const auto start = scanStarts->constFind(path);
-        m_watcher->watchTree(toNativePath(path),
-                             start == scanStarts->cend() ? std::optional<qint64>(0) : std::optional(*start));
-        scanStarts->remove(path);
-    });
+    connect(d.m_scanner, &FolderScanner::scanFinished, this,
+            [this](const QString &path) { m_watcher->scanDelivered(toNativePath(path)); });
+    connect(d.m_scanner, &FolderScanner::idle, m_watcher, &TreeWatcher::dropUnfinishedScans);
     connect(m_watcher, &TreeWatcher::changed, this, &LiveUpdates::apply);
     connect(m_watcher, &TreeWatcher::relisted, this, [this](const TreeChanges &entries, const QList<QByteArray> &folders) {
         // Every item below a listed folder whose entry there is no longer listed is gone.

@@ -1,5 +1,5 @@
 // The window's side of following the scanned trees live (the watching itself is TreeWatcher's): each
-// tree is followed once its scan ended, and each burst of outside changes is applied to the owner's lists,
+// tree is followed from its scan on, and each burst of outside changes is applied to the owner's lists,
 // shown list, selection and preview. GUI thread only.
 #pragma once
 

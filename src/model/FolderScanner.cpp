@@ -20,7 +20,7 @@ FolderScanner::FolderScanner(FileLists &lists, QObject *parent) : QObject(parent
 FolderScanner::~FolderScanner()
 {
     {
-        std::lock_guard lock(m_mutex);
+        std::scoped_lock lock(m_hookMutex, m_mutex);
         m_quit = true;
         m_requests.clear();
         if (m_runningCancel)
@@ -61,7 +61,7 @@ void FolderScanner::startScanCurrentFolders(const QStringList &paths)
 void FolderScanner::cancelAll()
 {
     {
-        std::lock_guard lock(m_mutex);
+        std::scoped_lock lock(m_hookMutex, m_mutex); // no hook call of the cancelled scan runs after this
         m_requests.clear();
         m_mainFolders.clear();
         if (m_runningCancel)
@@ -109,6 +109,14 @@ void FolderScanner::startScanCurrentFolderThreader(const Request &request)
         std::lock_guard lock(m_mutex);
         return std::find(m_mainFolders.cbegin(), m_mainFolders.cend(), id) != m_mainFolders.cend();
     };
+    if (m_listingHook) {
+        options.beforeListing = [this, scanned = withoutTrailingSlashes(toNativePath(path)),
+                                 cancelled = request.cancelled.get()](const QByteArray &folder, bool throughLink) {
+            std::shared_lock lock(m_hookMutex);
+            if (!cancelled->load())
+                m_listingHook(scanned, folder, throughLink);
+        };
+    }
     options.deliver = [this, generation](ScanBatch &&batch) {
         auto shared = std::make_shared<ScanBatch>(std::move(batch));
         QMetaObject::invokeMethod(

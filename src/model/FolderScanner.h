@@ -16,8 +16,10 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <shared_mutex>
 #include <thread>
 
 namespace vellumry {
@@ -48,6 +50,13 @@ public:
 
     // Listing threads of each walk (0: one per core); for benchmarks and tests.
     void setWalkThreads(int threads) { m_walkThreads = threads; }
+
+    // Called on a listing thread just before each folder a scan reads is listed: the folder the scan
+    // was asked for (exact bytes, as scanFinished names it; its own call comes first), the folder, and
+    // whether the folder lies below a followed link. Never called for a scan once cancelAll() returned.
+    // Set before the first scan.
+    using ListingHook = std::function<void(const QByteArray &scanned, const QByteArray &folder, bool throughLink)>;
+    void setListingHook(ListingHook hook) { m_listingHook = std::move(hook); }
 
 Q_SIGNALS:
     void scanStarted(const QString &path);
@@ -87,6 +96,8 @@ private:
     std::deque<Request> m_requests;
     std::vector<FolderId> m_mainFolders; // the folders asked for since the last cancelAll()
     std::shared_ptr<std::atomic<bool>> m_runningCancel;
+    ListingHook m_listingHook;
+    std::shared_mutex m_hookMutex; // shared by the hook calls, held by cancelAll() while it cancels
     bool m_quit = false;
     std::thread m_worker;
 };

@@ -173,6 +173,8 @@ void ScanWalker::ScanFileInFolderWithFilePath(Task &task, const FolderSet *enter
                 }
             }
         }
+        if (read && m_options.beforeListing)
+            m_options.beforeListing(task.path(), task.folder->reachedThroughLink);
         if (read) {
             alignas(8) char buffer[64 * 1024];
             for (;;) {

@@ -59,6 +59,10 @@ public:
         // Whether a folder is one of the other main folders of this scan session, so that links into it
         // are not followed. Called on any listing thread; may be empty (only the walked folder counts).
         std::function<bool(FolderId)> isMainFolder;
+        // Called on the listing thread just before a folder's entries are read, once per real folder the
+        // walk reads (the walked folder first), with its path and whether it lies below a followed link.
+        // What changes in the folder after this call returns is not in the walk's items. May be empty.
+        std::function<void(const QByteArray &path, bool throughLink)> beforeListing;
         int threads = 0;      // listing threads in all, this one included; 0: one per core, at most 4
         int flushMs = 30;     // a batch goes out at the latest this long after the previous one
         size_t maxBatch = 1 << 16;

@@ -53,17 +53,25 @@ struct TreeWatcher::Worker
     int wakeFd = -1;
     std::thread thread;
 
-    // Commands from the owning thread.
+    // A tree being scanned: its folders are watched by the listing threads, and what changes below it
+    // is held back until the lists hold the scan's items.
+    struct Scan
+    {
+        int walks = 0;          // walks of the tree begun and not yet delivered
+        bool limitMet = false;
+        std::vector<int> added; // the watches these walks added, dropped with them if they stop
+    };
+
+    // Shared by the owning thread, the listing threads of scans and the watch thread.
     std::mutex mutex;
     std::vector<std::pair<QByteArray, std::optional<qint64>>> newRoots;
     quint64 generation = 1;
-    bool clearRequested = false;
     bool quit = false;
-
-    // The watch thread's own state.
     std::unordered_map<int, QByteArray> pathOfWatch;
     std::map<QByteArray, int> watchOfPath; // ordered, so a folder's descendants follow it
+    std::map<QByteArray, Scan> scans;      // by scanned folder
     std::set<QByteArray> touched;
+    std::set<QByteArray> held; // touched below a tree being scanned
     Clock::time_point firstTouch;
     Clock::time_point lastTouch;
     bool limitMet = false;
@@ -77,22 +85,28 @@ struct TreeWatcher::Worker
         [[maybe_unused]] const ssize_t n = ::write(wakeFd, &one, sizeof one);
     }
 
-    bool addWatch(const QByteArray &path)
+    // Whether the folder is watched now (unless clear() came since `current`). A followed root may be
+    // a link to a folder; no other link is followed.
+    bool addWatch(const QByteArray &path, bool followLink, quint64 current)
     {
+        std::lock_guard lock(mutex);
+        if (current != generation)
+            return false;
         if (watchOfPath.contains(path))
             return true;
         if (int(watchOfPath.size()) >= owner->m_maxWatches.load()) {
             limitMet = true;
             return false;
         }
-        const int wd = ::inotify_add_watch(inotifyFd, path.constData(), kWatchMask);
+        const int wd =
+            ::inotify_add_watch(inotifyFd, path.constData(), followLink ? kWatchMask & ~IN_DONT_FOLLOW : kWatchMask);
         if (wd < 0) {
             if (errno == ENOSPC)
                 limitMet = true;
             return false;
         }
         // The same folder under another path (a bind mount) keeps one path: the first one.
-        if (const auto it = pathOfWatch.find(wd); it != pathOfWatch.end())
+        if (pathOfWatch.contains(wd))
             return true;
         pathOfWatch.emplace(wd, path);
         watchOfPath.emplace(path, wd);
@@ -100,11 +114,31 @@ struct TreeWatcher::Worker
         return true;
     }
 
+    void removeWatchLocked(int wd)
+    {
+        const auto it = pathOfWatch.find(wd);
+        if (it == pathOfWatch.end())
+            return;
+        ::inotify_rm_watch(inotifyFd, wd);
+        watchOfPath.erase(it->second);
+        pathOfWatch.erase(it);
+    }
+
+    bool inScannedTree(const QByteArray &path) const
+    {
+        for (const auto &[root, scan] : scans) {
+            if (path.startsWith(root)
+                && (path.size() == root.size() || root.endsWith('/') || path.at(root.size()) == '/'))
+                return true;
+        }
+        return false;
+    }
+
     // Watches the folder and the folders below it; with `report`, every entry found is a change. With
     // `since` as well, only what changed at or after it: the whole of a folder changed since (which is
     // then added to `relisted`), and files changed since in the other folders.
-    void watchFolder(const QByteArray &path, TreeChanges *report, std::optional<qint64> since = std::nullopt,
-                     QList<QByteArray> *relisted = nullptr)
+    void watchFolder(const QByteArray &path, quint64 current, TreeChanges *report,
+                     std::optional<qint64> since = std::nullopt, QList<QByteArray> *relisted = nullptr)
     {
         const auto changedSince = [since](const struct stat &st) {
             return std::max(st.st_mtim.tv_sec, st.st_ctim.tv_sec) >= *since;
@@ -113,7 +147,7 @@ struct TreeWatcher::Worker
         while (!stack.empty()) {
             const QByteArray folder = std::move(stack.back());
             stack.pop_back();
-            if (!addWatch(folder))
+            if (!addWatch(folder, folder == path, current))
                 continue;
             // Listed after its watch is in place: what changes from now on comes as events.
             const int fd = openFolderForListing(folder);
@@ -174,8 +208,8 @@ struct TreeWatcher::Worker
         return change;
     }
 
-    // Forgets the watches of the folder and of every folder below it.
-    void unwatchBelow(const QByteArray &path)
+    // With the mutex held: forgets the watches of the folder and of every folder below it.
+    void unwatchBelowLocked(const QByteArray &path)
     {
         auto it = watchOfPath.lower_bound(path);
         while (it != watchOfPath.end()
@@ -194,6 +228,7 @@ struct TreeWatcher::Worker
             const ssize_t n = ::read(inotifyFd, buffer, sizeof buffer);
             if (n <= 0)
                 return;
+            std::lock_guard lock(mutex);
             for (ssize_t off = 0; off < n;) {
                 const auto *event = reinterpret_cast<const struct inotify_event *>(buffer + off);
                 off += ssize_t(sizeof(struct inotify_event) + event->len);
@@ -212,12 +247,16 @@ struct TreeWatcher::Worker
                 }
                 if (event->len == 0 || event->name[0] == '.')
                     continue; // the folder itself (its removal comes from its parent) or a hidden entry
-                touch(joinNativePath(it->second, QByteArray(event->name)));
+                QByteArray path = joinNativePath(it->second, QByteArray(event->name));
+                if (inScannedTree(path))
+                    held.insert(std::move(path));
+                else
+                    touchLocked(std::move(path));
             }
         }
     }
 
-    void touch(QByteArray path)
+    void touchLocked(QByteArray path)
     {
         const auto now = Clock::now();
         if (touched.empty())
@@ -226,55 +265,88 @@ struct TreeWatcher::Worker
         touched.insert(std::move(path));
     }
 
-    // Looks at every touched path again and hands the result over.
-    void flush(quint64 generation)
+    // With the mutex held: what was held back and lies below no tree still being scanned is touched
+    // now; with `inWatchedFolder`, only what lies in a folder still watched (the rest is dropped).
+    void releaseHeldLocked(bool inWatchedFolder)
     {
+        for (auto it = held.begin(); it != held.end();) {
+            if (inScannedTree(*it)) {
+                ++it;
+                continue;
+            }
+            if (!inWatchedFolder || watchOfPath.contains(it->left(std::max<qsizetype>(it->lastIndexOf('/'), 1))))
+                touchLocked(*it);
+            it = held.erase(it);
+        }
+    }
+
+    // Looks at every touched path again and hands the result over.
+    void flush(quint64 current)
+    {
+        std::set<QByteArray> paths;
+        {
+            std::lock_guard lock(mutex);
+            if (current != generation)
+                return;
+            paths.swap(touched);
+        }
         auto changes = std::make_shared<TreeChanges>();
-        changes->reserve(touched.size());
-        for (const QByteArray &path : touched) {
+        changes->reserve(paths.size());
+        for (const QByteArray &path : paths) {
             TreeChange change = describe(path);
-            const bool watched = watchOfPath.contains(path);
+            bool watched;
+            {
+                std::lock_guard lock(mutex);
+                if (current != generation)
+                    return;
+                watched = watchOfPath.contains(path);
+                if (watched && (!change.exists || !change.isFolder))
+                    unwatchBelowLocked(path); // gone, or a folder replaced by a file
+            }
             if (!change.exists || !change.isFolder) {
-                if (watched)
-                    unwatchBelow(path); // gone, or a folder replaced by a file
                 changes->push_back(std::move(change));
             } else if (!watched) {
                 changes->push_back(std::move(change));
-                watchFolder(path, changes.get()); // a new folder: its content is picked up too
+                watchFolder(path, current, changes.get()); // a new folder: its content is picked up too
             }
         }
-        touched.clear();
         if (!changes->empty()) {
             QMetaObject::invokeMethod(
-                owner, [owner = owner, generation, changes] { owner->deliver(generation, changes); },
+                owner, [owner = owner, current, changes] { owner->deliver(current, changes); },
                 Qt::QueuedConnection);
         }
-        sayLimit(generation);
+        sayLimit(current);
     }
 
-    void sayOverflow(quint64 generation)
+    void sayOverflow(quint64 current)
     {
-        if (!overflowed || overflowSaid)
-            return;
-        overflowSaid = true;
+        {
+            std::lock_guard lock(mutex);
+            if (!overflowed || overflowSaid || current != generation)
+                return;
+            overflowSaid = true;
+        }
         QMetaObject::invokeMethod(
             owner,
-            [owner = owner, generation] {
-                if (generation == owner->m_generation)
+            [owner = owner, current] {
+                if (current == owner->m_generation)
                     Q_EMIT owner->changesMissed();
             },
             Qt::QueuedConnection);
     }
 
-    void sayLimit(quint64 generation)
+    void sayLimit(quint64 current)
     {
-        if (!limitMet || limitSaid)
-            return;
-        limitSaid = true;
+        {
+            std::lock_guard lock(mutex);
+            if (!limitMet || limitSaid || current != generation)
+                return;
+            limitSaid = true;
+        }
         QMetaObject::invokeMethod(
             owner,
-            [owner = owner, generation] {
-                if (generation == owner->m_generation)
+            [owner = owner, current] {
+                if (current == owner->m_generation)
                     Q_EMIT owner->watchLimitReached();
             },
             Qt::QueuedConnection);
@@ -290,23 +362,14 @@ struct TreeWatcher::Worker
                 if (quit)
                     return;
                 current = generation;
-                if (clearRequested) {
-                    clearRequested = false;
-                    for (const auto &[wd, path] : pathOfWatch)
-                        ::inotify_rm_watch(inotifyFd, wd);
-                    pathOfWatch.clear();
-                    watchOfPath.clear();
-                    touched.clear();
-                    limitMet = limitSaid = overflowed = overflowSaid = false;
-                    owner->m_watchCount.store(0);
-                }
                 roots.swap(newRoots);
+                if (!roots.empty())
+                    limitSaid = false;
             }
             for (const auto &[root, since] : roots) {
-                limitSaid = false;
                 auto entries = std::make_shared<TreeChanges>();
                 auto relisted = std::make_shared<QList<QByteArray>>();
-                watchFolder(root, since ? entries.get() : nullptr, since, relisted.get());
+                watchFolder(root, current, since ? entries.get() : nullptr, since, relisted.get());
                 if (!entries->empty() || !relisted->isEmpty()) {
                     QMetaObject::invokeMethod(
                         owner,
@@ -320,16 +383,22 @@ struct TreeWatcher::Worker
             sayOverflow(current);
 
             int timeout = -1;
-            if (!touched.empty()) {
-                // Handed over once quiet for a tenth of the period, and at least once per period.
-                const auto now = Clock::now();
-                const auto period = std::chrono::milliseconds(owner->m_coalesceMs.load());
-                const auto due = std::min(firstTouch + period, lastTouch + period / 10 + std::chrono::milliseconds(20));
-                if (now >= due) {
-                    flush(current);
-                    continue;
+            bool due = false;
+            {
+                std::lock_guard lock(mutex);
+                if (!touched.empty()) {
+                    // Handed over once quiet for a tenth of the period, and at least once per period.
+                    const auto now = Clock::now();
+                    const auto period = std::chrono::milliseconds(owner->m_coalesceMs.load());
+                    const auto at =
+                        std::min(firstTouch + period, lastTouch + period / 10 + std::chrono::milliseconds(20));
+                    due = now >= at;
+                    timeout = int(std::chrono::duration_cast<std::chrono::milliseconds>(at - now).count()) + 1;
                 }
-                timeout = int(std::chrono::duration_cast<std::chrono::milliseconds>(due - now).count()) + 1;
+            }
+            if (due) {
+                flush(current);
+                continue;
             }
             struct pollfd fds[2] = {{inotifyFd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
             if (::poll(fds, 2, timeout) < 0 && errno != EINTR)
@@ -385,18 +454,117 @@ void TreeWatcher::watchTree(const QByteArray &root, std::optional<qint64> sinceS
     m_worker->wake();
 }
 
+void TreeWatcher::addWatchForScan(const QByteArray &scanned, const QByteArray &folder)
+{
+    if (!isValid())
+        return;
+    Worker &w = *m_worker;
+    const bool first = folder == scanned;
+    if (first) {
+        std::lock_guard lock(w.mutex);
+        ++w.scans[scanned].walks;
+    }
+    int wd = -1;
+    int error = ENOSPC;
+    // Added outside the lock, so that the listing threads wait on the system only. An event that the
+    // watch thread reads before the watch is recorded is dropped; it tells of a change made before
+    // the folder is listed, which the listing sees. A folder followed already gets its watch back.
+    if (m_watchCount.load(std::memory_order_relaxed) < m_maxWatches.load(std::memory_order_relaxed)) {
+        wd = ::inotify_add_watch(w.inotifyFd, folder.constData(), first ? kWatchMask & ~IN_DONT_FOLLOW : kWatchMask);
+        error = errno;
+    }
+    std::lock_guard lock(w.mutex);
+    const auto scan = w.scans.find(scanned);
+    if (wd < 0) {
+        if (error == ENOSPC && scan != w.scans.end())
+            scan->second.limitMet = true;
+        return;
+    }
+    if (w.pathOfWatch.contains(wd))
+        return; // followed already, maybe under another path (a bind mount): it keeps its first path
+    const bool over = int(w.watchOfPath.size()) >= m_maxWatches.load(); // other listing threads came first
+    if (scan == w.scans.end() || over) {
+        ::inotify_rm_watch(w.inotifyFd, wd); // or a walk begun before clear()
+        if (scan != w.scans.end())
+            scan->second.limitMet = true;
+        return;
+    }
+    w.pathOfWatch.emplace(wd, folder);
+    w.watchOfPath.emplace(folder, wd);
+    m_watchCount.store(int(w.watchOfPath.size()), std::memory_order_relaxed);
+    scan->second.added.push_back(wd);
+}
+
+void TreeWatcher::scanDelivered(const QByteArray &scanned)
+{
+    if (!isValid())
+        return;
+    Worker &w = *m_worker;
+    bool sayLimit = false;
+    {
+        std::lock_guard lock(w.mutex);
+        const auto scan = w.scans.find(withoutTrailingSlashes(scanned));
+        if (scan == w.scans.end() || --scan->second.walks > 0)
+            return;
+        if (scan->second.limitMet) {
+            sayLimit = true;
+            w.limitMet = w.limitSaid = true; // said once, also for the folders that appear later
+        }
+        w.scans.erase(scan);
+        w.releaseHeldLocked(false);
+    }
+    w.wake();
+    if (sayLimit) { // after the scan's own end, as the watch thread's news come
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation = m_generation] {
+                if (generation == m_generation)
+                    Q_EMIT watchLimitReached();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void TreeWatcher::dropUnfinishedScans()
+{
+    if (!isValid())
+        return;
+    Worker &w = *m_worker;
+    {
+        std::lock_guard lock(w.mutex);
+        if (w.scans.empty())
+            return;
+        for (const auto &[root, scan] : w.scans)
+            for (const int wd : scan.added)
+                w.removeWatchLocked(wd);
+        w.scans.clear();
+        m_watchCount.store(int(w.watchOfPath.size()));
+        w.releaseHeldLocked(true); // what the trees followed before saw goes on
+    }
+    w.wake();
+}
+
 void TreeWatcher::clear()
 {
     ++m_generation;
     if (!isValid())
         return;
+    Worker &w = *m_worker;
     {
-        std::lock_guard lock(m_worker->mutex);
-        m_worker->generation = m_generation;
-        m_worker->newRoots.clear();
-        m_worker->clearRequested = true;
+        std::lock_guard lock(w.mutex);
+        w.generation = m_generation;
+        w.newRoots.clear();
+        for (const auto &[wd, path] : w.pathOfWatch)
+            ::inotify_rm_watch(w.inotifyFd, wd);
+        w.pathOfWatch.clear();
+        w.watchOfPath.clear();
+        w.scans.clear();
+        w.touched.clear();
+        w.held.clear();
+        w.limitMet = w.limitSaid = w.overflowed = w.overflowSaid = false;
+        m_watchCount.store(0);
     }
-    m_worker->wake();
+    w.wake();
 }
 
 void TreeWatcher::deliver(quint64 generation, std::shared_ptr<TreeChanges> changes)

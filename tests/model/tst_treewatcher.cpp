@@ -1,5 +1,6 @@
 // Following scanned trees: another process changes a real tree, and the lists follow.
 #include "model/FileLists.h"
+#include "model/FolderScanner.h"
 #include "model/ScanFolders.h"
 #include "model/TreeWatcher.h"
 #include "platform/NativePath.h"
@@ -27,7 +28,10 @@ class TreeWatcherTest : public QObject
         int batches = 0;
         QByteArray main() const { return tree.path("m"); }
 
-        explicit Fixture(int maxWatches = 0)
+        // Without `atListing`, the tree is scanned and then watched; with it, watched as a FolderScanner
+        // lists it, and `atListing` runs in a shell just before the folder `listed` is listed.
+        explicit Fixture(int maxWatches = 0, const QByteArray &listed = {}, const QString &atListing = {},
+                         bool stopped = false)
         {
             tree.file("m/a.txt", 10);
             tree.file("m/sub/b.jpg", 3);
@@ -35,17 +39,41 @@ class TreeWatcherTest : public QObject
             tree.file("m/.hidden/h.txt", 1);
             tree.file("out/x.pdf", 5);
             tree.file("out/newdir/y.png", 7);
-            scanFolders(lists, {main()});
             if (maxWatches > 0)
                 watcher.setMaxWatches(maxWatches);
             QObject::connect(&watcher, &TreeWatcher::changed, [this](const TreeChanges &changes) {
                 ++batches;
                 lists.applyTreeChanges(changes, {main()});
             });
-            watcher.watchTree(main());
+            if (atListing.isEmpty()) {
+                scanFolders(lists, {main()});
+                watcher.watchTree(main());
+                return;
+            }
+            FolderScanner scanner(lists);
+            scanner.setListingHook([&](const QByteArray &scanned, const QByteArray &folder, bool) {
+                watcher.addWatchForScan(scanned, folder);
+                if (folder == tree.path(listed))
+                    run(atListing, false); // after the watch, before the listing
+            });
+            QSignalSpy finished(&scanner, &FolderScanner::scanFinished);
+            QObject::connect(&scanner, &FolderScanner::scanFinished, [this, stopped](const QString &path) {
+                if (stopped)
+                    watcher.dropUnfinishedScans(); // as if stopped before its items were all in
+                else
+                    watcher.scanDelivered(toNativePath(path));
+            });
+            scanner.startScanCurrentFolder(fromNativePath(main()));
+            QVERIFY(finished.wait(10000));
+            QCOMPARE(batches, 0); // nothing before the scan's items are in
         }
-        void run(const QString &command) const
+        void run(const QString &command, bool onThisThread = true) const
         {
+            if (!onThisThread) { // a listing thread has no event loop for QProcess
+                const QByteArray line = "cd '" + temp.path() + "' && " + command.toLocal8Bit();
+                QCOMPARE(std::system(line.constData()), 0);
+                return;
+            }
             QProcess shell;
             shell.setWorkingDirectory(fromNativePath(temp.path()));
             shell.start(u"sh"_s, {u"-c"_s, command});
@@ -106,6 +134,47 @@ private Q_SLOTS:
         QTRY_COMPARE(f.watcher.watchCount(), 3);
         f.run(command);
         QTRY_COMPARE_WITH_TIMEOUT(f.state(), expected, 5000);
+    }
+
+    // Changes made while the tree is scanned: in the folder about to be listed (the scan lists it and
+    // an event comes too), or in folders listed before (only an event tells).
+    void followsChangesDuringTheScan_data()
+    {
+        QTest::addColumn<int>("maxWatches");
+        QTest::addColumn<QByteArray>("listed");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<int>("watches");
+        QTest::addColumn<bool>("stopped");
+        const QByteArray deep = "m/sub/deep", rest = "m/sub/b.jpg=3i m/sub/deep/c.mp3=4a";
+        QTest::newRow("created where listed") << 0 << deep << u"echo 1 > m/sub/deep/n.txt; sleep 0.3"_s
+                                              << "m/a.txt=10d " + rest + " m/sub/deep/n.txt=2d | a.txt sub/" << 3 << false;
+        QTest::newRow("created, grown, deleted where listed before")
+            << 0 << deep << u"echo 1 > m/n.txt; printf 12 >> m/sub/b.jpg; rm m/a.txt"_s
+            << QByteArray("m/n.txt=2d m/sub/b.jpg=5i m/sub/deep/c.mp3=4a | n.txt sub/") << 3 << false;
+        QTest::newRow("folder in where listed before") << 0 << deep << u"mv out/newdir m/sub/"_s
+                                                       << "m/a.txt=10d " + rest + " m/sub/newdir/y.png=7i | a.txt sub/" << 4 << false;
+        QTest::newRow("limit met: the watched rest is followed")
+            << 1 << deep << u"echo 1 > m/n.txt; echo 1 > m/sub/deep/d.txt"_s
+            << "m/a.txt=10d m/n.txt=2d " + rest + " m/sub/deep/d.txt=2d | a.txt n.txt sub/" << 1 << false;
+        QTest::newRow("stopped: its watches and changes dropped")
+            << 0 << deep << u"echo 1 > m/n.txt"_s << "m/a.txt=10d " + rest + " | a.txt sub/" << 0 << true;
+    }
+    void followsChangesDuringTheScan()
+    {
+        QFETCH(int, maxWatches);
+        QFETCH(QByteArray, listed);
+        QFETCH(QString, command);
+        QFETCH(QByteArray, expected);
+        QFETCH(int, watches);
+        QFETCH(bool, stopped);
+        Fixture f(maxWatches, listed, command, stopped);
+        QSignalSpy limit(&f.watcher, &TreeWatcher::watchLimitReached);
+        QTRY_COMPARE_WITH_TIMEOUT(f.state(), expected, 5000);
+        QTest::qWait(400);
+        QCOMPARE(f.state(), expected); // nothing came twice
+        QCOMPARE(limit.size(), maxWatches > 0 ? 1 : 0);
+        QCOMPARE(f.watcher.watchCount(), watches);
     }
 
     void programMovesAreNotCountedTwice()
