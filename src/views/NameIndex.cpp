@@ -1,5 +1,8 @@
-// The lowered names of a list, end to end.
+// The folded names of a list, end to end.
 #include "views/NameIndex.h"
+
+#include "platform/NativePath.h"
+#include "views/Comparators.h"
 
 namespace vellumry {
 
@@ -21,12 +24,19 @@ NameIndex NameIndex::of(const ItemList &items, const std::atomic_bool *cancelled
             ascii = ascii && static_cast<unsigned char>(c) < 0x80;
             index.m_bytes.push_back(c >= 'A' && c <= 'Z' ? char(c + 32) : c);
         }
-        // Offsets must stay below the flag bit; a list of more than 2 GB of names keeps the rest out.
-        if (!ascii || index.m_bytes.size() >= NotHeld) {
+        quint32 flags = 0;
+        if (!ascii) { // as the filter reads it: bad bytes as U+FFFD, then folded
+            index.m_bytes.resize(begin);
+            const QByteArray folded = foldedText(displayPath(fromNativePath(name))).toUtf8();
+            index.m_bytes.insert(index.m_bytes.end(), folded.begin(), folded.end());
+            flags = FoldedText;
+        }
+        // Offsets must stay below the flags; a list of more than 1 GB of names keeps the rest out.
+        if (index.m_bytes.size() > Offset) {
             index.m_bytes.resize(begin);
             index.m_ends.push_back(quint32(begin) | NotHeld);
         } else {
-            index.m_ends.push_back(quint32(index.m_bytes.size()));
+            index.m_ends.push_back(quint32(index.m_bytes.size()) | flags);
         }
     }
     return index;

@@ -86,6 +86,9 @@ NameMatcher::NameMatcher(const QString &text)
     const bool ascii = std::all_of(m_pattern.begin(), m_pattern.end(), [](QChar c) { return c.unicode() < 0x80; });
     if (ascii)
         m_ascii = m_pattern.toLatin1();
+    m_folded = m_pattern.toUtf8();
+    if (m_glob && !m_location && m_folded.startsWith('*') && !m_folded.mid(1).contains('*') && !m_folded.contains('?'))
+        m_ending = m_folded.mid(1); // the commonest pattern, answered without backtracking
 }
 
 bool NameMatcher::matchesBytes(QByteArrayView bytes) const
@@ -104,27 +107,22 @@ bool NameMatcher::matchesBytes(QByteArrayView bytes) const
     return folded.contains(m_pattern);
 }
 
-bool NameMatcher::matchesLowered(QByteArrayView name) const
+bool NameMatcher::matchesIndexed(QByteArrayView name, bool foldedText) const
 {
     if (m_pattern.isEmpty())
         return true;
+    if (!m_ending.isEmpty()) // in UTF-8 too, an ending found in the bytes is one of whole characters
+        return name.endsWith(QByteArrayView(m_ending));
+    if (foldedText) { // UTF-8 in UTF-8: a match is always of whole characters
+        if (m_glob)
+            return globMatch(QByteArrayView(m_folded), name, [](char c) { return c; });
+        return ::memmem(name.data(), size_t(name.size()), m_folded.constData(), size_t(m_folded.size())) != nullptr;
+    }
     if (m_ascii.isEmpty())
         return false; // a folded text that is not plain ASCII is in no plain-ASCII name
     if (m_glob)
         return globMatch(QByteArrayView(m_ascii), name, [](char c) { return c; });
-    // Names are short: look for the first byte, then compare the rest in place.
-    const qsizetype length = m_ascii.size();
-    const char *at = name.data();
-    const char *const last = name.data() + name.size() - length;
-    while (at <= last) {
-        at = static_cast<const char *>(std::memchr(at, m_ascii[0], size_t(last - at + 1)));
-        if (!at)
-            return false;
-        if (std::memcmp(at + 1, m_ascii.constData() + 1, size_t(length - 1)) == 0)
-            return true;
-        ++at;
-    }
-    return false;
+    return ::memmem(name.data(), size_t(name.size()), m_ascii.constData(), size_t(m_ascii.size())) != nullptr;
 }
 
 bool NameMatcher::narrows(const NameMatcher &wider) const

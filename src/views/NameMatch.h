@@ -41,14 +41,26 @@ public:
     // `bytes` is the name, or the location below the main folder when matchesLocations().
     bool matchesBytes(QByteArrayView bytes) const;
     bool matches(const IKImageItem &item, const QByteArrayList &mainFolders) const;
-    // The same for a name already lowered and plain ASCII, as a NameIndex holds it (not for texts that
-    // match locations).
-    bool matchesLowered(QByteArrayView name) const;
+    // The same for a name as a NameIndex holds it: lowered plain ASCII, or with `foldedText` the UTF-8
+    // of its folded display text, which a text holding "?" cannot be matched against (see below). Not
+    // for texts that match locations.
+    bool matchesIndexed(QByteArrayView name, bool foldedText) const;
+    // The text holds "?", which stands for one character: UTF-8 bytes cannot be matched against it.
+    // (A plain text or "*" finds whole characters in UTF-8 whatever the bytes.)
+    bool countsCharacters() const { return m_glob && m_pattern.contains(u'?'); }
+    // The text as NameIndex::search() looks for it: folded UTF-8 to be found anywhere in a name. Null
+    // when the text is a pattern or matches locations.
+    QByteArrayView foldedPart() const
+    {
+        return m_glob || m_location || m_folded.isEmpty() ? QByteArrayView() : QByteArrayView(m_folded);
+    }
 
 private:
     QString m_text;
     QString m_pattern;      // folded
     QByteArray m_ascii;     // the folded pattern as bytes, when it is plain ASCII
+    QByteArray m_folded;    // the folded pattern in UTF-8
+    QByteArray m_ending;    // for "*" and a text without wildcards ("*.jpg"): that text, in UTF-8
     bool m_glob = false;
     bool m_location = false;
 };

@@ -15,7 +15,12 @@ namespace vellumry {
 
 using namespace Qt::StringLiterals;
 
-ShownListModel::ShownListModel(QObject *parent) : QAbstractTableModel(parent) {}
+ShownListModel::ShownListModel(QObject *parent) : QAbstractTableModel(parent)
+{
+    m_indexTimer.setSingleShot(true);
+    m_indexTimer.setInterval(300);
+    connect(&m_indexTimer, &QTimer::timeout, this, &ShownListModel::indexWhenWorthIt);
+}
 
 ShownListModel::~ShownListModel()
 {
@@ -184,16 +189,34 @@ quint64 totalBytes(const ItemList &items)
     return bytes;
 }
 
-// The rows among candidates [from, to) that `matcher` keeps, with their total size. `candidate(i)` gives
-// the i-th candidate's place in `source`; `index`, when given, holds the names of the first items of
-// `source`. Answers nothing once `cancellation` (when given) is cancelled.
-template <typename Candidate>
+// The rows among candidates [from, to) that `matcher` keeps, with their total size. The candidates are
+// the places `narrowed` lists in `source`, or without it the items of `source` themselves; `index`, when
+// given, holds the names of the first items of `source`. Answers nothing once `cancellation` (when
+// given) is cancelled.
 ShownListModel::Matched matchRange(const NameMatcher &matcher, const QByteArrayList &mainFolders,
-                                   const ItemList &source, const NameIndex *index, Candidate candidate,
-                                   qsizetype from, qsizetype to, const Cancellation *cancellation = nullptr)
+                                   const ItemList &source, const NameIndex *index,
+                                   const ShownListModel::Rows *narrowed, qsizetype from, qsizetype to,
+                                   const Cancellation *cancellation = nullptr)
 {
+    const auto candidate = [narrowed](qsizetype i) { return narrowed ? qsizetype((*narrowed)[size_t(i)]) : i; };
     ShownListModel::Matched kept;
     const qsizetype indexed = index && !matcher.matchesLocations() ? index->size() : 0;
+    // A run of the list's own items, all in the index, and a plain text: one search of the names' block.
+    if (const QByteArrayView part = matcher.foldedPart(); !part.isNull() && !narrowed && to <= indexed) {
+        index->search(
+            part, from, to,
+            [&](qsizetype k) {
+                kept.rows.push_back(quint32(k));
+                kept.bytes += index->fileBytes(k);
+            },
+            [&](qsizetype k) {
+                if (matcher.matches(*source.at(k), mainFolders)) {
+                    kept.rows.push_back(quint32(k));
+                    kept.bytes += fileBytes(*source.at(k));
+                }
+            });
+        return kept;
+    }
     for (qsizetype i = from; i < to; i += 4096) {
         if (cancellation && cancellation->isCancelled())
             return {};
@@ -202,7 +225,9 @@ ShownListModel::Matched matchRange(const NameMatcher &matcher, const QByteArrayL
             const qsizetype k = candidate(n);
             if (k < indexed) {
                 const QByteArrayView name = index->name(k);
-                if (name.isNull() ? matcher.matches(*source.at(k), mainFolders) : matcher.matchesLowered(name)) {
+                const bool folded = index->isFoldedText(k);
+                if (name.isNull() || (folded && matcher.countsCharacters()) ? matcher.matches(*source.at(k), mainFolders)
+                                                                     : matcher.matchesIndexed(name, folded)) {
                     kept.rows.push_back(quint32(k));
                     kept.bytes += index->fileBytes(k);
                 }
@@ -286,10 +311,17 @@ void ShownListModel::forgetIndex()
     m_index.reset();
 }
 
+void ShownListModel::indexSoon()
+{
+    // Once the list has stopped changing for a moment, so that the first keystroke finds it made.
+    if (m_source.size() >= m_backgroundThreshold)
+        m_indexTimer.start();
+}
+
 void ShownListModel::indexWhenWorthIt()
 {
-    // Made in the background for a long list once the user filters it, and again when the list has
-    // grown by a tenth since (a scan still filling it); the keystrokes meanwhile match item by item.
+    // Made in the background for a long list once it rests or the user filters it, and again when the
+    // list has grown by a tenth since (a scan still filling it); keystrokes meanwhile match item by item.
     if (m_indexBuilding || m_source.size() < m_backgroundThreshold
         || (m_index && m_index->size() >= m_source.size() - m_source.size() / 10))
         return;
@@ -314,12 +346,13 @@ void ShownListModel::setItems(const ItemList &items)
     forgetIndex();
     m_source = items;
     m_source.detach(); // a copy of its own: the source list may grow while this one is shown
-    m_sourceBytes.reset();
+    // An empty list (a scan starting) is summed as it grows; another is summed when first asked.
+    m_sourceBytes = m_source.isEmpty() ? std::optional<quint64>(0) : std::nullopt;
+    indexSoon();
     if (m_filter.isEmpty())
         showAll();
     else
-        showMatched(matchRange(m_filter, m_mainFolders, m_source, nullptr, [](qsizetype k) { return k; }, 0,
-                               m_source.size()));
+        showMatched(matchRange(m_filter, m_mainFolders, m_source, nullptr, nullptr, 0, m_source.size()));
     if (wasFiltering)
         Q_EMIT filterApplied();
 }
@@ -353,9 +386,8 @@ void ShownListModel::setFilter(const NameMatcher &matcher, const QByteArrayList 
     // The candidates: the rows shown, or the whole list.
     std::shared_ptr<const Rows> narrowed = narrowing ? std::make_shared<const Rows>(m_rows) : nullptr;
     const qsizetype count = narrowed ? qsizetype(narrowed->size()) : m_source.size();
-    const auto candidate = [narrowed](qsizetype i) { return narrowed ? qsizetype((*narrowed)[size_t(i)]) : i; };
     if (count < m_backgroundThreshold) {
-        showMatched(matchRange(matcher, mainFolders, m_source, m_index.get(), candidate, 0, count));
+        showMatched(matchRange(matcher, mainFolders, m_source, m_index.get(), narrowed.get(), 0, count));
         Q_EMIT filterApplied();
         return;
     }
@@ -368,8 +400,8 @@ void ShownListModel::setFilter(const NameMatcher &matcher, const QByteArrayList 
         const qsizetype from = part == 0 ? 0 : half, to = part == 0 ? half : count;
         m_matches.append(runInBackground(
             this,
-            [snapshot = m_source, index = m_index, candidate, from, to, matcher, mainFolders](const Cancellation &cancellation) {
-                return matchRange(matcher, mainFolders, snapshot, index.get(), candidate, from, to, &cancellation);
+            [snapshot = m_source, index = m_index, narrowed, from, to, matcher, mainFolders](const Cancellation &cancellation) {
+                return matchRange(matcher, mainFolders, snapshot, index.get(), narrowed.get(), from, to, &cancellation);
             },
             [this, generation, part](Matched kept) { partMatched(generation, part, std::move(kept)); }));
     }
@@ -388,8 +420,7 @@ void ShownListModel::partMatched(quint64 generation, int part, Matched kept)
     all.bytes += m_parts[1].bytes;
     m_parts[1] = {};
     if (m_snapshotSize < m_source.size()) { // appended while matching
-        Matched added = matchRange(m_filter, m_mainFolders, m_source, nullptr, [](qsizetype k) { return k; },
-                                   m_snapshotSize, m_source.size());
+        Matched added = matchRange(m_filter, m_mainFolders, m_source, nullptr, nullptr, m_snapshotSize, m_source.size());
         all.rows.insert(all.rows.end(), added.rows.begin(), added.rows.end());
         all.bytes += added.bytes;
     }
@@ -408,14 +439,14 @@ void ShownListModel::appendItems(const ItemList &source, qsizetype first, qsizet
     m_source.append(added);
     if (m_sourceBytes)
         *m_sourceBytes += totalBytes(added);
+    indexSoon();
     if (m_allRows) {
         endInsertRows();
         return;
     }
     if (isFiltering())
         return; // matched with the result of the match in flight
-    Matched kept = matchRange(m_filter, m_mainFolders, m_source, nullptr, [](qsizetype k) { return k; }, at,
-                              m_source.size());
+    Matched kept = matchRange(m_filter, m_mainFolders, m_source, nullptr, nullptr, at, m_source.size());
     if (kept.rows.empty())
         return;
     const auto row = int(m_rows.size());

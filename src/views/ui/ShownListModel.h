@@ -7,6 +7,7 @@
 #include "views/NameMatch.h"
 
 #include <QAbstractTableModel>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -100,6 +101,7 @@ private:
     void showAll();
     void cancelMatch();
     void forgetIndex();
+    void indexSoon();
     void indexWhenWorthIt();
     void partMatched(quint64 generation, int part, Matched kept);
     // The background match: its generation (a result of another one is dropped), its tasks, the parts
@@ -116,6 +118,7 @@ private:
     // The names of the list for the filter to scan, made in the background (see NameIndex.h).
     std::shared_ptr<const NameIndex> m_index;
     Cancellation m_indexing;
+    QTimer m_indexTimer;
     bool m_indexBuilding = false;
     quint64 m_indexGeneration = 0; // bumped when the list or its names change: a late index is dropped
     // The total sizes of m_source and m_rows, when known (a change on disk makes them unknown).
