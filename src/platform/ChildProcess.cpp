@@ -13,6 +13,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/syscall.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -222,7 +223,7 @@ bool holdsNul(const QByteArray &bytes)
 
 } // namespace
 
-ProcessResult runProcess(const QByteArray &program, const QList<QByteArray> &arguments, int timeoutMs)
+ProcessResult runProcess(const QByteArray &program, const QList<QByteArray> &arguments, int timeoutMs, int niceness)
 {
     ProcessResult result;
     if (!program.startsWith('/') || holdsNul(program) ||
@@ -254,6 +255,8 @@ ProcessResult runProcess(const QByteArray &program, const QList<QByteArray> &arg
         0)
         return result;
     result.started = true;
+    if (niceness > 0) // set at once: the child has hardly begun its work
+        ::setpriority(PRIO_PROCESS, id_t(pid), niceness);
 
     // Only the child may hold the write ends now, so end-of-file arrives when it (and anything it
     // passed them on to) is done writing.

@@ -32,8 +32,12 @@ struct ProcessResult
 // hold the pipes open are not waited for then. Without a timeout, such grandchildren keep the call
 // waiting until they close the pipes too.
 //
+// With niceness > 0 the child runs at that lower priority (as `nice -n` would start it), for work in
+// the background that must not slow the program down.
+//
 // Safe to call from several threads at once; needs no event loop. The process must not set SIGCHLD to
 // SIG_IGN, which would let the kernel reap the child before its status can be read.
-ProcessResult runProcess(const QByteArray &program, const QList<QByteArray> &arguments, int timeoutMs = -1);
+ProcessResult runProcess(const QByteArray &program, const QList<QByteArray> &arguments, int timeoutMs = -1,
+                         int niceness = 0);
 
 } // namespace vellumry

@@ -305,7 +305,8 @@ ThumbnailResult ThumbnailMaker::runThumbnailer(const Thumbnailer &thumbnailer, c
         const QSemaphoreReleaser release(running);
         const auto started =
             std::chrono::steady_clock::now(); // the limit counts from the start, not the wait
-        run = runProcess(thumbnailer.program, arguments->mid(1), m_timeoutMs);
+        // At a low priority: pictures of files are background work, never worth slowing a scan for.
+        run = runProcess(thumbnailer.program, arguments->mid(1), m_timeoutMs, 10);
         took = std::chrono::steady_clock::now() - started;
     }
     QFile written;
