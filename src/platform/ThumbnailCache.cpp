@@ -9,6 +9,7 @@
 #include <QImageReader>
 
 #include <cerrno>
+#include <cstdlib>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -123,6 +124,23 @@ int makeThumbnailCacheFolder()
         if (slash < 0)
             return 0;
     }
+}
+
+QByteArray makeThumbnailScratch()
+{
+    QByteArray path = thumbnailCacheFolder() + "/.vellumry-XXXXXX.png";
+    const int fd = ::mkstemps(path.data(), 4);
+    if (fd < 0)
+        return {};
+    ::close(fd);
+    return path;
+}
+
+void removeThumbnailScratch(const QByteArray &path)
+{
+    const QByteArray prefix = thumbnailCacheFolder() + "/.vellumry-";
+    if (path.startsWith(prefix) && path.endsWith(".png") && !path.mid(prefix.size()).contains('/'))
+        ::unlink(path.constData());
 }
 
 QByteArray thumbnailCacheFile(const QByteArray &uri, ThumbnailSize size)

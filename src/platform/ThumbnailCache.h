@@ -37,6 +37,11 @@ std::optional<ThumbnailKey> thumbnailKeyOf(const QByteArray &nativePath, QString
 QByteArray thumbnailCacheFolder();
 // Makes the cache folder, and the folders above it that are missing, with mode 0700. 0 or the errno.
 int makeThumbnailCacheFolder();
+// A new empty file in the cache folder for a thumbnailer to write into ("<cache>/.vellumry-XXXXXX.png",
+// mode 0600), or an empty path when it cannot be made (errno tells why). removeThumbnailScratch() takes
+// it away again; it touches nothing but such a file in the cache folder.
+QByteArray makeThumbnailScratch();
+void removeThumbnailScratch(const QByteArray &path);
 // <cache>/normal|large/<md5 of the URI in hex>.png
 QByteArray thumbnailCacheFile(const QByteArray &uri, ThumbnailSize size);
 // <cache>/fail/vellumry-<version>/<md5 of the URI in hex>.png: this program could not make one.

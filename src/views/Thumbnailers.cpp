@@ -283,17 +283,14 @@ ThumbnailResult ThumbnailMaker::runThumbnailer(const Thumbnailer &thumbnailer, c
                                                ThumbnailSize size) const
 {
     ThumbnailResult result;
-    const QByteArray folder = thumbnailCacheFolder();
     makeThumbnailCacheFolder();
     // The thumbnailer writes to a name of our own beside the cache; the entry itself is written by us,
     // with the chunks the convention asks for.
-    QByteArray output = folder + "/.vellumry-XXXXXX.png";
-    const int fd = ::mkstemps(output.data(), 4);
-    if (fd < 0) {
+    const QByteArray output = makeThumbnailScratch();
+    if (output.isEmpty()) {
         result.failure = u"cannot write the cache: "_s + fileErrorText(errno);
         return result;
     }
-    ::close(fd);
 
     const int pixels = thumbnailPixels(size);
     const auto arguments = thumbnailerArguments(thumbnailer.exec, key.nativePath, key.uri, output, pixels);
@@ -314,7 +311,7 @@ ThumbnailResult ThumbnailMaker::runThumbnailer(const Thumbnailer &thumbnailer, c
         QImageReader reader(&written); // whatever format the thumbnailer chose
         result.image = reader.read();
     }
-    ::unlink(output.constData());
+    removeThumbnailScratch(output);
 
     if (!arguments || !run.started)
         result.failure = u"the thumbnailer cannot be started"_s;
