@@ -54,7 +54,8 @@ QString timeText(qint64 ms)
     return u"%1:%2"_s.arg(secs / 60).arg(secs % 60, 2, 10, QChar(u'0'));
 }
 
-// "4032 × 3024 · Canon EOS 5D · Taken 2021-03-04 23:30:00", "3:05", "1:23 · 1920 × 1080".
+// "4032 × 3024 · Canon EOS 5D" and "Taken 2021-03-04 23:30:00" on a line of its own, "3:05",
+// "1:23 · 1920 × 1080".
 QString detailsText(const MediaInfo &info, FileKind kind)
 {
     QStringList parts;
@@ -64,9 +65,11 @@ QString detailsText(const MediaInfo &info, FileKind kind)
         parts.append(u"%1 × %2"_s.arg(info.width).arg(info.height));
     if (!info.camera.isEmpty())
         parts.append(info.camera);
-    if (kind != FileKind::Audio && info.taken.isValid())
-        parts.append(PreviewPane::tr("Taken %1").arg(info.taken.toString(u"yyyy-MM-dd HH:mm:ss"_s)));
-    return parts.join(u" · "_s);
+    QString text = parts.join(u" · "_s);
+    if (kind != FileKind::Audio && info.taken.isValid()) // the pane is narrow: a date is not cut in two
+        text += (text.isEmpty() ? QString() : u"\n"_s)
+                + PreviewPane::tr("Taken %1").arg(info.taken.toString(u"yyyy-MM-dd HH:mm:ss"_s));
+    return text;
 }
 
 // A file URL from exact path bytes: fromLocalFile() would need a QString the bytes survive in.
