@@ -86,13 +86,9 @@ AppFileSheet::AppFileSheet(QWidget *parent) : QDialog(parent)
     setWindowTitle(tr("File Extensions"));
     setWindowModality(Qt::WindowModal);
     setMinimumSize(480, 380);
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    imageView = new BackgroundImageView(this);
-    outer->addWidget(imageView);
+    QVBoxLayout *layout = nullptr;
+    imageView = BackgroundImageView::fillSheet(this, &layout);
     applyLook(false);
-    auto *layout = new QVBoxLayout(imageView);
-    layout->setContentsMargins(20, 18, 20, 14);
     auto *title = new QHBoxLayout;
     title->setSpacing(12);
     iconLabel = new QLabel(this);

@@ -30,13 +30,9 @@ ConnectUserSheet::ConnectUserSheet(QWidget *parent) : QDialog(parent)
     buttons->addStretch();
     buttons->addWidget(cancelButton);
     buttons->addWidget(connectButton);
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    imageView = new BackgroundImageView(this);
-    outer->addWidget(imageView);
+    QVBoxLayout *layout = nullptr;
+    imageView = BackgroundImageView::fillSheet(this, &layout);
     applyLook(false);
-    auto *layout = new QVBoxLayout(imageView);
-    layout->setContentsMargins(20, 18, 20, 14);
     layout->addWidget(text);
     layout->addLayout(buttons);
     setMinimumWidth(440);

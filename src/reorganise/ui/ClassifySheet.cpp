@@ -16,13 +16,9 @@ using namespace Qt::StringLiterals;
 ClassifySheet::ClassifySheet(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(tr("Classify Files"));
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    classifyImageView = new BackgroundImageView(this);
+    QVBoxLayout *inner = nullptr;
+    classifyImageView = BackgroundImageView::fillSheet(this, &inner, {20, 20, 20, 16});
     classifyImageView->setImageNamed(u"grayimage.png"_s);
-    outer->addWidget(classifyImageView);
-    auto *inner = new QVBoxLayout(classifyImageView);
-    inner->setContentsMargins(20, 20, 20, 16);
     auto *intro = new QLabel(tr("Every file below the main folder moves into a folder directly inside it. "
                                 "Then the top-level folders left empty are removed; hidden entries, and "
                                 "folders that still hold a file, are always kept. Nothing goes to the Trash."),

@@ -123,13 +123,9 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
 HistoryWindow::HistoryWindow(QWidget *parent) : QDialog(parent), model(new HistoryModel(this))
 {
     setWindowTitle(tr("History"));
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    imageView = new BackgroundImageView(this);
+    QVBoxLayout *inner = nullptr;
+    imageView = BackgroundImageView::fillSheet(this, &inner);
     imageView->setImageNamed(u"grayimage.png"_s);
-    outer->addWidget(imageView);
-    auto *inner = new QVBoxLayout(imageView);
-    inner->setContentsMargins(20, 18, 20, 14);
     titleLabel = new QLabel(tr("Batches of files moved, renamed, classified or trashed, newest first. "
                                "An undo moves back the files that have not changed since."),
                             imageView);

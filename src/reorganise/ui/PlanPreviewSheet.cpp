@@ -19,13 +19,9 @@ PlanPreviewSheet::PlanPreviewSheet(QWidget *parent)
     : QDialog(parent), model(new PlanPreviewModel(this)), filter(new ProblemFilterModel(this))
 {
     setWindowTitle(tr("Preview"));
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    imageView = new BackgroundImageView(this);
+    QVBoxLayout *inner = nullptr;
+    imageView = BackgroundImageView::fillSheet(this, &inner);
     imageView->setImageNamed(u"grayimage.png"_s);
-    outer->addWidget(imageView);
-    auto *inner = new QVBoxLayout(imageView);
-    inner->setContentsMargins(20, 18, 20, 14);
     titleLabel = new QLabel(imageView);
     QFont bold = titleLabel->font();
     bold.setBold(true);

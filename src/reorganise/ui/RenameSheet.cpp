@@ -46,13 +46,9 @@ QStringList renameVariants(int mode)
 RenameSheet::RenameSheet(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(tr("Rename Files"));
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(0, 0, 0, 0);
-    renameImageView = new BackgroundImageView(this);
+    QVBoxLayout *inner = nullptr;
+    renameImageView = BackgroundImageView::fillSheet(this, &inner, {20, 20, 20, 16});
     renameImageView->setImageNamed(u"grayimage.png"_s);
-    outer->addWidget(renameImageView);
-    auto *inner = new QVBoxLayout(renameImageView);
-    inner->setContentsMargins(20, 20, 20, 16);
     auto *form = new QFormLayout;
     inner->addLayout(form);
     renameTypeBtn = new QComboBox(renameImageView);

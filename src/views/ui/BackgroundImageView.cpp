@@ -2,12 +2,24 @@
 #include "views/ui/BackgroundImageView.h"
 
 #include <QPainter>
+#include <QVBoxLayout>
 
 namespace vellumry {
 
 BackgroundImageView::BackgroundImageView(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_StyledBackground, false);
+}
+
+BackgroundImageView *BackgroundImageView::fillSheet(QWidget *sheet, QVBoxLayout **content, QMargins margins)
+{
+    auto *outer = new QVBoxLayout(sheet);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto *panel = new BackgroundImageView(sheet);
+    outer->addWidget(panel);
+    *content = new QVBoxLayout(panel);
+    (*content)->setContentsMargins(margins);
+    return panel;
 }
 
 void BackgroundImageView::setImageNamed(const QString &name)
