@@ -97,9 +97,14 @@ QVariant PlanPreviewModel::data(const QModelIndex &index, int role) const
         return {};
     if (index.row() < m_steps.size())
         return stepData(m_steps.at(index.row()), index.column(), role);
-    if (const qsizetype row = index.row() - m_steps.size(); row < m_cleanUp.size())
-        return cleanUpData(m_cleanUp.at(row), index.column(), role);
-    return folderData(m_folders.at(index.row() - m_steps.size() - m_cleanUp.size()), index.column(), role);
+    if (const qsizetype row = index.row() - m_steps.size(); row < m_cleanUp.size()) {
+        const CleanUpOutcome &entry = m_cleanUp.at(row);
+        return folderData(entry.path,
+                          entry.removed ? tr("To remove: holds only emptied folders") : tr("Kept: %1").arg(entry.reason),
+                          index.column(), role);
+    }
+    const FolderRow &folder = m_folders.at(index.row() - m_steps.size() - m_cleanUp.size());
+    return folderData(folder.path, folder.remake ? tr("To make again") : tr("To remove when empty"), index.column(), role);
 }
 
 QVariant PlanPreviewModel::stepData(const StepPreview &preview, int column, int role) const
@@ -135,18 +140,19 @@ QVariant PlanPreviewModel::stepData(const StepPreview &preview, int column, int 
     }
 }
 
-QVariant PlanPreviewModel::cleanUpData(const CleanUpOutcome &entry, int column, int role) const
+// A folder's row (a clean-up's or an undo's): its name and place, then what happens to it, in italics.
+QVariant PlanPreviewModel::folderData(const QByteArray &path, const QString &what, int column, int role) const
 {
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
         switch (column) {
         case NameColumn:
-            return shown(nameOf(entry.path));
+            return shown(nameOf(path));
         case FolderColumn:
-            return shownFolder(folderOf(entry.path));
+            return shownFolder(folderOf(path));
         case NewNameColumn:
-            return entry.removed ? tr("To remove: holds only emptied folders") : tr("Kept: %1").arg(entry.reason);
+            return what;
         default:
             return {};
         }
@@ -158,38 +164,7 @@ QVariant PlanPreviewModel::cleanUpData(const CleanUpOutcome &entry, int column, 
         }
         return {};
     case PathRole:
-        return column == NameColumn ? entry.path : QVariant();
-    case ProblemRole:
-        return false;
-    default:
-        return {};
-    }
-}
-
-QVariant PlanPreviewModel::folderData(const FolderRow &folder, int column, int role) const
-{
-    switch (role) {
-    case Qt::DisplayRole:
-    case Qt::ToolTipRole:
-        switch (column) {
-        case NameColumn:
-            return shown(nameOf(folder.path));
-        case FolderColumn:
-            return shownFolder(folderOf(folder.path));
-        case NewNameColumn:
-            return folder.remake ? tr("To make again") : tr("To remove when empty");
-        default:
-            return {};
-        }
-    case Qt::FontRole:
-        if (column == NewNameColumn) {
-            QFont italic;
-            italic.setItalic(true);
-            return italic;
-        }
-        return {};
-    case PathRole:
-        return column == NameColumn ? folder.path : QVariant();
+        return column == NameColumn ? path : QVariant();
     case ProblemRole:
         return false;
     default:

@@ -66,8 +66,7 @@ public:
 
 private:
     QVariant stepData(const StepPreview &preview, int column, int role) const;
-    QVariant cleanUpData(const CleanUpOutcome &entry, int column, int role) const;
-    QVariant folderData(const FolderRow &folder, int column, int role) const;
+    QVariant folderData(const QByteArray &path, const QString &what, int column, int role) const;
 
     QList<StepPreview> m_steps;
     QList<CleanUpOutcome> m_cleanUp;
